@@ -1,0 +1,48 @@
+#include "physics/check.h"
+
+#include "app/game_settings.h"
+
+void CCheck::Init(float x, float y, int nSide) {
+    m_bJustHit = 0;
+    m_fStartX = x;
+    m_fStartY = y;
+    m_nSide = nSide;
+    m_fX = x;
+    m_fY = y;
+    m_fHeight = 0.0f;
+    m_fPrevX = x;
+    m_fPrevY = y;
+    m_fTiltScale = 1.0f;
+    m_fSlideTime = m_fFallTime = m_fSpeed = 0.0f;
+    m_fVx0 = m_fVy0 = 0.0f;
+    m_fSpin0 = m_fSpin = m_fSpinAngle = 0.0f;
+    m_fTilt = 0.0f;
+    m_fRadius = m_pSettings ? m_pSettings->m_fCheckRadius : 0.0f;
+    m_fRadius2 = m_fRadius * m_fRadius;
+    m_fDirX = m_fDirY = m_fAimCos = 0.0f;
+    m_nExitEdge = 0;
+    m_bOnDesk = 1;
+    m_bFalling = 0;
+    m_bMoving = 0;
+}
+
+void CCheck::UpdateDrawTransform() {
+    const int nBoard = m_pSettings ? m_pSettings->BoardType : -1;
+    switch (nBoard) {
+        case BOARD_SQUARE: SetRotAngleX(m_fTilt, m_fTiltAxisX, 0.0f, m_fTiltAxisZ); break;
+        case BOARD_ROUND: SetRotAngleX(m_fTilt, -m_fTiltAxisX, 0.0f, m_fTiltAxisZ); break;
+        case BOARD_TWELVE: SetRotAngleX(-m_fTilt, m_fTiltAxisX, 0.0f, m_fTiltAxisZ); break;
+        default: SetRotAngleX(0.0f, 0.0f, 0.0f, 0.0f); break;  // no tilt
+    }
+    SetPos(m_fX, m_fHeight, m_fY);
+    SetRotAngleY(m_fSpinAngle, 0.0f, 1.0f, 0.0f);
+}
+
+void CCheck::Draw() {
+    try {
+        UpdateDrawTransform();
+        CGLObject::Draw();
+    } catch (...) {
+        // A framework failure skips this draught for one frame.
+    }
+}

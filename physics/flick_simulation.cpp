@@ -1,0 +1,364 @@
+#include "physics/flick_simulation.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "app/game_settings.h"
+#include "physics/desk.h"
+#include "platform/log.h"
+
+namespace {
+
+// A zero direction component stands in as this in the stop tests, so it never divides by 0.
+constexpr float kZeroDirection = 1e-8f;
+// The back-step splits the step into tenths and tries nine of them.
+constexpr int kBackSubSteps = 9;
+constexpr float kSubStepShare = 10.0f;
+// Upper bound of the squared distance when choosing the nearest hit of a sub-step.
+constexpr float kNearestHitBound = 5.0f;
+constexpr float kKnockLoudness = -300.0f;
+constexpr float kSpinDegrees = float(180.0 / 3.14159265358979323846);
+
+struct SMaterial {
+    float fBounce;        // share of the normal speed difference handed over
+    float fSpinTransfer;  // share of the tangential speed turned into spin
+    int nFrictionAdd;     // index into the settings' material additions
+};
+constexpr SMaterial kMaterials[] = {
+    {0.8f, 0.3f, 0},    // bone
+    {0.73f, 0.35f, 2},  // wood
+    {0.95f, 0.2f, 1},   // stone
+};
+
+void SetFlickCoefficients(CGameSettings& s) {
+    float fAdd = 0.0f;
+    if (s.CheckType >= CHECK_BONE && s.CheckType <= CHECK_STONE) {
+        const SMaterial& m = kMaterials[s.CheckType];
+        s.m_fBounce = m.fBounce;
+        s.m_fSpinTransfer = m.fSpinTransfer;
+        fAdd = s.m_aMaterialAdd[m.nFrictionAdd];
+    }
+    // An unknown board keeps the frictions of the last flick.
+    if (s.BoardType >= BOARD_SQUARE && s.BoardType <= BOARD_TWELVE) {
+        s.m_fSlideFriction = s.m_aBoardFriction[2 * s.BoardType] + fAdd;
+        s.m_fSpinFriction = s.m_aBoardFriction[2 * s.BoardType + 1];
+    }
+}
+
+float Dist2(float ax, float ay, float bx, float by) {
+    const float dx = bx - ax, dy = by - ay;
+    return dx * dx + dy * dy;
+}
+
+class CFlick {
+public:
+    CFlick(const SPhysicsConstants& k, CGameSettings& s, CDesk& desk, bool bAnimate)
+        : m_k(k), m_s(s), m_desk(desk), m_bAnimate(bAnimate),
+          m_g(k.fGravity), m_mu(s.m_fSlideFriction), m_dt(s.m_fTimeStep) {}
+
+    EFlickEnd Run(IStepRecorder* pRecorder);
+
+private:
+    // True while one axis of a slide still moves at time t (each axis has its own stop time).
+    bool AxisMoves(float fV0, float fDir, float t) const {
+        const float fDirTest = fDir == 0.0f ? kZeroDirection : fDir;
+        return fV0 / (m_g * m_mu * fDirTest) >= t;
+    }
+    float SlideOffset(float t) const { return m_mu * m_g * t * t / 2.0f; }
+    // The closed-form centre of a slide at time t; an axis past its stop keeps (x, y).
+    void SlideAt(const CCheck& c, float t, float& x, float& y) const {
+        const float s = SlideOffset(t);
+        if (AxisMoves(c.m_fVx0, c.m_fDirX, t)) x = c.m_fStartX + c.m_fVx0 * t - s * c.m_fDirX;
+        if (AxisMoves(c.m_fVy0, c.m_fDirY, t)) y = c.m_fStartY + c.m_fVy0 * t - s * c.m_fDirY;
+    }
+    float Contact(const CCheck& moving) const { return 4.0f * moving.m_fRadius2; }
+
+    bool SlideStep(CCheck& a);
+    void DecaySpin(CCheck& a, float t) const;
+    void CollisionSearch(int nA);
+    void Resolve(int nA, int nHit);
+    void BackStepHit(const CCheck& a, CCheck& b);
+    void Launch(CCheck& c, float vx, float vy, float fNormalSpeed, float nx, float ny, float tx,
+                float ty) const;
+    void AddMover(int nCheck);
+
+    const SPhysicsConstants& m_k;
+    CGameSettings& m_s;
+    CDesk& m_desk;
+    const bool m_bAnimate;
+    const float m_g;
+    const float m_mu;
+    const float m_dt;
+    int m_nFirstActive = -1;  // first active mover slot of the current pass
+};
+
+bool CFlick::SlideStep(CCheck& a) {
+    a.m_fSlideTime += m_dt;
+    const float t = a.m_fSlideTime;
+    if (!a.m_bJustHit) {
+        a.m_fPrevX = a.m_fX;
+        a.m_fPrevY = a.m_fY;
+    }
+    const float s = SlideOffset(t);
+    bool bMoved = false;
+    if (AxisMoves(a.m_fVx0, a.m_fDirX, t)) {
+        a.m_fX = a.m_fStartX + a.m_fVx0 * t - s * a.m_fDirX;
+        bMoved = true;
+        a.m_bJustHit = 0;
+    }
+    if (AxisMoves(a.m_fVy0, a.m_fDirY, t)) {
+        a.m_fY = a.m_fStartY + a.m_fVy0 * t - s * a.m_fDirY;
+        bMoved = true;
+        a.m_bJustHit = 0;
+    }
+    if (m_bAnimate) DecaySpin(a, t);
+    // A spin that decayed through zero, or a start spin without a current one, stops.
+    if ((a.m_fSpin0 >= 0.0f && a.m_fSpin <= 0.0f) || (a.m_fSpin0 <= 0.0f && a.m_fSpin >= 0.0f))
+        a.m_fSpin0 = a.m_fSpin = 0.0f;
+    if (bMoved) return true;
+
+    a.m_fAimCos = a.m_fDirX = a.m_fDirY = 0.0f;
+    a.m_fSpin0 = a.m_fSpin = 0.0f;
+    a.m_fSlideTime = a.m_fSpeed = 0.0f;
+    a.m_fVx0 = a.m_fVy0 = 0.0f;
+    a.m_fPrevX = a.m_fStartX = a.m_fX;
+    a.m_fPrevY = a.m_fStartY = a.m_fY;
+    a.m_bMoving = 0;
+    a.m_bJustHit = 0;
+    return false;
+}
+
+void CFlick::DecaySpin(CCheck& a, float t) const {
+    const float fDecay = m_s.m_fSpinFriction * m_g * t / a.m_fRadius;
+    // Either sign turns the drawn angle the same way; the sign picks the decay formula.
+    if (a.m_fSpin0 >= 0.0f && a.m_fSpin > 0.0f) {
+        a.m_fSpin = a.m_fSpin0 - fDecay;
+        a.m_fSpinAngle -= kSpinDegrees * a.m_fSpin * m_dt;
+    }
+    if (a.m_fSpin0 <= 0.0f && a.m_fSpin < 0.0f) {
+        a.m_fSpin = a.m_fSpin0 + fDecay;
+        a.m_fSpinAngle += kSpinDegrees * a.m_fSpin * m_dt;
+    }
+}
+
+void CFlick::CollisionSearch(int nA) {
+    const CCheck& a = m_desk.m_aChecks[nA];
+    const float fContact = Contact(a);
+    for (int j = 0; j < kCheckCount; ++j) {
+        if (j == nA || !m_desk.m_aChecks[j].m_bOnDesk) continue;
+        const CCheck& b = m_desk.m_aChecks[j];
+        if (Dist2(a.m_fX, a.m_fY, b.m_fX, b.m_fY) < fContact) {
+            Resolve(nA, j);  // one collision per draught and step
+            return;
+        }
+    }
+}
+
+void CFlick::AddMover(int nCheck) {
+    SMover* movers = m_s.m_aMovers;
+    for (int i = 0; i < kMoverSlots; ++i)
+        if (movers[i].bActive && movers[i].nCheck == nCheck) return;
+    // Below the first active slot it is stepped from the next pass on; never over an active slot.
+    int nSlot = m_nFirstActive - 1;
+    while (nSlot >= 0 && movers[nSlot].bActive) --nSlot;
+    if (nSlot < 0) {
+        nSlot = kMoverSlots - 1;
+        while (nSlot >= 0 && movers[nSlot].bActive) --nSlot;
+    }
+    if (nSlot < 0) return;  // at most 20 slots are ever active, so this cannot happen
+    movers[nSlot].nCheck = nCheck;
+    movers[nSlot].bActive = 1;
+    m_nFirstActive = nSlot;
+}
+
+void CFlick::Resolve(int nA, int nHit) {
+    CCheck& a = m_desk.m_aChecks[nA];
+    const float fContact = Contact(a);
+    const float fSub = m_dt / kSubStepShare;
+
+    // Back-step A to the last tenth of the step at which it overlapped nobody.
+    float tt = a.m_fSlideTime - m_dt;
+    float px = a.m_fPrevX, py = a.m_fPrevY;
+    float fSafeX = px, fSafeY = py;
+    for (int k = 1; k <= kBackSubSteps; ++k) {
+        tt += fSub;
+        SlideAt(a, tt, px, py);
+        float fNearest = kNearestHitBound;
+        int nSubHit = -1;
+        for (int m = 0; m < kCheckCount; ++m) {
+            const CCheck& o = m_desk.m_aChecks[m];
+            if (m == nA || !o.m_bOnDesk) continue;
+            const float d2 = Dist2(px, py, o.m_fX, o.m_fY);
+            if (d2 < fContact && d2 < fNearest) {
+                fNearest = d2;
+                nSubHit = m;
+            }
+        }
+        if (nSubHit < 0) {
+            fSafeX = px;
+            fSafeY = py;
+            continue;
+        }
+        nHit = nSubHit;
+        break;
+    }
+
+    CCheck& b = m_desk.m_aChecks[nHit];
+    AddMover(nHit);
+
+    a.m_fX = a.m_fStartX = fSafeX;
+    a.m_fY = a.m_fStartY = fSafeY;
+    a.m_fSlideTime = std::max(tt - fSub, 0.0f);
+    a.m_bJustHit = 1;
+    a.m_bMoving = 1;
+
+    if (Dist2(a.m_fX, a.m_fY, b.m_fX, b.m_fY) < fContact) BackStepHit(a, b);
+
+    // Velocities at the moment of impact.
+    const float vax = a.m_fVx0 - m_mu * m_g * a.m_fSlideTime * a.m_fDirX;
+    const float vay = a.m_fVy0 - m_mu * m_g * a.m_fSlideTime * a.m_fDirY;
+    const float vbx = b.m_fVx0 - m_mu * m_g * b.m_fSlideTime * b.m_fDirX;
+    const float vby = b.m_fVy0 - m_mu * m_g * b.m_fSlideTime * b.m_fDirY;
+    a.m_fVx = vax;
+    a.m_fVy = vay;
+    b.m_fVx = vbx;
+    b.m_fVy = vby;
+    a.m_fSlideTime = 0.0f;
+
+    float nx = b.m_fX - a.m_fX, ny = b.m_fY - a.m_fY;
+    const float fLen = std::sqrt(nx * nx + ny * ny);
+    if (fLen > 0.0f) {
+        nx /= fLen;
+        ny /= fLen;
+    } else {
+        nx = 1.0f;  // two centres never coincide in play; pick any normal rather than divide by 0
+        ny = 0.0f;
+    }
+    const float tx = ny, ty = -nx;
+    const float ua = vax * nx + vay * ny;
+    const float ub = vbx * nx + vby * ny;
+    const float e = m_s.m_fBounce;
+    const float uaNew = ua - (ua - ub) * e;
+    const float ubNew = ub + (ua - ub) * e;
+
+    const float w = (vax + vbx) * tx + (vay + vby) * ty;
+    const float fSpinKick = m_s.m_fSpinTransfer * w / a.m_fRadius;
+    a.m_fSpin -= fSpinKick;
+    b.m_fSpin += fSpinKick;
+    a.m_fSpin0 = a.m_fSpin;
+    b.m_fSpin0 = b.m_fSpin;
+
+    Launch(a, vax, vay, uaNew, nx, ny, tx, ty);
+    Launch(b, vbx, vby, ubNew, nx, ny, tx, ty);
+    b.m_fSlideTime = 0.0f;
+    b.m_bJustHit = 1;
+    b.m_bMoving = 1;
+
+    if (m_bAnimate) {
+        m_desk.m_bKnock = 1;
+        const float fSum = std::fabs(uaNew + ubNew);
+        const float fVolume = fSum > 0.0f ? kKnockLoudness / fSum : float(kQuietKnockVolume);
+        m_desk.m_nKnockVolume = fVolume < float(kQuietKnockVolume) ? kQuietKnockVolume : int(fVolume);
+    }
+}
+
+void CFlick::BackStepHit(const CCheck& a, CCheck& b) {
+    const float fContact = Contact(a);
+    const float fSub = m_dt / kSubStepShare;
+    float tb = std::max(b.m_fSlideTime - m_dt, 0.0f);
+    float px = b.m_fPrevX, py = b.m_fPrevY;
+    float fKeepX = px, fKeepY = py;
+    for (int k = 1; k <= kBackSubSteps; ++k) {
+        tb += fSub;
+        SlideAt(b, tb, px, py);
+        if (Dist2(px, py, a.m_fX, a.m_fY) >= fContact) {
+            fKeepX = px;
+            fKeepY = py;
+        }
+    }
+    b.m_fX = fKeepX;
+    b.m_fY = fKeepY;
+    b.m_fSlideTime = std::max(tb - fSub, 0.0f);
+}
+
+void CFlick::Launch(CCheck& c, float vx, float vy, float fNormalSpeed, float nx, float ny, float tx,
+                    float ty) const {
+    // The tangential part is kept, the normal part replaced by the exchanged speed.
+    const float fTangential = vx * tx + vy * ty;
+    c.m_fVx0 = fTangential * tx + fNormalSpeed * nx;
+    c.m_fVy0 = fTangential * ty + fNormalSpeed * ny;
+    c.m_fSpeed = std::sqrt(c.m_fVx0 * c.m_fVx0 + c.m_fVy0 * c.m_fVy0);
+    if (c.m_fSpeed > 0.0f) {
+        c.m_fDirX = c.m_fVx0 / c.m_fSpeed;
+        c.m_fDirY = c.m_fVy0 / c.m_fSpeed;
+    } else {
+        c.m_fDirX = c.m_fDirY = 0.0f;
+    }
+    c.m_fStartX = c.m_fPrevX = c.m_fX;
+    c.m_fStartY = c.m_fPrevY = c.m_fY;
+}
+
+EFlickEnd CFlick::Run(IStepRecorder* pRecorder) {
+    SMover* movers = m_s.m_aMovers;
+    bool bRunning = true;
+    for (int nPass = 0; bRunning; ++nPass) {
+        if (nPass == kMaxFlickPasses) {
+            platform::Log("A flick was ended after %d steps: its draughts would never come to rest",
+                          kMaxFlickPasses);
+            return EFlickEnd::PassCap;
+        }
+        bRunning = false;
+        m_nFirstActive = -1;
+        for (int nSlot = 0; nSlot < kMoverSlots; ++nSlot) {
+            if (!movers[nSlot].bActive) continue;
+            if (m_nFirstActive < 0) m_nFirstActive = nSlot;
+            const int i = movers[nSlot].nCheck;
+            if (i < 0 || i >= kCheckCount) {
+                movers[nSlot].bActive = 0;
+                continue;
+            }
+            CCheck& a = m_desk.m_aChecks[i];
+            if (a.m_bFalling && !a.m_bOnDesk && !a.m_bMoving) {
+                if (!m_bAnimate) continue;  // look-ahead: out is out, no fall to show
+                if (!StepFall(a, m_s, m_k)) movers[nSlot].bActive = 0;
+                bRunning |= a.m_bFalling != 0;
+                continue;
+            }
+            if (!a.m_bOnDesk || !a.m_bMoving) continue;
+            if (!SlideStep(a)) {
+                movers[nSlot].bActive = 0;
+                continue;
+            }
+            bRunning = true;
+            if (TestLeftBoard(a, m_s)) continue;
+            CollisionSearch(i);
+        }
+        if (pRecorder) {
+            if (!pRecorder->RecordStep(m_desk)) return EFlickEnd::Abandoned;
+            m_desk.m_bKnock = 0;
+        }
+    }
+    return EFlickEnd::Rest;
+}
+
+}  // namespace
+
+EFlickEnd RunFlick(const SPhysicsConstants& k, CGameSettings& settings, int nCheck, CDesk& desk,
+                   bool bAnimate, IStepRecorder* pRecorder) {
+    if (nCheck < 0 || nCheck >= kCheckCount || !desk.m_aChecks[nCheck].m_bOnDesk)
+        return EFlickEnd::NotOnBoard;
+    int nWhite0, nBlack0;
+    desk.CountOnDesk(nWhite0, nBlack0);
+    desk.m_aChecks[nCheck].m_bMoving = 1;
+    SetFlickCoefficients(settings);
+
+    CFlick flick(k, settings, desk, bAnimate);
+    const EFlickEnd end = flick.Run(pRecorder);
+    if (end == EFlickEnd::Abandoned) return end;
+
+    int nWhite1, nBlack1;
+    desk.CountOnDesk(nWhite1, nBlack1);
+    settings.m_nKnockedWhite = nWhite0 - nWhite1;
+    settings.m_nKnockedBlack = nBlack0 - nBlack1;
+    return end;
+}

@@ -1,0 +1,138 @@
+// The physics object: the flick simulation, the motion record queue with its real-time
+// playback, the simulation thread of a real flick and the computer-turn thread.
+//
+// Threads: the window thread calls every operation except the thread procedures; the
+// simulation thread runs KickThreadProc (a private copy of the position; records go to
+// the window by UM_QUEUE_MOTION and the motion event); the computer-turn thread runs
+// CompTurnThreadProc (copies only, one write of the flicked draught at its end). The
+// simulation and the look-ahead share the settings' mover table and knocked-off counts
+// and never run at the same time. Both workers stop and pause cooperatively: after
+// TerminateThreads returns, nothing of the old flick posts a record or a message.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <list>
+#include <mutex>
+#include <stop_token>
+#include <thread>
+
+#include "physics/board_edges.h"
+#include "physics/desk.h"
+#include "physics/flick_simulation.h"
+#include "platform/event.h"
+#include "platform/pause_gate.h"
+#include "platform/window_queue.h"
+
+class CGameSettings;
+
+// A flick is being simulated or played back.
+extern std::atomic<int> g_bKickRunning;
+// The playback of this flick has taken its start time.
+extern std::atomic<int> g_bPlaybackStarted;
+// Index of the record the playback cursor points at.
+extern std::atomic<int> g_nPlaybackFrame;
+
+// One tried flick of the computer: own draught against one opponent draught.
+struct KickCandidate {
+    int32_t nCheck;      // own draught flicked
+    int32_t nLostWhite;  // white draughts off the board in the kept try
+    int32_t nLostBlack;  // black draughts off the board in the kept try
+    int32_t bValid;      // 1 when the search filled the entry
+    float fVx, fVy;      // launch velocity of the kept try
+    float fDirX, fDirY;  // its unit direction
+    float fSpin;         // launch spin, always 0
+};
+inline constexpr int kCandidateRows = 10;
+inline constexpr int kCandidateCols = 10;
+using KickCandidateTable = KickCandidate[kCandidateRows][kCandidateCols];
+
+class CKickPhysics {
+public:
+    CKickPhysics();
+    virtual ~CKickPhysics();
+    CKickPhysics(const CKickPhysics&) = delete;
+    CKickPhysics& operator=(const CKickPhysics&) = delete;
+
+    // --- set up once by the game window ---
+    void SetFinishMessage(int nMsg) { m_nFinishMessage = nMsg; }
+    void SetSettings(CGameSettings* pSettings) { m_pSettings = pSettings; }
+    void SetDesk(CDesk* pDesk) { m_pDesk = pDesk; }
+    // Where records and the playback message are posted (the window's queue).
+    void SetWindow(HWND hWnd) { m_hWnd = hWnd; }
+    // SendMessageA to the window (a direct dispatch on the window thread).
+    void SetSendMessage(std::function<void(uint32_t, uintptr_t, intptr_t)> send) {
+        m_sendMessage = std::move(send);
+    }
+    // RequestSound(sound, volume): knock and shot sounds of the playback.
+    void SetSoundRequest(std::function<void(int nSound, int nVolume)> request) {
+        m_requestSound = std::move(request);
+    }
+
+    // --- the simulation ---
+    // Simulates the flick of checkIndex from a copy of desk; the final position goes to
+    // result when given. animate: spin decay, falls and knock data; record: every step is
+    // handed to the window as a motion record.
+    void SimulateKick(int checkIndex, CDesk desk, CDesk* result, int animate, int record);
+    // The same on the caller's working copy, abandoned when stop is requested.
+    EFlickEnd SimulateKickStoppable(int checkIndex, CDesk& desk, CDesk* result, int animate,
+                                    int record, std::stop_token stop);
+
+    // --- motion queue and playback (window thread) ---
+    void QueueMotion(CDesk* pRecord);
+    // Handler of UM_QUEUE_MOTION: queue the record, then release the waiting simulation.
+    void OnQueueMotion(CDesk* pRecord);
+    void ClearMotions();
+    void StartPlayback();
+    void StopPlayback();
+    bool IsPlaying() const { return m_bPlaying.load(); }
+    void PlayMotion();
+    size_t MotionCount() const;
+
+    // --- threads ---
+    int StartKickThread(int checkIndex);
+    static unsigned KickThreadProc(CKickPhysics* pPhysics, std::stop_token stop);
+    void SuspendThreads();
+    void ResumeThreads();
+    void TerminateThreads();
+    void TerminateKickThread();
+    bool HasKickThread() const { return m_kickThread.joinable(); }
+    bool HasCompThread() const { return m_compThread.joinable(); }
+
+    // --- the computer opponent ---
+    int StartCompTurn(int side);
+    static unsigned CompTurnThreadProc(CKickPhysics* pPhysics, std::stop_token stop);
+    int CalcKickAI(int side, CDesk* desk);
+    int CalcKickCandidates(int i, int side, KickCandidateTable& table, int r, CDesk P);
+
+    const SPhysicsConstants& Constants() const { return m_k; }
+    CGameSettings* GetSettings() const { return m_pSettings; }
+    CDesk* GetDesk() const { return m_pDesk; }
+
+private:
+    class CRecordHandOver;
+    void FinishPlayback();
+    // Purges records and the playback message of an abandoned flick from the window queue.
+    void PurgeWindowQueue();
+
+    mutable std::mutex m_queueLock;          // guards the motion queue and its cursor
+    std::atomic<bool> m_bPlaying{false};     // playback runs
+    int m_nFinishMessage = 0;                // sent to the window when playback ends
+    CGameSettings* m_pSettings = nullptr;    // shared settings record
+    CDesk* m_pDesk = nullptr;                // the window's live position
+    int m_nCompSide = 0;                     // side of the current computer turn
+    int m_nKickCheck = 0;                    // draught of the simulated flick
+    SPhysicsConstants m_k;                   // g 9.8, fall factor 0.008
+    uint32_t m_nStartTime = 0;               // ms at which the shown record began
+    uint32_t m_nNow = 0;                     // ms of the current PlayMotion call
+    std::list<CDesk*> m_motions;             // recorded steps in order; owned
+    std::list<CDesk*>::iterator m_cursor;    // the record to show next
+    HWND m_hWnd = nullptr;
+    std::function<void(uint32_t, uintptr_t, intptr_t)> m_sendMessage;
+    std::function<void(int, int)> m_requestSound;
+    platform::CEvent m_motionEvent;          // auto-reset: a record has been queued
+    platform::CPauseGate m_pauseGate;        // closed while the game is paused
+    std::jthread m_kickThread;               // the simulation of a real flick
+    std::jthread m_compThread;               // the computer's choice
+};

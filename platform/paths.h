@@ -1,0 +1,15 @@
+// Per-user folders of the game, after the XDG base directory conventions.
+#pragma once
+
+#include <string>
+
+namespace platform {
+
+// $XDG_CONFIG_HOME/kelvodara (default ~/.config/kelvodara): the settings file.
+std::string ConfigDir();
+// $XDG_STATE_HOME/kelvodara (default ~/.local/state/kelvodara): the log.
+std::string StateDir();
+// Creates the folder and its parents; true when it exists afterwards.
+bool EnsureDir(const std::string& path);
+
+}  // namespace platform

@@ -1,0 +1,127 @@
+// Draughts and positions: placement, counting, copying, the drawing transform.
+#include <gtest/gtest.h>
+
+#include "position_builder.h"
+
+TEST(Desk, CountOnDeskCountsOnlyWhiteAndBlackOnTheBoard) {
+    CGameSettings s;
+    CDesk d = DeskWith(s, {{0, 0, 0, SIDE_BLACK}, {1, 0.2f, 0, SIDE_BLACK}, {10, 0.4f, 0, SIDE_WHITE}});
+    int w = -1, b = -1;
+    d.CountOnDesk(w, b);
+    EXPECT_EQ(w, 1);
+    EXPECT_EQ(b, 2);
+    d.m_aChecks[1].m_nSide = 0;  // no side: counted nowhere
+    d.m_aChecks[5].Init(0.1f, 0.1f, 3);
+    d.CountOnDesk(w, b);
+    EXPECT_EQ(w, 1);
+    EXPECT_EQ(b, 1);
+}
+
+TEST(Desk, CopiesAreIndependentAndCarryEveryField) {
+    CGameSettings s;
+    CDesk a = DeskWith(s, {{3, 0.1f, 0.2f, SIDE_BLACK}});
+    a.SetKnock(1);
+    a.m_nKnockVolume = -700;
+    a.m_aLayout[519] = 4.5f;
+    a.m_aChecks[3].Set3DS(42);
+    CDesk b(a);
+    EXPECT_EQ(b.GetKnock(), 1);
+    EXPECT_EQ(b.m_nKnockVolume, -700);
+    EXPECT_EQ(b.m_aLayout[519], 4.5f);
+    EXPECT_EQ(b.GetSettings(), &s);
+    CCheck c;
+    b.GetCheck(3, c);
+    EXPECT_EQ(c.Get3DS(), 42) << "the framework part is copied too";
+    c.m_fX = 0.6f;
+    c.m_bOnDesk = 0;
+    b.SetCheck(3, c);
+    EXPECT_EQ(a.m_aChecks[3].m_fX, 0.1f) << "changing the copy leaves the source";
+    EXPECT_EQ(a.m_aChecks[3].m_bOnDesk, 1);
+    EXPECT_EQ(b.m_aChecks[3].m_fX, 0.6f);
+}
+
+TEST(Check, InitPlacesAtRestWithTheSettingsRadius) {
+    CGameSettings s;
+    CCheck c;
+    c.m_fVx0 = 3.0f;
+    c.m_bFalling = 1;
+    c.m_bOnDesk = 0;
+    c.m_fTilt = 20.0f;
+    c.m_fHeight = -2.0f;
+    c.m_fKickCos = 0.5f;
+    c.SetSettings(&s);
+    c.Init(0.25f, -0.5f, SIDE_BLACK);
+    EXPECT_EQ(c.m_fX, 0.25f);
+    EXPECT_EQ(c.m_fStartY, -0.5f);
+    EXPECT_EQ(c.m_fPrevX, 0.25f);
+    EXPECT_EQ(c.m_nSide, SIDE_BLACK);
+    EXPECT_EQ(c.m_fRadius, 0.058f);
+    EXPECT_FLOAT_EQ(c.m_fRadius2, 0.058f * 0.058f);
+    EXPECT_EQ(c.m_fVx0, 0.0f);
+    EXPECT_EQ(c.m_bFalling, 0);
+    EXPECT_EQ(c.m_bOnDesk, 1);
+    EXPECT_EQ(c.m_fTilt, 0.0f);
+    EXPECT_EQ(c.m_fHeight, 0.0f);
+    EXPECT_EQ(c.m_fKickCos, 0.5f) << "left for the next flick to write";
+    EXPECT_FLOAT_EQ(s.m_fDeskBorder, 0.116f);
+    EXPECT_FLOAT_EQ(s.m_fBorder2, 0.116f);
+}
+
+TEST(Check, DrawTransformTiltsByBoardShapeThenPlacesThenSpins) {
+    const struct {
+        int nBoard;
+        float fAngle, fAxisX, fAxisZ;
+    } cases[] = {
+        {BOARD_SQUARE, 30.0f, 0.25f, 0.5f},
+        {BOARD_ROUND, 30.0f, -0.25f, 0.5f},
+        {BOARD_TWELVE, -30.0f, 0.25f, 0.5f},
+        {7, 0.0f, 0.0f, 0.0f},  // unknown board: untilted
+    };
+    for (const auto& t : cases) {
+        CGameSettings s;
+        s.BoardType = t.nBoard;
+        CCheck c;
+        c.SetSettings(&s);
+        c.Init(0.1f, 0.2f, SIDE_WHITE);
+        c.m_fHeight = -0.5f;
+        c.m_fTilt = 30.0f;
+        c.m_fTiltAxisX = 0.25f;
+        c.m_fTiltAxisZ = 0.5f;
+        c.m_fSpinAngle = 77.0f;
+        c.Draw();  // no renderer installed: computes the transform, draws nothing
+        SCOPED_TRACE(testing::Message() << "board " << t.nBoard);
+        EXPECT_EQ(c.GetRotX().fAngle, t.fAngle);
+        EXPECT_EQ(c.GetRotX().fX, t.fAxisX);
+        EXPECT_EQ(c.GetRotX().fY, 0.0f);
+        EXPECT_EQ(c.GetRotX().fZ, t.fAxisZ);
+        // Board (x, y) is the scene's X and Z; the height is the scene's Y.
+        EXPECT_EQ(c.GetPos()[0], 0.1f);
+        EXPECT_EQ(c.GetPos()[1], -0.5f);
+        EXPECT_EQ(c.GetPos()[2], 0.2f);
+        EXPECT_EQ(c.GetRotY().fAngle, 77.0f);
+        EXPECT_EQ(c.GetRotY().fY, 1.0f);
+    }
+}
+
+TEST(Check, DrawHandsTheObjectToTheInstalledRendererOnlyWithAModel) {
+    struct CCountingRenderer : IObjectRenderer {
+        int nDrawn = 0;
+        float fLastX = 0.0f;
+        void DrawObject(const CGLObject& o) override {
+            ++nDrawn;
+            fLastX = o.GetPos()[0];
+        }
+    } renderer;
+    SetObjectRenderer(&renderer);
+    CGameSettings s;
+    CCheck c;
+    c.SetSettings(&s);
+    c.Init(0.3f, 0.0f, SIDE_WHITE);
+    c.Draw();
+    EXPECT_EQ(renderer.nDrawn, 0) << "an empty object draws nothing";
+    c.Set3DS(5);
+    c.Draw();
+    EXPECT_EQ(renderer.nDrawn, 1);
+    EXPECT_EQ(renderer.fLastX, 0.3f);
+    SetObjectRenderer(nullptr);
+}

@@ -1,0 +1,106 @@
+// The physics gives the same bits on every build, and the look-ahead predicts the real flick.
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cstring>
+
+#include "flick_set.h"
+#include "physics/flick_simulation.h"
+
+namespace {
+
+class CHash {
+public:
+    void Add(uint32_t v) {
+        for (int i = 0; i < 4; ++i) {
+            m_h ^= (v >> (8 * i)) & 0xFFu;
+            m_h *= 1099511628211ull;
+        }
+    }
+    void Add(float f) { Add(std::bit_cast<uint32_t>(f)); }
+    void Add(int v) { Add(uint32_t(v)); }
+    uint64_t Value() const { return m_h; }
+
+private:
+    uint64_t m_h = 1469598103934665603ull;
+};
+
+void HashPosition(CHash& h, const CDesk& d) {
+    for (const CCheck& c : d.m_aChecks) {
+        h.Add(int(c.m_bOnDesk));
+        h.Add(int(c.m_bFalling));
+        h.Add(int(c.m_bMoving));
+        h.Add(c.m_fX);
+        h.Add(c.m_fY);
+        h.Add(c.m_fSpin);
+        h.Add(c.m_nExitEdge);
+        h.Add(c.m_fTiltAxisX);
+        h.Add(c.m_fTiltAxisZ);
+    }
+}
+
+struct CCountingRecorder : IStepRecorder {
+    int nSteps = 0;
+    bool RecordStep(const CDesk&) override {
+        ++nSteps;
+        return true;
+    }
+};
+
+}  // namespace
+
+TEST(Determinism, FixedFlickSetHashesToTheStoredValue) {
+    const SPhysicsConstants k;
+    CHash h;
+    int nKnocked = 0, nSteps = 0;
+    for (const SFlickCase& c : MakeFlickSet(1200)) {
+        CGameSettings s;
+        CDesk d = PrepareFlick(c, s);
+        CCountingRecorder rec;
+        ASSERT_EQ(RunFlick(k, s, c.nCheck, d, false, &rec), EFlickEnd::Rest);
+        HashPosition(h, d);
+        h.Add(s.m_nKnockedWhite);
+        h.Add(s.m_nKnockedBlack);
+        nKnocked += s.m_nKnockedWhite + s.m_nKnockedBlack;
+        nSteps += rec.nSteps;
+    }
+    // The set is meant to knock draughts off: a physics that never collides must not pass.
+    EXPECT_GT(nKnocked, 1000);
+    RecordProperty("steps", nSteps);
+    EXPECT_EQ(h.Value(), 0x5fc8dc6c7f89cca0ull) << std::hex << "hash 0x" << h.Value() << std::dec << " over " << nSteps
+                                 << " steps, " << nKnocked << " knocked off";
+}
+
+TEST(Determinism, AnimatedRunEndsWhereTheLookAheadPredicted) {
+    const SPhysicsConstants k;
+    int nCompared = 0, nFalls = 0;
+    for (const SFlickCase& c : MakeFlickSet(450, 777u)) {
+        CGameSettings s1, s2;
+        CDesk look = PrepareFlick(c, s1);
+        CDesk real = PrepareFlick(c, s2);
+        ASSERT_EQ(RunFlick(k, s1, c.nCheck, look, false, nullptr), EFlickEnd::Rest);
+        CCountingRecorder rec;
+        ASSERT_EQ(RunFlick(k, s2, c.nCheck, real, true, &rec), EFlickEnd::Rest);
+        SCOPED_TRACE(testing::Message() << "board " << c.nBoard << " material " << c.nMaterial << " draught "
+                                        << c.nCheck << " v (" << c.vx << ", " << c.vy << ")");
+        EXPECT_EQ(s1.m_nKnockedWhite, s2.m_nKnockedWhite);
+        EXPECT_EQ(s1.m_nKnockedBlack, s2.m_nKnockedBlack);
+        for (int i = 0; i < kCheckCount; ++i) {
+            const CCheck& a = look.m_aChecks[i];
+            const CCheck& b = real.m_aChecks[i];
+            ASSERT_EQ(a.m_bOnDesk, b.m_bOnDesk) << "draught " << i;
+            if (a.m_bOnDesk) {
+                EXPECT_EQ(a.m_fX, b.m_fX) << "draught " << i;
+                EXPECT_EQ(a.m_fY, b.m_fY) << "draught " << i;
+            } else {
+                ++nFalls;
+                EXPECT_EQ(a.m_bFalling, 1) << "look-ahead leaves knocked-off draughts falling";
+                EXPECT_EQ(b.m_bFalling, 0) << "the animated fall has ended";
+                EXPECT_EQ(a.m_nExitEdge, b.m_nExitEdge);
+            }
+        }
+        ++nCompared;
+    }
+    EXPECT_EQ(nCompared, 450);
+    EXPECT_GT(nFalls, 300);
+}

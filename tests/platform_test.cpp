@@ -1,0 +1,135 @@
+// The platform stand-ins: generator sequence, events, the window queue, the pause gate.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "platform/clock.h"
+#include "platform/crt_rand.h"
+#include "platform/event.h"
+#include "platform/pause_gate.h"
+#include "platform/window_queue.h"
+
+using namespace std::chrono_literals;
+
+TEST(Rand, FirstValuesFromStateOneFollowTheRecurrence) {
+    // state1 = 1*214013+2531011 = 2745024 -> bits 16..30 = 41; then 18467, 6334, 26500, 19169.
+    platform::SetRandState(1);
+    const int expected[] = {41, 18467, 6334, 26500, 19169, 15724, 11478, 29358, 26962, 24464};
+    for (int i = 0; i < 10; ++i) EXPECT_EQ(platform::Rand(), expected[i]) << "draw " << i;
+}
+
+TEST(Rand, StateCanBeSetAndValuesStayInRange) {
+    platform::SetRandState(0xFFFFFFFFu);
+    const uint32_t next = 0xFFFFFFFFu * 214013u + 2531011u;
+    EXPECT_EQ(platform::Rand(), int((next >> 16) & 0x7FFF));
+    EXPECT_EQ(platform::GetRandState(), next);
+    for (int i = 0; i < 100000; ++i) {
+        const int v = platform::Rand();
+        ASSERT_GE(v, 0);
+        ASSERT_LE(v, platform::kRandMax);
+    }
+    platform::SetRandState(1);
+}
+
+TEST(Event, AutoResetReleasesOneWaitAndResets) {
+    platform::CEvent ev;
+    EXPECT_FALSE(ev.Wait(0));
+    ev.Set();
+    EXPECT_TRUE(ev.Wait(0));
+    EXPECT_FALSE(ev.Wait(0)) << "an auto-reset event resets after one wait";
+    ev.Set();
+    ev.Reset();
+    EXPECT_FALSE(ev.Wait(10));
+}
+
+TEST(Event, ManualResetStaysSignalled) {
+    platform::CEvent ev(true);
+    ev.Set();
+    EXPECT_TRUE(ev.Wait(0));
+    EXPECT_TRUE(ev.Wait(0));
+}
+
+TEST(Event, StopRequestEndsAnEndlessWait) {
+    platform::CEvent ev;
+    std::stop_source src;
+    std::atomic<int> result{-1};
+    std::thread t([&] { result = ev.Wait(src.get_token(), -1) ? 1 : 0; });
+    std::this_thread::sleep_for(20ms);
+    src.request_stop();
+    t.join();
+    EXPECT_EQ(result.load(), 0);
+}
+
+TEST(Event, TimedWaitTimesOutAndCrossThreadSetWakes) {
+    platform::CEvent ev;
+    auto t0 = std::chrono::steady_clock::now();
+    EXPECT_FALSE(ev.Wait(30));
+    EXPECT_GE(std::chrono::steady_clock::now() - t0, 25ms);
+    std::thread t([&] { ev.Set(); });
+    EXPECT_TRUE(ev.Wait(5000));
+    t.join();
+}
+
+TEST(WindowQueue, KeepsOrderAndRemovesSelectedMessages) {
+    platform::CWindowQueue q;
+    for (uint32_t i = 0; i < 5; ++i) EXPECT_TRUE(PostMessageA(&q, 100 + i % 2, i, -intptr_t(i)));
+    EXPECT_FALSE(PostMessageA(nullptr, 1, 0, 0));
+    int seen = 0;
+    EXPECT_EQ(q.RemoveIf([&](const platform::SMessage& m) { ++seen; return m.nMsg == 101; }), 2);
+    EXPECT_EQ(seen, 5);
+    platform::SMessage m;
+    for (uintptr_t want : {0u, 2u, 4u}) {
+        ASSERT_TRUE(q.TryPop(m));
+        EXPECT_EQ(m.wParam, want);
+        EXPECT_EQ(m.lParam, -intptr_t(want));
+    }
+    EXPECT_FALSE(q.TryPop(m));
+    EXPECT_FALSE(q.WaitPop(m, 10));
+}
+
+TEST(WindowQueue, WaitPopWakesOnAPostFromAnotherThread) {
+    platform::CWindowQueue q;
+    std::thread t([&] {
+        std::this_thread::sleep_for(10ms);
+        q.Post(7, 8, 9);
+    });
+    platform::SMessage m;
+    ASSERT_TRUE(q.WaitPop(m, 5000));
+    EXPECT_EQ(m.nMsg, 7u);
+    t.join();
+}
+
+TEST(PauseGate, HoldsAWorkerUntilOpenedOrStopped) {
+    platform::CPauseGate gate;
+    std::stop_source src;
+    std::atomic<int> passes{0};
+    gate.Close();
+    std::thread t([&] {
+        while (gate.Pass(src.get_token())) {
+            ++passes;
+            if (passes == 3) gate.Close();
+        }
+    });
+    std::this_thread::sleep_for(30ms);
+    EXPECT_EQ(passes.load(), 0) << "a closed gate lets nothing through";
+    gate.Open();
+    for (int i = 0; i < 500 && passes < 3; ++i) std::this_thread::sleep_for(1ms);
+    std::this_thread::sleep_for(20ms);
+    EXPECT_EQ(passes.load(), 3) << "the worker stops at the gate it closed";
+    src.request_stop();
+    t.join();
+}
+
+TEST(Clock, InjectedSourceReplacesTheSteadyClock) {
+    uint32_t now = 0xFFFFFFF0u;
+    platform::SetTimeSource([&] { return now; });
+    EXPECT_EQ(platform::TimeGetTime(), 0xFFFFFFF0u);
+    now += 0x20;  // wraps like the original
+    EXPECT_EQ(platform::TimeGetTime(), 0x10u);
+    platform::SetTimeSource({});
+    const uint32_t a = platform::TimeGetTime();
+    std::this_thread::sleep_for(5ms);
+    EXPECT_GE(uint32_t(platform::TimeGetTime() - a), 4u);
+}
