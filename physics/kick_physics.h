@@ -103,8 +103,16 @@ public:
     // --- the computer opponent ---
     int StartCompTurn(int side);
     static unsigned CompTurnThreadProc(CKickPhysics* pPhysics, std::stop_token stop);
+    // Called directly (tests, tools) it cannot be paused or stopped; the computer-turn
+    // thread uses the stoppable form, which passes the pause gate before every trial.
     int CalcKickAI(int side, CDesk* desk);
+    int CalcKickAI(int side, CDesk* desk, std::stop_token stop);
     int CalcKickCandidates(int i, int side, KickCandidateTable& table, int r, CDesk P);
+    // Threads the computer's search runs on, 1 or 2 (the result is the same); set it only
+    // while no computer turn runs.
+    void SetSearchThreads(int nThreads) { m_nSearchThreads = nThreads; }
+    // Called before every trial simulation of the search, on the searching threads (tests).
+    void SetTrialHook(std::function<void()> hook) { m_trialHook = std::move(hook); }
 
     const SPhysicsConstants& Constants() const { return m_k; }
     CGameSettings* GetSettings() const { return m_pSettings; }
@@ -134,5 +142,7 @@ private:
     platform::CEvent m_motionEvent;          // auto-reset: a record has been queued
     platform::CPauseGate m_pauseGate;        // closed while the game is paused
     std::jthread m_kickThread;               // the simulation of a real flick
+    int m_nSearchThreads = 2;                // threads of the computer's search
+    std::function<void()> m_trialHook;       // observer of the search's trials (tests)
     std::jthread m_compThread;               // the computer's choice
 };

@@ -4,6 +4,7 @@
 // simulation and the look-ahead also call while no playback runs. The queue lock guards
 // the queue and the cursor reset; cursor moves and record copies need no lock because
 // appending and playing both happen on the window thread.
+#include <algorithm>
 #include <iterator>
 
 #include "app/game_settings.h"
@@ -64,13 +65,19 @@ size_t CKickPhysics::MotionCount() const {
 }
 
 void CKickPhysics::FinishPlayback() {
+    // A late frame may skip past the last records: the flick still ends on the board exactly
+    // where it came to rest (the position the next flick and the computer start from).
+    {
+        std::lock_guard lock(m_queueLock);
+        auto last = std::find_if(m_motions.rbegin(), m_motions.rend(), [](const CDesk* p) { return p; });
+        if (last != m_motions.rend() && m_pDesk) *m_pDesk = **last;
+    }
     g_bPlaybackStarted = 0;
     m_bPlaying = false;
     // Cleared before the message: its handler waits while a flick is running.
     g_bKickRunning = 0;
     ClearMotions();
     if (m_sendMessage) m_sendMessage(uint32_t(m_nFinishMessage), 0, 0);
-    m_bPlaying = true;
 }
 
 void CKickPhysics::PlayMotion() {

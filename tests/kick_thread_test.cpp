@@ -4,6 +4,7 @@
 // The test thread plays the window thread: it drains the window queue and calls PlayMotion.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <bit>
 #include <chrono>
@@ -15,7 +16,6 @@
 #include <memory>
 #include <mutex>
 #include <random>
-#include <set>
 #include <sstream>
 #include <string>
 #include <thread>

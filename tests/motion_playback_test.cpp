@@ -114,7 +114,7 @@ TEST_F(MotionPlaybackTest, EachFrameShowsTheRecordDueByWallClock) {
         {3, kOverwritten, 0, "3 ms: nothing new"},
         {10, 8, 0, "shown once more"},
         {10, 9, 0, "the last record"},
-        {1, kOverwritten, 1, "the next frame, however soon, finishes"},
+        {1, 9, 1, "the next frame, however soon, finishes on the last record"},
         {10, kOverwritten, 1, "finished: frames do nothing"},
         {100, kOverwritten, 1, "finished: frames do nothing"},
     };
@@ -163,6 +163,7 @@ TEST_F(MotionPlaybackTest, AFrameLatePastTheLastRecordFinishesAtOnce) {
     EXPECT_EQ(FrameAt(kClockStart + 10), 0.0f);
     FrameAt(kClockStart + 110);  // ten records due, two left
     EXPECT_EQ(Finishes(), 1);
+    EXPECT_EQ(m_live.m_aChecks[0].m_fX, 2.0f) << "the flick ends on its last record, not short of it";
     EXPECT_EQ(m_physics.MotionCount(), 0u);
     FrameAt(kClockStart + 120);
     EXPECT_EQ(Finishes(), 1);
