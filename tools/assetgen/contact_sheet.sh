@@ -1,5 +1,6 @@
 #!/bin/sh
 # Contact sheets of the generated pictures, to look at the art: one PNG per group of folders.
+# ImageMagick keeps TGA rows as stored, so -auto-orient turns our bottom-left-origin pictures upright.
 # Usage: contact_sheet.sh <assets folder> <output folder>   (needs ImageMagick's montage)
 set -eu
 assets=${1:?assets folder}
@@ -11,7 +12,7 @@ sheet() {
   # Patterns are expanded inside the assets folder.
   files=$(cd "$assets" && for p in "$@"; do ls $p 2>/dev/null || true; done | sort -u)
   [ -n "$files" ] || return 0
-  (cd "$assets" && montage $files -background '#5a5f70' -fill white -pointsize 11 -label '%d/%f\n%wx%h' \
+  (cd "$assets" && montage -auto-orient $files -background '#5a5f70' -fill white -pointsize 11 -label '%d/%f\n%wx%h' \
     -geometry '+6+6' -tile 6x "$out/$name.png")
   echo "$out/$name.png"
 }

@@ -2,6 +2,7 @@
 // the hands lie palm down with the fingertips at the origin pointing along -x.
 #include "tools/assetgen/models.h"
 
+#include <algorithm>
 #include <cmath>
 #include <stdexcept>
 
@@ -167,7 +168,7 @@ BuiltModel HandModel(bool closed) {
   mb.AddEllipsoid({0.105f, 0.0f, 0.0f}, {0.045f, 0, 0}, {0, 0.015f, 0}, {0, 0, 0.037f}, 10, 16, 0, 1);
   mb.AddLimb({0.14f, 0.0f, 0.0f}, {0.175f, 0.0f, 0.0f}, 0.024f, 0, 1);
   // Fingers from index (+z, the thumb side of a right hand) to little finger.
-  const float zs[4] = {0.025f, 0.008f, -0.009f, -0.025f};
+  const float zs[4] = {0.025f, 0.0085f, -0.0095f, -0.025f};
   const float reach[4] = {0.006f, 0.0f, 0.007f, 0.024f};
   const float thick[4] = {0.0085f, 0.0088f, 0.0082f, 0.0072f};
   for (int f = 0; f < 4; ++f) {
@@ -180,7 +181,7 @@ BuiltModel HandModel(bool closed) {
       mb.AddLimb(joint, tip, r * 0.92f, 0, 1);
     } else {
       // Curled under the palm: forward, down, then back towards the wrist.
-      const Vec3 bend1{0.05f, -0.004f, z};
+      const Vec3 bend1{0.05f, -0.0045f, z};
       const Vec3 bend2{0.048f, -0.022f, z};
       const Vec3 tip{0.066f, -0.026f, z};
       mb.AddLimb(knuckle, bend1, r * 1.05f, 0, 1);
@@ -195,7 +196,12 @@ BuiltModel HandModel(bool closed) {
     mb.AddLimb({0.125f, -0.006f, 0.03f}, {0.085f, -0.014f, 0.042f}, 0.011f, 0, 1);
     mb.AddLimb({0.085f, -0.014f, 0.042f}, {0.056f, -0.024f, 0.022f}, 0.0095f, 0, 1);
   }
-  out.model.objects.push_back(mb.Take());
+  // Fingertips (or the front of the fist) exactly at x = 0.
+  MeshObject hand = mb.Take();
+  float front = 1;
+  for (const Vec3& v : hand.verts) front = std::min(front, v.x);
+  for (Vec3& v : hand.verts) v.x -= front;
+  out.model.objects.push_back(std::move(hand));
   return out;
 }
 

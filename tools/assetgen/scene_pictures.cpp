@@ -94,7 +94,7 @@ Image MainForegroundPicture() {
 }
 
 Image HelpDecorationPicture() {
-  Renderer r(200, 200, kSupersample, {{0.2f, 0.2f, 0.28f}, {0.07f, 0.0f, 0.0f}, 36});
+  Renderer r(200, 200, kSupersample, {{0.2f, 0.3f, 0.44f}, {0.12f, 0.0f, 0.0f}, 36});
   r.Draw(Cached("bone_W.3ds"), {{0, 0, 0}, 0, 1});
   r.Draw(Cached("hand1.3ds"), {{0.09f, 0.03f, 0.0f}, 0, 1});
   return DropShadow(r.Result(), 3, -4, 0.6f);

@@ -73,15 +73,15 @@ Image Logo(const Fonts& f) {
   Image img(310, 120);
   // Two draughts, one white, one black, overlapping behind the name.
   auto disc = [&](float cx, float cy, Color fill, Color ring) {
-    img.FillColor([&](float x, float y) { return SdCircle(x, y, cx, cy, 24); }, WithAlpha(fill, 0.9f));
-    img.FillColor([&](float x, float y) { return std::fabs(SdCircle(x, y, cx, cy, 17)) - 1.0f; }, ring);
-    img.FillColor([&](float x, float y) { return std::fabs(SdCircle(x, y, cx, cy, 24)) - 1.0f; }, style::kGold);
+    img.FillColor([&](float x, float y) { return SdCircle(x, y, cx, cy, 17); }, WithAlpha(fill, 0.95f));
+    img.FillColor([&](float x, float y) { return std::fabs(SdCircle(x, y, cx, cy, 12)) - 0.8f; }, ring);
+    img.FillColor([&](float x, float y) { return std::fabs(SdCircle(x, y, cx, cy, 17)) - 0.9f; }, style::kGold);
   };
-  disc(40, 74, Rgb(230, 220, 196), Rgb(190, 160, 110));
-  disc(66, 62, Rgb(44, 30, 24), Rgb(120, 84, 52));
-  GoldTitle(img, f.bold, "KELVO DARA", 40, 182, 72, 1.5f, 0.6f);
-  DrawFaceLabel(img, f.regular, "F L I C K   D R A U G H T S", 12, Rgb(200, 210, 240), 182, 36, 0.6f);
-  img.FillColor([&](float x, float y) { return SdSegment(x, y, 90, 24, 274, 24, 0.6f); }, WithAlpha(style::kGold, 0.6f));
+  disc(24, 80, Rgb(230, 220, 196), Rgb(190, 160, 110));
+  disc(42, 66, Rgb(44, 30, 24), Rgb(120, 84, 52));
+  GoldTitle(img, f.bold, "KELVO DARA", 34, 182, 72, 1.5f, 0.6f);
+  DrawFaceLabel(img, f.regular, "F L I C K   D R A U G H T S", 12, Rgb(200, 210, 240), 182, 40, 0.6f);
+  img.FillColor([&](float x, float y) { return SdSegment(x, y, 92, 28, 272, 28, 0.6f); }, WithAlpha(style::kGold, 0.6f));
   return img;
 }
 

@@ -84,14 +84,18 @@ Image TextSelector(const TextItem& item, bool hi, const Fonts& fonts) {
     centre += 8;
   }
   const Color text = hi ? style::kLabelHot : style::kLabel;
+  // Long labels shrink to stay clear of the chevrons (and the side icon).
+  const float room = item.width - 44.0f - (item.disc ? 16.0f : 0.0f);
+  float px = kSelectorText;
+  while (px > 10 && fonts.bold.Width(item.text, px, 0.5f) > room) px -= 0.5f;
   if (hi) {
     Image mask(img.Width(), img.Height());
-    DrawFaceLabel(mask, fonts.bold, item.text, kSelectorText, {1, 1, 1, 1}, centre, img.Height() / 2.0f, 0.5f);
+    DrawFaceLabel(mask, fonts.bold, item.text, px, {1, 1, 1, 1}, centre, img.Height() / 2.0f, 0.5f);
     AddGlow(img, mask, style::kGlow, 2, 0.7f);
   }
-  DrawFaceLabel(img, fonts.bold, item.text, kSelectorText, WithAlpha(style::kInk, 0.7f), centre + 1,
+  DrawFaceLabel(img, fonts.bold, item.text, px, WithAlpha(style::kInk, 0.7f), centre + 1,
                 img.Height() / 2.0f - 1, 0.5f);
-  DrawFaceLabel(img, fonts.bold, item.text, kSelectorText, text, centre, img.Height() / 2.0f, 0.5f);
+  DrawFaceLabel(img, fonts.bold, item.text, px, text, centre, img.Height() / 2.0f, 0.5f);
   return img;
 }
 

@@ -84,8 +84,8 @@ Image SquareBoardTexture() {
     if (edge > field) {
       // Border: dark mahogany, the grain running along each side, a gold inlay near the field.
       const bool alongX = az > ax;
-      Color c = alongX ? WoodAt(z * 0.6f + 3, x * 0.35f, Rgb(122, 54, 30), Rgb(62, 22, 12), 41, 9)
-                       : WoodAt(x * 0.6f + 7, z * 0.35f, Rgb(122, 54, 30), Rgb(62, 22, 12), 41, 9);
+      Color c = alongX ? WoodAt(z * 0.6f + 3, x * 0.35f, Rgb(122, 54, 30), Rgb(62, 22, 12), 41, 30)
+                       : WoodAt(x * 0.6f + 7, z * 0.35f, Rgb(122, 54, 30), Rgb(62, 22, 12), 41, 30);
       const float inlay = std::fabs(edge - (field + 0.018f));
       c = Mix(c, Rgb(226, 186, 96), 1 - SmoothStep(0.004f, 0.007f, inlay));
       const float outer = std::fabs(edge - (half - 0.014f));
@@ -97,8 +97,8 @@ Image SquareBoardTexture() {
     const bool dark = ((cx + cz) % 2) == 0;  // the bottom-left cell is dark, as on a draughts board
     const uint32_t seed = 50u + static_cast<uint32_t>(cx * 13 + cz * 7);
     // Each cell cut from its own piece of wood; dark cells run crosswise for a parquet look.
-    Color c = dark ? WoodAt(z * 0.7f + cx * 0.37f, x * 0.4f, Rgb(120, 66, 34), Rgb(70, 34, 16), seed, 10)
-                   : WoodAt(x * 0.7f + cz * 0.41f, z * 0.4f, Rgb(236, 206, 152), Rgb(196, 150, 92), seed, 10);
+    Color c = dark ? WoodAt(z * 0.7f + cx * 0.37f, x * 0.4f, Rgb(120, 66, 34), Rgb(70, 34, 16), seed, 40)
+                   : WoodAt(x * 0.7f + cz * 0.41f, z * 0.4f, Rgb(236, 206, 152), Rgb(196, 150, 92), seed, 40);
     const float fx = std::fmod(x + field, cell), fz = std::fmod(z + field, cell);
     const float seam = std::min(std::min(fx, cell - fx), std::min(fz, cell - fz));
     return Scaled(c, 0.8f + 0.2f * SmoothStep(0.0f, 0.004f, seam));
