@@ -1,0 +1,8 @@
+// The ZIP/PNG CRC-32 (reflected polynomial 0xEDB88320), as written in the pack's manifest.
+// Pure function, any thread.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+uint32_t Crc32(const uint8_t* data, size_t size);

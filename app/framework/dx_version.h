@@ -1,0 +1,10 @@
+// GetDirectXVersion stand-in: 0x900 when SDL's video subsystem starts, 0 when it cannot,
+// so the game shows its "install DirectX" message instead of failing later. Window thread.
+#pragma once
+
+inline constexpr int kVideoReadyVersion = 0x900;
+
+int GetDirectXVersion();
+
+// Tests: the value GetDirectXVersion reports from now on; a negative value restores the probe.
+void SetDirectXVersionForTest(int nVersion);

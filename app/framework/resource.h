@@ -1,0 +1,41 @@
+// The resource pack res.dat: a ZIP read through PhysicsFS, with a manifest (name, size,
+// CRC-32) checked on every read so a damaged pack is reported instead of drawn as garbage.
+// Folder names as the game writes them ("models\3ds") are normalised to "models/3ds";
+// names are matched without case. Any thread may read once the pack is open.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class CResource {
+public:
+    CResource();
+    ~CResource();
+    CResource(const CResource&) = delete;
+    CResource& operator=(const CResource&) = delete;
+
+    // Names the pack file; it is looked up beside the executable, then in the installed
+    // data folder (share/kelvodara), then in every folder added with AddSearchDir.
+    void SetDatFile(const std::string& name);
+    void AddSearchDir(const std::string& dir);
+    // Opens the pack (once; later calls return the first result). False when it is
+    // missing or damaged; LastError() then names the file and every place searched.
+    bool Open();
+    bool IsOpen() const;
+    const std::string& LastError() const;
+    // Where the opened pack was found.
+    const std::string& PackPath() const;
+
+    // Reads file from folder ("textures", "models\3ds", "" for the root). False, with a log
+    // line, when the pack is not open, the file is missing, or its size or CRC is wrong.
+    bool ReadFile(const std::string& folder, const std::string& file, std::vector<uint8_t>& out);
+    bool Exists(const std::string& folder, const std::string& file);
+
+    // The normalised path of a folder and file: backslashes to slashes, no "./" or "..".
+    static std::string JoinPath(const std::string& folder, const std::string& file);
+
+private:
+    struct SImpl;
+    SImpl* m_pImpl;
+};

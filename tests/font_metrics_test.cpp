@@ -1,0 +1,152 @@
+// Font metrics: the generated font.txt parses with every glyph inside the atlas and covering
+// inked pixels; malformed files are refused with the line named; text width is the sum of advances.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/framework/font_metrics.h"
+#include "app/framework/image.h"
+#include "app/framework/resource.h"
+
+namespace {
+
+// A valid metrics text in which character c has advance c / 10 and a 4 x 6 rectangle; edit(lines)
+// may change the lines before they are joined.
+std::string Metrics(const std::function<void(std::vector<std::string>&)>& edit = nullptr) {
+    std::vector<std::string> lines = {"kdfont 1", "atlas 256 128", "size 24.0", "ascent 19.5", "descent -4.5",
+                                      "linegap 0.000", "chars 95"};
+    for (int c = 32; c <= 126; ++c) {
+        const int x = 4 * (c - 32) % 252, y = 8 * ((4 * (c - 32)) / 252);
+        char line[96];
+        std::snprintf(line, sizeof line, "%d %d %d %d %d 1.000 -16.000 %.1f", c, x, y, x + 4, y + 6, c / 10.0);
+        lines.push_back(line);
+    }
+    if (edit) edit(lines);
+    std::string text;
+    for (const auto& l : lines) text += l + "\n";
+    return text;
+}
+
+TEST(FontMetrics, ValidTextGivesAtlasAscentAndGlyphs) {
+    CFontMetrics m;
+    std::string error;
+    ASSERT_TRUE(m.Parse(Metrics(), error)) << error;
+    EXPECT_TRUE(m.IsLoaded());
+    EXPECT_EQ(m.AtlasWidth(), 256);
+    EXPECT_EQ(m.AtlasHeight(), 128);
+    EXPECT_FLOAT_EQ(m.Ascent(), 19.5f);
+    EXPECT_FLOAT_EQ(m.Descent(), -4.5f);
+    EXPECT_FLOAT_EQ(m.Glyph('A').fAdvance, 6.5f);
+    EXPECT_FLOAT_EQ(m.Glyph('A').x0, 4.0f * ('A' - 32));
+    EXPECT_FLOAT_EQ(m.Glyph('A').fYOff, -16.0f);
+}
+
+TEST(FontMetrics, TextWidthIsTheSumOfAdvancesTimesScale) {
+    CFontMetrics m;
+    std::string error;
+    ASSERT_TRUE(m.Parse(Metrics(), error)) << error;
+    struct Case {
+        std::string text;
+        float scale;
+        float expected;
+    };
+    // Advances are code / 10: 'K' 7.5, 'd' 10.0, ' ' 3.2, '~' 12.6; a character outside 32..126
+    // counts as '?' (6.3).
+    const Case cases[] = {
+        {"", 1.0f, 0.0f},     {"K", 1.0f, 7.5f},           {"Kd d", 1.0f, 7.5f + 10.0f + 3.2f + 10.0f},
+        {"~", 2.0f, 25.2f},   {"K\n", 1.0f, 7.5f + 6.3f},  {"\xe9", 0.5f, 3.15f},
+    };
+    for (const auto& c : cases) {
+        const float got = m.TextWidth(c.text, c.scale);
+        EXPECT_NEAR(got, c.expected, 1e-4f) << "\"" << c.text << "\" at scale " << c.scale;
+    }
+}
+
+TEST(FontMetrics, MalformedTextIsRefusedWithItsLineAndKeepsThePreviousFont) {
+    struct Case {
+        const char* label;
+        std::function<void(std::vector<std::string>&)> edit;
+        const char* lineNamed;
+    };
+    auto set = [](size_t i, const char* text) { return [=](std::vector<std::string>& l) { l[i] = text; }; };
+    const std::vector<Case> cases = {
+        {"wrong magic", set(0, "kdfont 2"), "line 1"},
+        {"unknown key", set(2, "points 24"), "line 3"},
+        {"atlas with one value", set(1, "atlas 256"), "line 2"},
+        {"ascent not a number", set(3, "ascent high"), "line 4"},
+        {"fractional atlas", set(1, "atlas 255.5 128"), "line 7"},
+        {"94 characters announced", set(6, "chars 94"), "line 7"},
+        {"glyph with seven fields", set(7, "32 0 0 4 6 1.0 -16.0"), "line 8"},
+        {"glyph past the atlas", set(8, "33 250 0 260 6 1.0 -16.0 3.3"), "line 9"},
+        {"glyph rectangle upside down", set(9, "34 8 6 12 0 1.0 -16.0 3.4"), "line 10"},
+        {"code outside 32..126", set(10, "127 0 0 4 6 1.0 -16.0 3.5"), "line 11"},
+        {"code twice", set(11, "35 0 0 4 6 1.0 -16.0 3.5"), "line 12"},
+        {"negative advance", set(12, "37 0 0 4 6 1.0 -16.0 -1"), "line 13"},
+        {"not a number in a glyph", set(13, "38 0 0 4 6 1.0 -16.0 nan"), "line 14"},
+        {"missing size key", [](auto& l) { l.erase(l.begin() + 2); }, "line 6"},
+        {"last character missing", [](auto& l) { l.pop_back(); }, "ends after 94"},
+        {"text after the last character", [](auto& l) { l.push_back("extra"); }, "line 103"},
+        {"empty text", [](auto& l) { l.clear(); }, "line 0"},
+    };
+    for (const auto& c : cases) {
+        CFontMetrics m;
+        std::string error;
+        ASSERT_TRUE(m.Parse(Metrics(), error));
+        const float before = m.Glyph('A').fAdvance;
+        const std::string bad = Metrics(c.edit);
+        EXPECT_FALSE(m.Parse(bad, error)) << c.label;
+        EXPECT_NE(error.find(c.lineNamed), std::string::npos) << c.label << ": expected \"" << c.lineNamed << "\" in \"" << error << "\"";
+        EXPECT_TRUE(m.IsLoaded()) << c.label;
+        EXPECT_EQ(m.Glyph('A').fAdvance, before) << c.label;
+
+        CFontMetrics fresh;
+        EXPECT_FALSE(fresh.Parse(bad, error)) << c.label;
+        EXPECT_FALSE(fresh.IsLoaded()) << c.label;
+        std::printf("%-32s -> %s\n", c.label, error.c_str());
+    }
+}
+
+TEST(FontMetrics, PackFontHas95GlyphsInsideTheAtlasOverInkedPixels) {
+    CResource pack;
+    pack.SetDatFile(KD_RES_PACK_PATH);
+    ASSERT_TRUE(pack.Open()) << pack.LastError();
+    std::vector<uint8_t> text, tga;
+    ASSERT_TRUE(pack.ReadFile("textures", "font.txt", text));
+    ASSERT_TRUE(pack.ReadFile("textures", "font.tga", tga));
+    CFontMetrics m;
+    std::string error;
+    ASSERT_TRUE(m.Parse(std::string(text.begin(), text.end()), error)) << error;
+    SImage atlas;
+    ASSERT_TRUE(DecodeTga(tga.data(), tga.size(), atlas, error)) << error;
+    ASSERT_EQ(m.AtlasWidth(), atlas.nWidth);
+    ASSERT_EQ(m.AtlasHeight(), atlas.nHeight);
+    EXPECT_GT(m.Ascent(), 0.0f);
+    EXPECT_LT(m.Descent(), 0.0f);
+
+    int glyphs = 0;
+    for (int c = 32; c <= 126; ++c) {
+        const SGlyph& g = m.Glyph(static_cast<char>(c));
+        ++glyphs;
+        EXPECT_GT(g.fAdvance, 0.0f) << "char " << c;
+        EXPECT_TRUE(g.x0 >= 0 && g.x1 <= m.AtlasWidth() && g.y0 >= 0 && g.y1 <= m.AtlasHeight() && g.x0 <= g.x1 &&
+                    g.y0 <= g.y1)
+            << "char " << c << " rect " << g.x0 << "," << g.y0 << " " << g.x1 << "," << g.y1;
+        if (c == ' ') continue;
+        // Rows count from the top of the picture; the decoded atlas is bottom-up.
+        int inked = 0;
+        for (int y = int(g.y0); y < int(g.y1); ++y)
+            for (int x = int(g.x0); x < int(g.x1); ++x)
+                inked += atlas.pixels[(size_t(atlas.nHeight - 1 - y) * atlas.nWidth + x) * 4 + 3] > 128;
+        EXPECT_GT(inked, 0) << "char " << c << " '" << char(c) << "' covers no ink";
+    }
+    EXPECT_EQ(glyphs, 95);
+    // Capitals are about as wide as they are high at 24 px: a sanity bound on the whole table.
+    EXPECT_GT(m.TextWidth("KELVO DARA"), 100.0f);
+    EXPECT_LT(m.TextWidth("KELVO DARA"), 200.0f);
+}
+
+}  // namespace
