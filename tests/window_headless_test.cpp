@@ -2,6 +2,7 @@
 // arguments, posted messages, quitting, window switches, hot key, camera and picking.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <string>
@@ -280,6 +281,24 @@ TEST(HeadlessWindow, QuitEndsMainLoopWithItsCode) {
     EXPECT_TRUE(log.Has("Headless main loop stopped"));
 }
 
+TEST(HeadlessWindow, MainLoopPacesFramesAndCountsThem) {
+    CRecordingWnd wnd;
+    ASSERT_TRUE(wnd.Create());
+    CLogCapture log;  // the frame-limit line
+    constexpr int kFrames = 300;
+    wnd.SetHeadlessFrameLimit(kFrames);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(wnd.MainLoop(), -1);
+    const auto elapsedMs = std::chrono::duration_cast<std::chrono::milliseconds>(
+                               std::chrono::steady_clock::now() - start)
+                               .count();
+    EXPECT_EQ(wnd.nDraws, kFrames);
+    // Each pass takes at least 4 ms, so never more than 250 frames a second.
+    EXPECT_GE(elapsedMs, (kFrames - 1) * 4) << "frames were not paced";
+    EXPECT_GT(wnd.GetFPS(), 0) << "a second passed: the count was taken";
+    EXPECT_LE(wnd.GetFPS(), 251);
+}
+
 TEST(HeadlessWindow, AltEnterSwitchRunsReleaseDrawLoadingInitScene) {
     CRecordingWnd wnd;
     ASSERT_TRUE(wnd.Create());
@@ -402,6 +421,16 @@ TEST(ErrorBox, TheHookTakesTheTextInsteadOfABox) {
     SetErrorBoxHook({});
     EXPECT_EQ(caption, "KelvoDara");
     EXPECT_EQ(text, "Can't initialize game!\nProgram will now close.");
+}
+
+TEST(ErrorBox, WithNoVisibleDisplayTheTextGoesToStderr) {
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    ::testing::internal::CaptureStderr();
+    ShowErrorBox("KelvoDara", "Please install DirectX 8.0 or better");
+    const std::string err = ::testing::internal::GetCapturedStderr();
+    unsetenv("SDL_VIDEODRIVER");
+    EXPECT_NE(err.find("KelvoDara"), std::string::npos) << err;
+    EXPECT_NE(err.find("Please install DirectX 8.0 or better"), std::string::npos) << err;
 }
 
 TEST(DirectXVersion, InjectedValueWinsAndTheProbeReportsVideo) {

@@ -96,14 +96,15 @@ unsigned WheelWParam(int nNotches, unsigned nMouseFlags) {
 bool KeyEventToMessage(unsigned nVirtualKey, unsigned nScanCode, bool bDown, bool bRepeat,
                        bool bAlt, platform::SMessage& out) {
     if (nVirtualKey == 0) return false;
-    if (bAlt) {
-        if (!(bDown && !bRepeat && nVirtualKey == VK_RETURN)) return false;
+    // Releases always pass, so a key held before ALT went down is never left held.
+    if (bAlt && bDown) {
+        if (bRepeat || nVirtualKey != VK_RETURN) return false;
         constexpr unsigned kFromAccelerator = 1u << 16;
         out = {WM_COMMAND, kCmdSwitchWindow | kFromAccelerator, 0};
         return true;
     }
     out.nMsg = bDown ? WM_KEYDOWN : WM_KEYUP;
     out.wParam = nVirtualKey;
-    out.lParam = MakeKeyFlags(nScanCode, !bDown, bRepeat, false);
+    out.lParam = MakeKeyFlags(nScanCode, !bDown, bRepeat, bAlt);
     return true;
 }

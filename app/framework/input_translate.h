@@ -30,7 +30,8 @@ unsigned MouseFlags(uint32_t sdlButtonMask, uint16_t sdlModState);
 unsigned WheelWParam(int nNotches, unsigned nMouseFlags);
 
 // The message a key event gives, as Windows' accelerator and system-key rules do: ALT+ENTER
-// pressed is WM_COMMAND 40001 (accelerator: 1 in the high word); any other key with ALT held,
-// and keys with no code, give nothing (false); the rest are WM_KEYDOWN / WM_KEYUP.
+// pressed is WM_COMMAND 40001 (accelerator: 1 in the high word); any other key pressed with
+// ALT held, and keys with no code, give nothing (false); the rest, and every release, are
+// WM_KEYDOWN / WM_KEYUP.
 bool KeyEventToMessage(unsigned nVirtualKey, unsigned nScanCode, bool bDown, bool bRepeat,
                        bool bAlt, platform::SMessage& out);
