@@ -136,11 +136,11 @@ void Renderer::DrawImpl(const BuiltModel& model, const Placement& where, bool li
           const Vec3 toEye = Normalized(view_.eye - pos);
           if (Dot(n, toEye) < 0) n = n * -1.0f;
           const float diffuse = std::max(0.0f, Dot(n, kLightDir));
-          const float spec = std::pow(std::max(0.0f, Dot(n, Normalized(kLightDir + toEye))), 48.0f);
+          const float specular = std::pow(std::max(0.0f, Dot(n, Normalized(kLightDir + toEye))), 48.0f);
           const float rim = std::pow(1 - std::max(0.0f, Dot(n, toEye)), 3.0f) * 0.15f;
           const float k = 0.38f + 0.72f * diffuse + rim;
-          colour_.Set(x, y, {Clamp01(base.r * k + 0.35f * spec), Clamp01(base.g * k + 0.35f * spec),
-                             Clamp01(base.b * k + 0.35f * spec), 1});
+          colour_.Set(x, y, {Clamp01(base.r * k + 0.35f * specular), Clamp01(base.g * k + 0.35f * specular),
+                             Clamp01(base.b * k + 0.35f * specular), 1});
         }
     }
   }

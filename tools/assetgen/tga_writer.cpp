@@ -14,7 +14,7 @@ Bytes WriteTga(int width, int height, const std::vector<uint8_t>& rgba) {
   PutU8(out, 0);   // no image id
   PutU8(out, 0);   // no colour map
   PutU8(out, 2);   // uncompressed true colour
-  for (int i = 0; i < 5; ++i) PutU8(out, 0);  // colour map spec
+  for (int i = 0; i < 5; ++i) PutU8(out, 0);  // no colour map
   PutU16(out, 0);  // x origin
   PutU16(out, 0);  // y origin
   PutU16(out, static_cast<uint16_t>(width));
