@@ -195,3 +195,30 @@ TEST(Slide, UnknownMaterialKeepsBounceAndAddsNoFriction) {
     EXPECT_EQ(s.m_fSpinTransfer, 0.25f);
     EXPECT_FLOAT_EQ(s.m_fSlideFriction, 0.08f);
 }
+
+TEST(Slide, HugeOrInvalidLaunchesEndAtOnce) {
+    const SPhysicsConstants k;
+    const struct {
+        float vx, vy;
+        bool bOff;  // ends off the board
+    } launches[] = {{1e6f, 0.0f, true}, {-3e20f, 2e20f, true}, {std::nanf(""), std::nanf(""), false}, {0.0f, 0.0f, false}};
+    for (int board = 0; board < 3; ++board)
+        for (const auto& l : launches) {
+            CGameSettings s;
+            s.BoardType = board;
+            CDesk d = DeskWith(s, {{10, 0.0f, 0.0f, SIDE_WHITE}, {2, 0.3f, 0.3f, SIDE_BLACK}});
+            CCheck& c = d.m_aChecks[10];
+            c.m_fVx0 = l.vx;
+            c.m_fVy0 = l.vy;
+            c.m_fDirX = 1.0f;
+            c.m_fDirY = 0.0f;
+            c.m_bMoving = 1;
+            s.ResetMovers(10);
+            CCountingRecorder rec;
+            SCOPED_TRACE(testing::Message() << "board " << board << " launch (" << l.vx << ", " << l.vy << ")");
+            EXPECT_EQ(RunFlick(k, s, 10, d, true, &rec), EFlickEnd::Rest);
+            EXPECT_LE(rec.nSteps, 150) << "a fall at most, then rest";
+            EXPECT_EQ(d.m_aChecks[10].m_bOnDesk, l.bOff ? 0 : 1);
+            EXPECT_EQ(s.m_nKnockedWhite, l.bOff ? 1 : 0);
+        }
+}
