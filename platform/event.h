@@ -21,12 +21,18 @@ public:
     bool Wait(int timeoutMs = -1);
     // As Wait, but also returns false as soon as stop is requested.
     bool Wait(std::stop_token stop, int timeoutMs = -1);
+    // Threads blocked in Wait right now.
+    int WaitingThreads();
 
 private:
     std::mutex m_mutex;
     std::condition_variable_any m_cv;
     bool m_bSignalled = false;
     bool m_bManualReset;
+    // Auto-reset: a Set that finds waiters hands the signal to one of them at once, so a Reset
+    // right after it cannot take it back (as SetEvent then ResetEvent behaves).
+    int m_nWaiters = 0;
+    int m_nHandedOver = 0;
 };
 
 }  // namespace platform

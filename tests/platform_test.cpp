@@ -133,3 +133,17 @@ TEST(Clock, InjectedSourceReplacesTheSteadyClock) {
     std::this_thread::sleep_for(5ms);
     EXPECT_GE(uint32_t(platform::TimeGetTime() - a), 4u);
 }
+
+TEST(Event, SetThenResetStillReleasesAWaitingThread) {
+    // A sender that ends a waiting loop by Set and an immediate Reset must still wake it.
+    for (int round = 0; round < 200; ++round) {
+        platform::CEvent ev;
+        std::atomic<bool> bWoke{false};
+        std::thread t([&] { bWoke = ev.Wait(5000); });
+        while (ev.WaitingThreads() == 0) std::this_thread::yield();
+        ev.Set();
+        ev.Reset();
+        t.join();
+        ASSERT_TRUE(bWoke.load()) << "round " << round;
+    }
+}
