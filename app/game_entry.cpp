@@ -1,0 +1,58 @@
+// The program's entry: refuses to start without video, creates the single game window,
+// opens it in the saved mode and runs the main loop; every failure ends in one error box.
+// Main thread.
+#include "app/game_entry.h"
+
+#include "app/framework/dx_version.h"
+#include "app/framework/message_box.h"
+#include "app/framework/sound.h"
+#include "app/game_wnd.h"
+#include "platform/log.h"
+
+namespace {
+
+SRunGameHooks g_hooks;
+
+constexpr const char* kWindowTitle = "Kelvo Dara";
+constexpr int kWindowWidth = 800;
+constexpr int kWindowHeight = 600;
+constexpr int kIconId = 103;
+
+}  // namespace
+
+void SetRunGameHooks(SRunGameHooks hooks) { g_hooks = std::move(hooks); }
+
+int RunGame(bool bHeadless) {
+    try {
+        if (GetDirectXVersion() < kMinVideoVersion) throw CGameMessage{kNeedDirectXText};
+        g_pGameWnd = new CGameWnd(bHeadless ? EWindowBackend::Headless : EWindowBackend::Sdl);
+        if (g_hooks.onCreated) g_hooks.onCreated(*g_pGameWnd);
+        // Only the window options are read here; the window reloads the whole record in InitScene.
+        CGameSettings windowSettings;
+        windowSettings.Load();
+        if (!g_pGameWnd->Resource().Open()) throw CGameMessage{g_pGameWnd->Resource().LastError()};
+        if (!g_pGameWnd->CreateGLWindow(kWindowTitle, kWindowWidth, kWindowHeight,
+                                        windowSettings.DepthBits, windowSettings.FullScreen,
+                                        kIconId, false))
+            throw CGameMessage{kCannotStartText};
+        if (g_hooks.onShown) g_hooks.onShown(*g_pGameWnd);
+        const int nCode = g_pGameWnd->MainLoop();
+        // The window object stays; its threads and sounds must not outlive SDL.
+        g_pGameWnd->StopWorkers();
+        ReleaseGameSounds();
+        g_pGameWnd->DestroyGLWindow();
+        ShutdownSound();
+        return nCode;
+    } catch (const CGameMessage& message) {
+        platform::Log("Start-up failed: %s", message.text.c_str());
+        ShowErrorBox(kErrorBoxCaption, message.text);
+    } catch (...) {
+        platform::Log("Unhandled exception; the game ends");
+        ShowErrorBox(kErrorBoxCaption, kUnhandledErrorText);
+    }
+    delete g_pGameWnd;
+    g_pGameWnd = nullptr;
+    ReleaseGameSounds();
+    ShutdownSound();
+    return 0;
+}

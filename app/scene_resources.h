@@ -1,0 +1,50 @@
+// The fixed scene data loaded by InitScene: the model files of the boards, draughts, hands
+// and star models, and the 636-point star field. Plain data; any thread may read it.
+#pragma once
+
+#include <array>
+
+struct SStarPoint {
+    float x, y, z;  // scene units
+};
+
+inline constexpr int kStarCount = 636;
+
+// The box and the shell the star field lies in.
+struct SStarFieldBounds {
+    float fMinX, fMaxX, fMinY, fMaxY, fMinZ, fMaxZ;
+    float fMinDist, fMaxDist;  // from the origin
+};
+inline constexpr SStarFieldBounds kStarFieldBounds = {-50.5f, 44.5f, -34.0f, 39.8f,
+                                                      -68.9f, 74.9f, 4.07f, 77.1f};
+
+// The star field, the same points on every run.
+const std::array<SStarPoint, kStarCount>& StarField();
+
+// Folder of every model in the pack.
+inline constexpr const char* kModelFolder = "models\\3ds";
+
+// Model files by settings index: BoardType for boards, CheckType for draughts.
+inline constexpr const char* kBoardFiles[3] = {"desk_kr.3ds", "desk_iy.3ds", "desk_M.3ds"};
+inline constexpr const char* kBlackCheckFiles[3] = {"bone_B.3ds", "wood_b.3ds", "rock_B.3ds"};
+inline constexpr const char* kWhiteCheckFiles[3] = {"bone_W.3ds", "wood_W.3ds", "rock_W.3ds"};
+inline constexpr const char* kHandFiles[2] = {"hand1.3ds", "hand2.3ds"};
+// Draught models load wood, rock, bone for each colour.
+inline constexpr int kCheckLoadOrder[3] = {1, 2, 0};
+
+// Star models 1..4 of the sky, with where they stand.
+struct SStarModel {
+    const char* szFile;
+    float x, y, z;
+    float fScale;
+};
+inline constexpr SStarModel kStarModels[4] = {
+    {"stars1.3ds", 40.0f, 0.0f, 0.0f, 1.0f},
+    {"stars2.3ds", 10.0f, 0.0f, -150.0f, 4.0f},
+    {"stars3.3ds", 0.0f, 30.0f, 60.0f, 2.0f},
+    {"stars4.3ds", 0.0f, -30.0f, 0.0f, 20.0f},
+};
+
+// The aim marker: a small green sphere.
+inline constexpr float kMarkerRadius = 0.01f;
+inline constexpr float kMarkerColor[3] = {0.0f, 108.0f / 255.0f, 0.0f};

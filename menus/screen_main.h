@@ -1,0 +1,17 @@
+// The main menu: the six entries of the left and right columns over the board picture.
+#pragma once
+
+#include "menus/menu_buttons.h"
+#include "menus/shared_images.h"
+
+inline constexpr SScreenButton kMainButtons[] = {
+    {CMD_SINGLE, kOwnPlace}, {CMD_MULTI, kOwnPlace}, {CMD_SETUP, kOwnPlace},
+    {CMD_HELP, kOwnPlace},   {CMD_ABOUT, kOwnPlace}, {CMD_EXIT, kOwnPlace},
+};
+inline constexpr SScreenImage kMainImages[] = {
+    kBackgroundImage,
+    SharedAt(ESharedImage::MainForeground, kOwnPlace),
+    SharedAt(ESharedImage::Logo, kOwnPlace),
+    PackImage("backsmsh.tga", "textures", 40, 350),
+    PackImage("back_ab.tga", "textures", 665, 480),
+};

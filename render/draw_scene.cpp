@@ -1,0 +1,108 @@
+// One frame of the game window: the current menu screen with its texts, or the game scene
+// (sky, board, draughts, aiming aids, turn text) under the game screen's buttons, and the
+// game's own cursor in full screen. Window thread.
+#include <cstdio>
+
+#include "app/game_events.h"
+#include "app/game_wnd.h"
+#include "platform/log.h"
+#include "render/scene_gl.h"
+
+namespace {
+
+constexpr int kWhite = 255;
+constexpr int kFullScreenFirstSound = 14;  // "fscreen.wav"
+constexpr int kCursorOffsetX = -2;  // the picture's hot spot
+constexpr int kCursorOffsetY = -28;
+constexpr float kSkyTurnPerFrame = 0.01f;
+constexpr int kStarModelsShown = 1;  // StarType
+constexpr int kFpsX = 650, kFpsY = 560;
+constexpr int kMyTurnColor[3] = {200, 255, 100};
+constexpr int kOtherTurnColor[3] = {255, 200, 100};
+constexpr int kMyTurnX = 360, kOtherTurnX = 335, kTurnTextY = 580;
+constexpr int kOnePlayer = 1;
+
+bool g_bStartUp = true;   // the first frame of the process is still to come
+float g_fSkyAngle = 0.0f;
+bool g_bFirstFrameLogged = false;
+
+}  // namespace
+
+void CGameWnd::DrawCursor(int x, int y) {
+    m_cursor.Draw(x, y, kLogicalWidth, kLogicalHeight, kWhite, kWhite, kWhite);
+}
+
+void CGameWnd::DrawScene() {
+    if (g_bStartUp) {
+        if (IsFullScreen()) DrawCursor(GetMouseX(), GetMouseY());
+        g_bStartUp = false;
+        RequestSound(kFullScreenFirstSound, 0);
+    }
+    if (!IsActive()) return;
+
+    if (m_nCurScreen != SCREEN_GAME) m_aScreens[m_nCurScreen].Draw();
+    switch (m_nCurScreen) {
+    case SCREEN_GAME:
+        DrawGameScene();
+        m_aScreens[SCREEN_GAME].Draw();
+        break;
+    case SCREEN_GAME_OVER:
+    case SCREEN_SET_OVER:
+    case SCREEN_CAMPAIGN_OVER:
+        DrawResultTexts();
+        break;
+    case SCREEN_HELP:
+        DrawTextPage(m_pHelpLines, kHelpLineCount, m_nHelpFirst);
+        break;
+    case SCREEN_ABOUT:
+        DrawTextPage(m_pAboutLines, kAboutLineCount, m_nAboutFirst);
+        break;
+    default:
+        break;
+    }
+
+    if (IsFullScreen() && m_bCursorShown)
+        DrawCursor(GetMouseX() + kCursorOffsetX, GetMouseY() + kCursorOffsetY);
+
+    if (!g_bFirstFrameLogged) {
+        g_bFirstFrameLogged = true;
+        platform::Log("First frame drawn (screen %d)", m_nCurScreen);
+    }
+}
+
+void CGameWnd::DrawGameScene() {
+    if (m_settings.StarType == kStarModelsShown) {
+        m_light.EnableLighting(false);
+        SetWhiteColor();
+        g_fSkyAngle += kSkyTurnPerFrame;
+        m_aSky[1].SetRotAngleY(g_fSkyAngle, 0.0f, 1.0f, 0.0f);
+        for (int i = 1; i < kSkyObjectCount; ++i) m_aSky[i].Draw();
+        m_light.EnableLighting(true);
+    }
+    m_aSky[0].Draw();
+    if (m_settings.BoardType >= 0 && m_settings.BoardType < kBoardCount)
+        m_aBoards[m_settings.BoardType].Draw();
+
+    if (m_hTimeoutCompTurnEvent.Wait(0)) {
+        wlog("Signal m_hTimeoutCompTurnEvent");
+        StartComputerTurn();
+    }
+    m_physics.PlayMotion();
+    for (int i = 0; i < kCheckCount; ++i) m_desk.m_aChecks[i].Draw();
+
+    m_sight.Draw(kLogicalWidth, kLogicalHeight, kWhite, kWhite, kWhite);
+    DrawAimAids();
+
+    if (m_bShowFps) m_font.Print(kFpsX, kFpsY, "FPS: %d", GetFPS());
+
+    const bool bOnePlayer = m_settings.m_nPlayers == kOnePlayer;
+    if (m_settings.m_bMySideToMove) {
+        m_font.SetColor(kMyTurnColor[0], kMyTurnColor[1], kMyTurnColor[2]);
+        if (bOnePlayer) std::snprintf(m_szTurnText, sizeof m_szTurnText, "your turn");
+        m_font.Print(kMyTurnX, kTurnTextY, 1.0f, "%s", m_szTurnText);
+    } else {
+        m_font.SetColor(kOtherTurnColor[0], kOtherTurnColor[1], kOtherTurnColor[2]);
+        if (bOnePlayer) std::snprintf(m_szTurnText, sizeof m_szTurnText, "computer turn");
+        m_font.Print(kOtherTurnX, kTurnTextY, 1.0f, "%s", m_szTurnText);
+    }
+}

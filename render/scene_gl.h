@@ -1,0 +1,16 @@
+// The few GL calls of the game's own: the scene's base state, the star field display
+// list and the state the game scene sets around the star models. Window thread, with
+// the GL context current.
+#pragma once
+
+#include <array>
+
+#include "app/scene_resources.h"
+
+// Depth test, 2D texturing, nicest perspective correction, no polygon smoothing, smooth shading.
+void ApplySceneGlState();
+// Compiles the stars as white GL points into a new display list and returns its id (0 when
+// GL refuses). Culling, two-sided lighting and colour material are as before after the list.
+unsigned CompileStarFieldList(const std::array<SStarPoint, kStarCount>& stars);
+// The colour the star models are drawn in (white).
+void SetWhiteColor();
