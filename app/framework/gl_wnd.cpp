@@ -80,6 +80,8 @@ int CGLWnd::CreateGLWindow(const char* title, int nWidth, int nHeight, int nBits
     m_config.nWidth = nWidth > 0 ? nWidth : kLogicalWidth;
     m_config.nHeight = nHeight > 0 ? nHeight : kLogicalHeight;
     m_config.nColorBits = nBits;
+    if (nBits != 16 && nBits != 24 && nBits != 32)
+        platform::Log("Colour depth of %d bits is not 16, 24 or 32: using 24-bit colour", nBits);
     if (!OpenWindow(bFullScreen)) return 0;
     PresentLoading();
     InitScene();

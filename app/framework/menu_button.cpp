@@ -27,7 +27,8 @@ bool CGLMenu::LoadFromRes(CResource& pack, const std::string& base, const std::s
     m_normal.Release();
     m_highlighted.Release();
     m_bPointerOver = false;
-    const std::string extension = "." + LowerCase(type);
+    std::string extension = LowerCase(type);
+    extension.insert(extension.begin(), '.');
     if (!m_normal.LoadImageFromRes(pack, base + extension, folder)) {
         platform::Log("Button %d: no picture \"%s%s\" in \"%s\"; it stays hidden and takes no click",
                       m_nId, base.c_str(), extension.c_str(), folder.c_str());

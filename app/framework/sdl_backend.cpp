@@ -62,7 +62,8 @@ private:
 };
 
 void SetColorAttributes(int nColorBits) {
-    const bool bHigh = nColorBits > 16;
+    // Only an explicit 16 asks for 5/6/5; any other value (a broken setting too) gets full colour.
+    const bool bHigh = nColorBits != 16;
     SDL_GL_SetAttribute(SDL_GL_RED_SIZE, bHigh ? 8 : 5);
     SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, bHigh ? 8 : 6);
     SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, bHigh ? 8 : 5);
