@@ -108,10 +108,9 @@ public:
     // Posts a sound effect to the sound thread (volume in hundredths of a dB, 0 full).
     void RequestSound(int nSound, int nVolume);
 
-    // ---- The match (turn order, aiming, camera keys, pause). These are the match's entry
-    //      points; the bodies in game_wnd_match.cpp only do what needs no match rules (the
-    //      match comes with the match rules). ----
-    // A new match or set: the start layout of the chosen board and draughts is placed.
+    // ---- The match (turn order, aiming, camera keys, pause). The rules live in
+    //      game/match_rules.cpp, pausing and the still empty aiming bodies in game_wnd_match.cpp. ----
+    // A new match or the next campaign set (start layout, start view, who moves first).
     virtual void StartMatch();
     virtual void StopMatch();
     virtual void NextSet();
@@ -124,6 +123,17 @@ public:
     virtual void OnAimMove(long nPos);
     virtual void CancelFlick();
     virtual void StartComputerTurn();
+    // The match rules (game/match_rules.cpp): a set's layout and start view, the end of a set
+    // or campaign (true when it ended; the result screen is then shown), the turn order, and
+    // who starts the next campaign set.
+    void NewSet(int nWhiteShift, int nBlackShift);
+    bool CheckSetOver();
+    bool CheckCampaignOver();
+    void PassTurnByTurn();
+    void PassTurnToAMiss();
+    void PassTurn();
+    void ToAMissStarter();
+    void ByTurnStarter();
     // Aim line and hand (drawn after the draughts), and the result texts of the set-over
     // screens.
     virtual void DrawAimAids();

@@ -26,22 +26,24 @@ void CCheck::Init(float x, float y, int nSide) {
     m_bMoving = 0;
 }
 
-void CCheck::UpdateDrawTransform() {
+CGLObject CCheck::DrawTransform() const {
+    CGLObject o(*this);
     const int nBoard = m_pSettings ? m_pSettings->BoardType : -1;
     switch (nBoard) {
-        case BOARD_SQUARE: SetRotAngleX(m_fTilt, m_fTiltAxisX, 0.0f, m_fTiltAxisZ); break;
-        case BOARD_ROUND: SetRotAngleX(m_fTilt, -m_fTiltAxisX, 0.0f, m_fTiltAxisZ); break;
-        case BOARD_TWELVE: SetRotAngleX(-m_fTilt, m_fTiltAxisX, 0.0f, m_fTiltAxisZ); break;
-        default: SetRotAngleX(0.0f, 0.0f, 0.0f, 0.0f); break;  // no tilt
+        case BOARD_SQUARE: o.SetRotAngleX(m_fTilt, m_fTiltAxisX, 0.0f, m_fTiltAxisZ); break;
+        case BOARD_ROUND: o.SetRotAngleX(m_fTilt, -m_fTiltAxisX, 0.0f, m_fTiltAxisZ); break;
+        case BOARD_TWELVE: o.SetRotAngleX(-m_fTilt, m_fTiltAxisX, 0.0f, m_fTiltAxisZ); break;
+        default: o.SetRotAngleX(0.0f, 0.0f, 0.0f, 0.0f); break;  // no tilt
     }
-    SetPos(m_fX, m_fHeight, m_fY);
-    SetRotAngleY(m_fSpinAngle, 0.0f, 1.0f, 0.0f);
+    o.SetPos(m_fX, m_fHeight, m_fY);
+    o.SetRotAngleY(m_fSpinAngle, 0.0f, 1.0f, 0.0f);
+    return o;
 }
 
 void CCheck::Draw() {
     try {
-        UpdateDrawTransform();
-        CGLObject::Draw();
+        CGLObject o = DrawTransform();
+        o.Draw();
     } catch (...) {
         // A framework failure skips this draught for one frame.
     }

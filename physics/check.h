@@ -20,10 +20,12 @@ public:
     void SetSettings(CGameSettings* pSettings) { m_pSettings = pSettings; }
     CGameSettings* GetSettings() const { return m_pSettings; }
 
-    // Sets the tilt, position and spin transform from the fields and draws the model.
+    // Draws the model with the tilt, position and spin of the fields. The draught itself is
+    // not changed, so the computer's thread may read the live position while it is drawn.
     void Draw() override;
-    // The transform Draw hands to the framework (tilt by board shape, position, spin).
-    void UpdateDrawTransform();
+    // The object Draw hands to the framework: the model with the tilt by board shape, the
+    // position and the spin.
+    CGLObject DrawTransform() const;
 
     CGameSettings* m_pSettings = nullptr;  // shared settings: radius, board shape
     int32_t m_bFalling = 0;    // 1 while a knocked-off draught plays its fall

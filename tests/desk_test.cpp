@@ -88,18 +88,22 @@ TEST(Check, DrawTransformTiltsByBoardShapeThenPlacesThenSpins) {
         c.m_fTiltAxisX = 0.25f;
         c.m_fTiltAxisZ = 0.5f;
         c.m_fSpinAngle = 77.0f;
-        c.Draw();  // no renderer installed: computes the transform, draws nothing
+        const CCheck before = c;
+        c.Draw();  // no renderer installed: draws nothing and leaves the draught as it was
+        const CGLObject o = c.DrawTransform();
         SCOPED_TRACE(testing::Message() << "board " << t.nBoard);
-        EXPECT_EQ(c.GetRotX().fAngle, t.fAngle);
-        EXPECT_EQ(c.GetRotX().fX, t.fAxisX);
-        EXPECT_EQ(c.GetRotX().fY, 0.0f);
-        EXPECT_EQ(c.GetRotX().fZ, t.fAxisZ);
+        EXPECT_EQ(o.GetRotX().fAngle, t.fAngle);
+        EXPECT_EQ(o.GetRotX().fX, t.fAxisX);
+        EXPECT_EQ(o.GetRotX().fY, 0.0f);
+        EXPECT_EQ(o.GetRotX().fZ, t.fAxisZ);
         // Board (x, y) is the scene's X and Z; the height is the scene's Y.
-        EXPECT_EQ(c.GetPos()[0], 0.1f);
-        EXPECT_EQ(c.GetPos()[1], -0.5f);
-        EXPECT_EQ(c.GetPos()[2], 0.2f);
-        EXPECT_EQ(c.GetRotY().fAngle, 77.0f);
-        EXPECT_EQ(c.GetRotY().fY, 1.0f);
+        EXPECT_EQ(o.GetPos()[0], 0.1f);
+        EXPECT_EQ(o.GetPos()[1], -0.5f);
+        EXPECT_EQ(o.GetPos()[2], 0.2f);
+        EXPECT_EQ(o.GetRotY().fAngle, 77.0f);
+        EXPECT_EQ(o.GetRotY().fY, 1.0f);
+        EXPECT_EQ(c.GetPos()[0], before.GetPos()[0]) << "drawing does not write into the position";
+        EXPECT_EQ(c.GetRotX().fAngle, before.GetRotX().fAngle);
     }
 }
 
