@@ -158,7 +158,10 @@ int CKickPhysics::CalcKickAI(int side, CDesk* desk, std::stop_token stop) {
         // The last chance for a pause or a stop before the live position changes.
         const bool bGoOn = control.pGate != nullptr ? m_pauseGate.Pass(stop) : !stop.stop_requested();
         if (!bGoOn) return 0;
-        ai::WriteCompMove(move, *m_pSettings, *desk);
+        {
+            std::lock_guard lock(m_liveDeskLock);
+            ai::WriteCompMove(move, *m_pSettings, *desk);
+        }
         StartKickThread(move.nCheck);
         return 1;
     } catch (...) {

@@ -114,6 +114,10 @@ public:
     // Called before every trial simulation of the search, on the searching threads (tests).
     void SetTrialHook(std::function<void()> hook) { m_trialHook = std::move(hook); }
 
+    // Held by the computer-turn thread while it writes its flick into the live position,
+    // and by the window thread while it draws the live draughts, so the two never meet.
+    std::mutex& LiveDeskLock() { return m_liveDeskLock; }
+
     const SPhysicsConstants& Constants() const { return m_k; }
     CGameSettings* GetSettings() const { return m_pSettings; }
     CDesk* GetDesk() const { return m_pDesk; }
@@ -125,6 +129,7 @@ private:
     void PurgeWindowQueue();
 
     mutable std::mutex m_queueLock;          // guards the motion queue and its cursor
+    std::mutex m_liveDeskLock;               // the computer's one write against the drawing
     std::atomic<bool> m_bPlaying{false};     // playback runs
     int m_nFinishMessage = 0;                // sent to the window when playback ends
     CGameSettings* m_pSettings = nullptr;    // shared settings record

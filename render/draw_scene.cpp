@@ -88,7 +88,11 @@ void CGameWnd::DrawGameScene() {
         StartComputerTurn();
     }
     m_physics.PlayMotion();
-    for (int i = 0; i < kCheckCount; ++i) m_desk.m_aChecks[i].Draw();
+    {
+        // The computer's thread may be writing its flick into the live position right now.
+        std::lock_guard lock(m_physics.LiveDeskLock());
+        for (int i = 0; i < kCheckCount; ++i) m_desk.m_aChecks[i].Draw();
+    }
 
     m_sight.Draw(kLogicalWidth, kLogicalHeight, kWhite, kWhite, kWhite);
     DrawAimAids();
