@@ -94,14 +94,7 @@ protected:
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     }
     static SViewProjection LoadCamera(const double eye[3], const double target[3]) {
-        stCamGeom cam;
-        cam.ex = eye[0];
-        cam.ey = eye[1];
-        cam.ez = eye[2];
-        cam.tx = target[0];
-        cam.ty = target[1];
-        cam.tz = target[2];
-        CalcCameraRads(cam);
+        const stCamGeom cam = CameraLookingAt(eye, target);
         SViewProjection vp = CameraViewProjection(cam);
         glMatrixMode(GL_PROJECTION);
         glLoadMatrixd(vp.projection);

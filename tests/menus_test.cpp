@@ -21,6 +21,7 @@
 #include "menus/sound_effects.h"
 #include "menus/text_lines.h"
 #include "platform/log.h"
+#include "log_capture.h"
 
 namespace {
 
@@ -43,20 +44,6 @@ struct SRect {
 std::ostream& operator<<(std::ostream& os, const SRect& r) {
     return os << "(" << r.x << ", " << r.y << ", " << r.w << " x " << r.h << ")";
 }
-
-class CLogCapture {
-public:
-    CLogCapture() {
-        platform::SetLogSink([this](const std::string& line) { lines.push_back(line); });
-    }
-    ~CLogCapture() { platform::SetLogSink({}); }
-    bool Mentions(const std::string& text) const {
-        for (const auto& line : lines)
-            if (line.find(text) != std::string::npos) return true;
-        return false;
-    }
-    std::vector<std::string> lines;
-};
 
 std::string ReadText(const fs::path& path) {
     std::ifstream in(path);

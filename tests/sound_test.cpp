@@ -26,6 +26,7 @@
 #include "platform/beep.h"
 #include "platform/log.h"
 #include "tools/assetgen/asset_names.h"
+#include "log_capture.h"
 
 namespace {
 
@@ -113,33 +114,6 @@ std::vector<int16_t> LeftChannel(const std::vector<int16_t>& stereo) {
 }
 
 // Log lines captured for one test.
-class CLogCapture {
-public:
-    CLogCapture() {
-        platform::SetLogSink([this](const std::string& line) {
-            std::lock_guard lock(m_mutex);
-            m_lines.push_back(line);
-        });
-    }
-    ~CLogCapture() { platform::SetLogSink({}); }
-    int CountContaining(const std::string& a, const std::string& b = "") {
-        std::lock_guard lock(m_mutex);
-        return static_cast<int>(std::count_if(m_lines.begin(), m_lines.end(), [&](const std::string& l) {
-            return l.find(a) != std::string::npos && l.find(b) != std::string::npos;
-        }));
-    }
-    std::string All() {
-        std::lock_guard lock(m_mutex);
-        std::string all;
-        for (const auto& l : m_lines) all += "  " + l + "\n";
-        return all;
-    }
-
-private:
-    std::mutex m_mutex;
-    std::vector<std::string> m_lines;
-};
-
 void OpenPack(CResource& pack) {
     const std::filesystem::path path(KD_RES_PACK_PATH);
     pack.SetDatFile(path.filename().string());

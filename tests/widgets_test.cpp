@@ -16,6 +16,7 @@
 #include "app/framework/texture.h"
 #include "platform/log.h"
 #include "platform/window_queue.h"
+#include "log_capture.h"
 
 namespace {
 
@@ -52,20 +53,6 @@ bool IsPicture(const CGLTexture* pDrawn, const std::string& file, const std::str
     const SImage& b = *expected.Image();
     return a.nWidth == b.nWidth && a.nHeight == b.nHeight && a.pixels == b.pixels;
 }
-
-class CLogCapture {
-public:
-    CLogCapture() {
-        platform::SetLogSink([this](const std::string& line) { lines.push_back(line); });
-    }
-    ~CLogCapture() { platform::SetLogSink({}); }
-    bool Mentions(const std::string& text) const {
-        for (const auto& line : lines)
-            if (line.find(text) != std::string::npos) return true;
-        return false;
-    }
-    std::vector<std::string> lines;
-};
 
 class WidgetsTest : public ::testing::Test {
 protected:

@@ -16,6 +16,7 @@
 #include "app/framework/message_box.h"
 #include "app/framework/win_messages.h"
 #include "platform/log.h"
+#include "log_capture.h"
 
 namespace {
 
@@ -76,20 +77,6 @@ public:
 };
 
 // Captures log lines for the test's life.
-class CLogCapture {
-public:
-    CLogCapture() {
-        platform::SetLogSink([this](const std::string& line) { lines.push_back(line); });
-    }
-    ~CLogCapture() { platform::SetLogSink({}); }
-    bool Has(const std::string& text) const {
-        for (const std::string& l : lines)
-            if (l.find(text) != std::string::npos) return true;
-        return false;
-    }
-    std::vector<std::string> lines;
-};
-
 TEST(HeadlessWindow, CreateRunsDrawLoadingThenInitScene) {
     CRecordingWnd wnd;
     ASSERT_TRUE(wnd.Create());
@@ -278,7 +265,7 @@ TEST(HeadlessWindow, QuitEndsMainLoopWithItsCode) {
     wnd.SetHeadlessFrameLimit(4);
     EXPECT_EQ(wnd.MainLoop(), -1) << "a headless loop that is never told to quit ends";
     EXPECT_EQ(wnd.nDraws, 4);
-    EXPECT_TRUE(log.Has("Headless main loop stopped"));
+    EXPECT_TRUE(log.Mentions("Headless main loop stopped"));
 }
 
 TEST(HeadlessWindow, MainLoopPacesFramesAndCountsThem) {
@@ -325,13 +312,13 @@ TEST(HeadlessWindow, AltTabHotKeyGrabsTheKeyboardInFullScreen) {
     EXPECT_NE(wnd.GetHotKeyId(), 0);
     EXPECT_TRUE(wnd.IsKeyboardGrabbed());
     EXPECT_FALSE(wnd.RegisterAltTabHotKey()) << "twice";
-    EXPECT_TRUE(log.Has("Can't register HotKey ALT+TAB"));
+    EXPECT_TRUE(log.Mentions("Can't register HotKey ALT+TAB"));
     wnd.UnregisterAltTabHotKey();
     EXPECT_FALSE(wnd.IsKeyboardGrabbed());
-    EXPECT_FALSE(log.Has("Can't unregister HotKey ALT+TAB"));
+    EXPECT_FALSE(log.Mentions("Can't unregister HotKey ALT+TAB"));
     wnd.UnregisterAltTabHotKey();
-    EXPECT_TRUE(log.Has("Can't unregister HotKey ALT+TAB"));
-    EXPECT_TRUE(log.Has("Last error: hot key"));
+    EXPECT_TRUE(log.Mentions("Can't unregister HotKey ALT+TAB"));
+    EXPECT_TRUE(log.Mentions("Last error: hot key"));
 
     // In a window the registration holds no grab.
     wnd.bSwitchOnCommand = true;

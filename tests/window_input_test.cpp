@@ -235,14 +235,7 @@ TEST(Camera, DefaultViewIsWhitesStartView) {
 TEST(Camera, CalcRadsMeasuresFromTheEyeToTheTarget) {
     const double eyes[][6] = {{3, 4, 0, 0, 0, 0}, {1, 1, 1, 1, 5, 1}, {-2, 0.5, 3, 1, 0, -1}};
     for (const auto& e : eyes) {
-        stCamGeom c;
-        c.ex = e[0];
-        c.ey = e[1];
-        c.ez = e[2];
-        c.tx = e[3];
-        c.ty = e[4];
-        c.tz = e[5];
-        CalcCameraRads(c);
+        const stCamGeom c = CameraLookingAt(&e[0], &e[3]);
         const double dx = e[0] - e[3], dy = e[1] - e[4], dz = e[2] - e[5];
         EXPECT_NEAR(c.radius, std::hypot(dx, dz), kTight);
         EXPECT_NEAR(c.distance, std::sqrt(dx * dx + dy * dy + dz * dz), kTight);

@@ -80,3 +80,15 @@ void MoveCameraDown(stCamGeom& cam) {
     if (current <= kCameraMinElevation) return;
     SetElevation(cam, std::max(current - kCameraElevationStep, kCameraMinElevation));
 }
+
+stCamGeom CameraLookingAt(const double eye[3], const double target[3]) {
+    stCamGeom cam;
+    cam.ex = eye[0];
+    cam.ey = eye[1];
+    cam.ez = eye[2];
+    cam.tx = target[0];
+    cam.ty = target[1];
+    cam.tz = target[2];
+    CalcCameraRads(cam);
+    return cam;
+}

@@ -23,6 +23,8 @@ inline constexpr float kCameraZoomStep = 0.05f;
 void CalcCameraRads(stCamGeom& cam);
 // The default view: looking at the board centre from white's side, raised.
 stCamGeom DefaultCamera();
+// A view from eye to target, with radius and distance filled in.
+stCamGeom CameraLookingAt(const double eye[3], const double target[3]);
 // Raises (Up) or lowers (Down) the eye on its sphere about the target by one step, keeping
 // the target, the distance and the eye's heading; the elevation is clamped to the limits.
 void MoveCameraUp(stCamGeom& cam);

@@ -13,7 +13,7 @@
 #include <mutex>
 #include <sstream>
 
-#include "app/framework/crc32.h"
+#include "platform/crc32.h"
 #include "platform/log.h"
 
 #ifndef KD_DATA_DIR
@@ -344,7 +344,7 @@ bool CResource::ReadFile(const std::string& folder, const std::string& file, std
                       PhysfsError().c_str());
         return false;
     }
-    const uint32_t crc = Crc32(data.data(), data.size());
+    const uint32_t crc = platform::Crc32(data.data(), data.size());
     if (crc != e.nCrc) {
         platform::Log("%s in %s is damaged: CRC-32 %08x, the manifest says %08x", e.name.c_str(),
                       d.packPath.c_str(), crc, e.nCrc);

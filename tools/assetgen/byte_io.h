@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/crc32.h"
+
 namespace assetgen {
 
 using Bytes = std::vector<uint8_t>;
@@ -35,15 +37,8 @@ inline uint32_t GetU32(const uint8_t* p) {
          (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
 }
 
-// The ZIP/PNG CRC-32 (reflected polynomial 0xEDB88320), so the manifest matches `crc32` tools.
-inline uint32_t Crc32(const uint8_t* data, size_t size) {
-  uint32_t crc = 0xFFFFFFFFu;
-  for (size_t i = 0; i < size; ++i) {
-    crc ^= data[i];
-    for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-  }
-  return ~crc;
-}
+// The manifest's CRC-32 is the one the game checks when it reads the pack.
+inline uint32_t Crc32(const uint8_t* data, size_t size) { return platform::Crc32(data, size); }
 inline uint32_t Crc32(const Bytes& b) { return Crc32(b.data(), b.size()); }
 
 }  // namespace assetgen

@@ -193,23 +193,11 @@ void PlaceHands(CViewerScene& scene) {
     scene.ShowHands(true);
 }
 
-stCamGeom LookAt(const double eye[3], const double target[3]) {
-    stCamGeom cam;
-    cam.ex = eye[0];
-    cam.ey = eye[1];
-    cam.ez = eye[2];
-    cam.tx = target[0];
-    cam.ty = target[1];
-    cam.tz = target[2];
-    CalcCameraRads(cam);
-    return cam;
-}
-
 // Close over white's front row, where the hands are placed.
-stCamGeom HandsCamera() { return LookAt(kHandsEye, kHandsTarget); }
+stCamGeom HandsCamera() { return CameraLookingAt(kHandsEye, kHandsTarget); }
 
 // Looking out past the board at the turning spiral (the first star model) and the shell.
-stCamGeom SkyCamera() { return LookAt(kSkyEye, kSkyTarget); }
+stCamGeom SkyCamera() { return CameraLookingAt(kSkyEye, kSkyTarget); }
 
 int RunScene(COffscreenGl& gl, CResource& pack, const SOptions& o) {
     CViewerScene scene;

@@ -1,5 +1,5 @@
 // Table-driven CRC-32; the table is built once at compile time.
-#include "app/framework/crc32.h"
+#include "platform/crc32.h"
 
 #include <array>
 
@@ -21,7 +21,7 @@ constexpr std::array<uint32_t, 256> kCrcTable = MakeCrcTable();
 
 }  // namespace
 
-uint32_t Crc32(const uint8_t* data, size_t size) {
+uint32_t platform::Crc32(const uint8_t* data, size_t size) {
     uint32_t crc = 0xFFFFFFFFu;
     for (size_t i = 0; i < size; ++i) crc = kCrcTable[(crc ^ data[i]) & 0xFFu] ^ (crc >> 8);
     return crc ^ 0xFFFFFFFFu;

@@ -5,4 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace platform {
+
 uint32_t Crc32(const uint8_t* data, size_t size);
+
+}  // namespace platform
