@@ -109,7 +109,7 @@ public:
     void RequestSound(int nSound, int nVolume);
 
     // ---- The match (turn order, aiming, camera keys, pause). The rules live in
-    //      game/match_rules.cpp, pausing and the still empty aiming bodies in game_wnd_match.cpp. ----
+    //      game/match_rules.cpp, the aiming in game/aiming.cpp, pausing in game_wnd_match.cpp. ----
     // A new match or the next campaign set (start layout, start view, who moves first).
     virtual void StartMatch();
     virtual void StopMatch();
@@ -134,9 +134,17 @@ public:
     void PassTurn();
     void ToAMissStarter();
     void ByTurnStarter();
-    // Aim line and hand (drawn after the draughts), and the result texts of the set-over
-    // screens.
+    // Camera control (game/camera_control.cpp): keys of the game screen, one step of a held
+    // key or button, the focus on an own draught and the view's swing to it.
+    void OnGameKeyDown(unsigned nKey);
+    void LookAtDraught(const CCheck& check);
+    void AimCameraAtFocus();
+    void SwapFocus();
+    // Aim line and hand (render/aim_aids.cpp, drawn after the draughts), and the result texts
+    // of the set-over screens (render/result_texts.cpp).
     virtual void DrawAimAids();
+    void DrawAimMarks();
+    void DrawHand();
     virtual void DrawResultTexts();
 
     // ---- Drawing pieces. ----

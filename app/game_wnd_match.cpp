@@ -1,6 +1,5 @@
-// The match's entry points on the game window that are not match rules: pausing the flick
-// threads and the aiming and camera bodies still to come. The rules are in game/match_rules.cpp.
-// Window thread.
+// Pausing and continuing a match: the flick threads stop where they are and the playback
+// resumes where it stopped. Window thread.
 #include "app/game_wnd.h"
 
 void CGameWnd::PauseMatch() {
@@ -14,10 +13,3 @@ void CGameWnd::ContinueMatch() {
     m_bPausedPlayback = 0;
     m_physics.ResumeThreads();
 }
-
-void CGameWnd::CameraKeyStep(unsigned) {}
-void CGameWnd::OnPlayerClick(long) {}
-void CGameWnd::OnAimMove(long) {}
-void CGameWnd::CancelFlick() {}
-void CGameWnd::DrawAimAids() {}
-void CGameWnd::DrawResultTexts() {}
