@@ -220,6 +220,7 @@ public:
     int m_bHandInvalid = 0;         // 1 while the hand is outside the allowed band
     int m_bShiftTurn = 0;           // 1 after a SHIFT turn, until the next key up
     int m_bPausedPlayback = 0;      // the playback ran when the game was paused
+    int m_bPausedBusy = 0;          // a flick or the computer's choice was under way at the pause
 
     CDelayThread m_hDelayThread;
     CMsgThread m_soundThread;
