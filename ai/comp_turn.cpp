@@ -3,6 +3,7 @@
 // The thread stops and pauses cooperatively through its stop token and the pause gate.
 #include <exception>
 
+#include "ai/comp_thinking.h"
 #include "physics/kick_physics.h"
 #include "platform/log.h"
 
@@ -23,12 +24,16 @@ int CKickPhysics::StartCompTurn(int side) {
     return 0;
 }
 
+std::atomic<int> g_bCompThinking{0};
+
 unsigned CKickPhysics::CompTurnThreadProc(CKickPhysics* pPhysics, std::stop_token stop) {
     if (pPhysics == nullptr) return 0;
+    g_bCompThinking = 1;
     try {
         pPhysics->CalcKickAI(pPhysics->m_nCompSide, pPhysics->m_pDesk, stop);
     } catch (...) {
         // CalcKickAI has beeped for its own failures; nothing of the turn reaches the window.
     }
+    g_bCompThinking = 0;
     return 0;
 }

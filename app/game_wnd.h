@@ -8,6 +8,7 @@
 
 #include "app/app_messages.h"
 #include "app/delay_thread.h"
+#include "app/frame_stats.h"
 #include "app/framework/camera.h"
 #include "app/framework/font.h"
 #include "app/framework/gl_object.h"
@@ -82,6 +83,7 @@ public:
     void OnLButtonUp(unsigned flags, long pos) override;
     void OnKeyUp(unsigned key, long flags) override;         // menus/
     void DrawScene() override;
+    void OnFrameShown() override;  // render/
     void InitScene() override;
     void DrawLoading() override;
     void OnMouseWheel(unsigned wParam, long lParam) override;  // menus/
@@ -221,6 +223,8 @@ public:
     int m_bShiftTurn = 0;           // 1 after a SHIFT turn, until the next key up
     int m_bPausedPlayback = 0;      // the playback ran when the game was paused
     int m_bPausedBusy = 0;          // a flick or the computer's choice was under way at the pause
+
+    CFrameStats m_frameStats;       // frame times of the match, click-to-screen delay
 
     CDelayThread m_hDelayThread;
     CMsgThread m_soundThread;

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <thread>
 
 #include "app/game_events.h"
@@ -307,6 +308,9 @@ void CGameWnd::ByTurnStarter() {
 }
 
 void CGameWnd::StopMatch() {
+    const std::string frameTimes = m_frameStats.Describe();
+    if (!frameTimes.empty()) platform::Log("%s", frameTimes.c_str());
+    m_frameStats.Clear();
     m_bBusy = 0;
     m_bShowFps = 0;
     m_hTimeoutCompTurnEvent.Reset();  // a pending computer start is dropped

@@ -114,6 +114,7 @@ void CGLWnd::PresentLoading() {
     DrawLoading();
     m_bInFrame = false;
     m_pBackend->EndFrame();
+    OnFrameShown();
 }
 
 void CGLWnd::DestroyGLWindow() {

@@ -65,6 +65,8 @@ public:
     // Once a frame, with the window cleared, the letterboxed viewport set and the camera
     // applied (perspective and look-at matrices); the framework swaps afterwards.
     virtual void DrawScene() {}
+    // After each presented frame (the buffers swapped).
+    virtual void OnFrameShown() {}
     // After the window is created and after every switch; DrawLoading runs just before it,
     // and its picture is shown while InitScene works.
     virtual void InitScene() {}
