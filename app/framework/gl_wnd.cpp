@@ -114,7 +114,6 @@ void CGLWnd::PresentLoading() {
     DrawLoading();
     m_bInFrame = false;
     m_pBackend->EndFrame();
-    OnFrameShown();
 }
 
 void CGLWnd::DestroyGLWindow() {
@@ -252,6 +251,7 @@ void CGLWnd::DrawFrame() {
         m_strScreenshotPath.clear();
     }
     m_pBackend->EndFrame();
+    OnFrameShown();
 
     ++m_nFramesCounted;
     const uint32_t nNow = NowMs();
