@@ -58,6 +58,9 @@ void RepeatWhileHeld(platform::CEvent* pStopRepeat, std::stop_token stop, uint32
     }
     while (!pStopRepeat->Wait(stop, kRepeatIntervalMs)) {
         if (stop.stop_requested()) return;
+        // The stop-repeat signal of a new button can be missed while this loop posts (it is
+        // set and reset at once); the new request waiting behind the loop ends it all the same.
+        if (CMsgThread::CurrentHasPending()) return;
         PostMessageA(GetGameWndHandle(), nMsg, wParam, lParam);
     }
 }

@@ -13,6 +13,7 @@
 namespace {
 // The stop request of the worker running on this thread, for handlers in long loops.
 thread_local std::stop_token t_workerStop;
+thread_local CMsgThread* t_pWorker = nullptr;
 }  // namespace
 
 CMsgThread::~CMsgThread() { Stop(); }
@@ -60,6 +61,13 @@ void CMsgThread::Close() {
 
 std::stop_token CMsgThread::CurrentStopToken() { return t_workerStop; }
 
+bool CMsgThread::CurrentHasPending() {
+    CMsgThread* pWorker = t_pWorker;
+    if (pWorker == nullptr) return false;
+    std::lock_guard lock(pWorker->m_queueMutex);
+    return !pWorker->m_queue.empty();
+}
+
 bool CMsgThread::WaitMessage(std::stop_token stop, platform::SMessage& out) {
     std::unique_lock lock(m_queueMutex);
     if (!m_queueCv.wait(lock, stop, [this] { return !m_queue.empty(); })) return false;
@@ -78,6 +86,7 @@ void CMsgThread::Run(std::stop_token stop) {
     const MsgHandler handler = m_pHandler;
     void* const param = m_pParam;
     t_workerStop = stop;
+    t_pWorker = this;
     {
         std::lock_guard lock(m_queueMutex);
         m_queue.clear();
@@ -102,6 +111,7 @@ void CMsgThread::Run(std::stop_token stop) {
     CloseQueue();
     if (failed) platform::Beep(kWorkerFailureBeepHz, kWorkerFailureBeepMs);
     t_workerStop = std::stop_token{};
+    t_pWorker = nullptr;
 }
 
 bool SleepUnlessStopped(std::stop_token stop, int ms) {

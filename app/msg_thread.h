@@ -45,6 +45,9 @@ public:
     // The stop request of the worker running the calling code; a token that never stops on
     // any other thread.
     static std::stop_token CurrentStopToken();
+    // Whether the worker running the calling code has another message waiting; false on any
+    // other thread. A repeat loop ends on it, so a new request is never held up behind an old one.
+    static bool CurrentHasPending();
 
 private:
     void Run(std::stop_token stop);

@@ -1,7 +1,143 @@
 // The player's flick by two clicks: the first picks an own draught, the second sets the
 // finger; the hand follows the mouse in between. Window thread.
-#include "app/game_wnd.h"
+#include <cmath>
+#include <cstdint>
 
-void CGameWnd::OnPlayerClick(long) {}
-void CGameWnd::OnAimMove(long) {}
-void CGameWnd::CancelFlick() {}
+#include "app/game_wnd.h"
+#include "game/match_logic.h"
+#include "platform/log.h"
+
+namespace {
+
+constexpr int kOnePlayer = 1;  // m_nPlayers
+// Marks and the hand float this high above the board, clear of the draughts' tops.
+constexpr float kMarkHeight = 0.05f;
+
+// The mouse counts as over the board while the scene point stays in this box.
+constexpr float kBoardAreaHalfHeight = 0.5f;
+constexpr float kBoardAreaHalfWidth = 3.0f;
+
+// The hand closes a little before the outer band edge, so a player at the limit sees it
+// before the click is refused. Squared draught radii.
+constexpr float kHandOuter2 = 15.94f;
+// Hand scale: small when too near, growing with the distance, large when too far.
+constexpr float kHandScaleNear = 0.5f;
+constexpr float kHandScaleFar = 1.5f;
+constexpr float kHandScaleBase = 0.5f;
+constexpr float kHandScaleSpan2 = 14.0f;  // squared radii per unit of scale
+
+bool IsCheckIndex(int i) { return i >= 0 && i < kCheckCount; }
+
+// The mouse position as the window packs it: x in the low 16 bits, y in the high 16 bits,
+// each signed, so a drag past the left or top edge arrives negative (GetWorldCoord clamps it).
+int PosX(long nPos) { return static_cast<int16_t>(static_cast<uint32_t>(nPos) & 0xFFFFu); }
+int PosY(long nPos) { return static_cast<int16_t>((static_cast<uint32_t>(nPos) >> 16) & 0xFFFFu); }
+
+}  // namespace
+
+void CGameWnd::OnPlayerClick(long nPos) {
+    GetWorldCoord(PosX(nPos), PosY(nPos), m_ptPick);
+    // The physics reads the board point (X, Z) from the first two coordinates.
+    m_ptPick[1] = m_ptPick[2];
+    CGameSettings& s = m_settings;
+    const int nMySide = MySide(s.MyWhite);
+
+    if (m_abMarkSet[0] && m_abMarkSet[1]) {
+        const int nIndex = m_nSelected;
+        if (!IsCheckIndex(nIndex)) {
+            platform::Log("Second mark without a selected draught (%d): the mark is dropped", nIndex);
+            m_abMarkSet[0] = m_abMarkSet[1] = 0;
+            m_nSelected = -1;
+            EnableGameControls(true);
+            return;
+        }
+        CCheck check;
+        m_desk.GetCheck(nIndex, check);
+        if (!m_physics.MakeFlick(nIndex, m_vFirstMark, m_ptPick, check)) {
+            RequestSound(SOUND_ERROR, 0);
+            return;
+        }
+        // Nothing of an earlier flick may still run when this one is written.
+        m_physics.SuspendThreads();
+        m_physics.StopPlayback();
+        m_physics.TerminateThreads();
+        m_bCursorShown = 1;
+        ShowGLCursor(true);
+        m_abMarkSet[0] = m_abMarkSet[1] = 0;
+        m_desk.SetCheck(nIndex, check);
+        if (s.m_nPlayers == kOnePlayer)
+            s.m_nMoverSide = nMySide;
+        else
+            s.m_nMoverSide = s.m_bMySideToMove ? SIDE_WHITE : SIDE_BLACK;
+        wlog(" --- Player turn --- ");
+        m_bBusy = 1;
+        m_physics.StartKickThread(nIndex);
+        m_frameStats.MarkFlickClick(CFrameStats::Clock::now());
+        m_nSelected = -1;
+        m_sight.SetVisible(false);
+        return;
+    }
+
+    // Only the colour of the player to move may be picked.
+    const bool bOtherPlayerMoves = s.m_nPlayers != kOnePlayer && !s.m_bMySideToMove;
+    const int nExcluded = bOtherPlayerMoves ? nMySide : OtherSide(nMySide);
+    int nIndex = -1;
+    if (!m_physics.PickOwnDraught(m_ptPick[0], m_ptPick[2], nExcluded, m_desk, nIndex)) {
+        m_nSelected = -1;
+        RequestSound(SOUND_ERROR, 0);
+        return;
+    }
+    const CCheck& picked = m_desk.m_aChecks[nIndex];
+    m_nSelected = nIndex;
+    m_vFirstMark[0] = picked.m_fStartX;
+    m_vFirstMark[1] = kMarkHeight;
+    m_vFirstMark[2] = picked.m_fStartY;
+    m_abMarkSet[0] = m_abMarkSet[1] = 1;
+    m_sight.SetVisible(false);
+    EnableGameControls(false);
+}
+
+void CGameWnd::OnAimMove(long nPos) {
+    // The current screen has had the move already (OnMouseMove).
+    GetWorldCoord(PosX(nPos), PosY(nPos), m_ptPick);
+    m_vHand[0] = m_ptPick[0];
+    m_vHand[1] = kMarkHeight;
+    m_vHand[2] = m_ptPick[2];
+    if (m_nCurScreen != SCREEN_GAME || !IsCheckIndex(m_nSelected)) return;
+
+    const bool bOverBoard = std::fabs(m_ptPick[1]) <= kBoardAreaHalfHeight &&
+                            std::fabs(m_ptPick[0]) <= kBoardAreaHalfWidth &&
+                            std::fabs(m_ptPick[2]) <= kBoardAreaHalfWidth;
+    if (!bOverBoard) {
+        m_bCursorShown = 1;
+        ShowGLCursor(true);
+        m_bHandShown = 0;
+        return;
+    }
+    m_bCursorShown = 0;
+    ShowGLCursor(false);
+    m_bHandShown = 1;
+    const CCheck& selected = m_desk.m_aChecks[m_nSelected];
+    const float r2 = selected.m_fRadius2;
+    const float d2 = m_physics.MarkDistance2(m_vHand, selected);
+    if (d2 < kAimBandInner2 * r2) {
+        m_bHandInvalid = 1;
+        m_settings.m_fHandScale = kHandScaleNear;
+    } else if (d2 <= kHandOuter2 * r2) {
+        m_bHandInvalid = 0;
+        m_settings.m_fHandScale = d2 / (kHandScaleSpan2 * r2) + kHandScaleBase;
+    } else {
+        m_bHandInvalid = 1;
+        m_settings.m_fHandScale = kHandScaleFar;
+    }
+}
+
+void CGameWnd::CancelFlick() {
+    if (m_bBusy || m_nCurScreen != SCREEN_GAME) return;
+    m_bCursorShown = 1;
+    ShowGLCursor(true);
+    m_abMarkSet[0] = m_abMarkSet[1] = 0;
+    m_nSelected = -1;
+    EnableGameControls(true);
+    if (m_settings.m_nFocus >= 0) AimCameraAtFocus();
+}

@@ -1,9 +1,242 @@
 // The camera in a match: keys and held buttons, the focus on an own draught, and the swing
 // of the view to it. Window thread; the animation thread only posts steps.
-#include "app/game_wnd.h"
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <numbers>
 
-void CGameWnd::CameraKeyStep(unsigned) {}
-void CGameWnd::OnGameKeyDown(unsigned) {}
-void CGameWnd::LookAtDraught(const CCheck&) {}
-void CGameWnd::AimCameraAtFocus() {}
-void CGameWnd::SwapFocus() {}
+#include "app/game_wnd.h"
+#include "game/match_logic.h"
+#include "menus/menu_actions.h"
+#include "menus/menu_buttons.h"
+#include "menus/sound_effects.h"
+#include "platform/log.h"
+
+namespace {
+
+constexpr int kOnePlayer = 1;
+constexpr int kCentreFocus = -1;             // the board centre
+constexpr int kLastFocus = kChecksPerSide - 1;
+constexpr int kBlackBase = 0;                // draughts 0..9
+constexpr int kWhiteBase = kChecksPerSide;   // draughts 10..19
+
+constexpr uint16_t kKeyDownBit = 0x8000;
+
+// Limits of the held camera steps. Up is refused once the eye is this close (squared, in the
+// board plane) to the point above the target: the view would spin about the vertical there.
+constexpr float kOverheadLimitSquared = 0.02f;
+constexpr double kLowestEyeForDown = 0.2;
+constexpr double kLowestEyeForZoomIn = 0.3;
+constexpr double kFarthestEyeForZoomOut = 8.5;
+
+constexpr float kPiSingle = std::numbers::pi_v<float>;
+constexpr double kHalfPi = std::numbers::pi / 2;
+
+// The animation thread copies a swing's two views only when it takes the request, which may
+// be after a held button's repeat has ended; so each swing gets its own slot, and a slot is
+// written again only after kSwingSlots later swings.
+struct SSwing {
+    stCamGeom from;
+    stCamGeom to;
+};
+constexpr int kSwingSlots = 64;
+std::array<SSwing, kSwingSlots> g_aSwings{};
+int g_nNextSwing = 0;
+
+bool OnBoard(const CCheck& c) { return c.m_bOnDesk != 0; }
+
+// First draught of the side whose own draughts the camera focuses: the player's side against
+// the computer, the side to move between two players.
+int FocusBase(const CGameSettings& s) {
+    const bool bWhite = s.m_nPlayers == kOnePlayer ? s.MyWhite != 0 : s.m_bMySideToMove != 0;
+    return bWhite ? kWhiteBase : kBlackBase;
+}
+
+// The heading from a point to the eye by the signs of the offsets (the same as atan2 where
+// both are non-zero). False, with the azimuth untouched, when either offset is 0.
+template <typename T>
+bool QuadrantAzimuth(T dx, T dz, T pi, double& azimuth) {
+    if (dz > 0 && dx > 0) azimuth = std::atan(dz / dx);
+    else if (dz > 0 && dx < 0) azimuth = pi - std::atan(dz / -dx);
+    else if (dz < 0 && dx < 0) azimuth = std::atan(dz / dx) - pi;
+    else if (dz < 0 && dx > 0) azimuth = -std::atan(dz / -dx);
+    else return false;
+    return true;
+}
+
+// The elevation of the eye over the (new) target; kept when eye and target meet.
+void UpdateElevation(stCamGeom& cam) {
+    if (!(cam.distance > 0.0)) return;
+    const double ratio = (cam.ey - cam.ty) / cam.distance;
+    cam.elevation = std::asin(ratio > 1.0 ? 1.0 : (ratio < -1.0 ? -1.0 : ratio));
+}
+
+// The eye stays; the target moves onto the draught, and the heading and elevation follow.
+void TurnToDraught(CGLWnd& wnd, const CCheck& c) {
+    stCamGeom& cam = wnd.GetCamera();
+    const float px = c.m_fStartX;
+    const float pz = c.m_fStartY;
+    const auto dx = static_cast<float>(cam.ex - px);
+    const auto dz = static_cast<float>(cam.ez - pz);
+    QuadrantAzimuth(dx, dz, kPiSingle, cam.azimuth);
+    cam.tx = px;
+    cam.tz = pz;
+    wnd.CalcRads();
+    UpdateElevation(cam);
+}
+
+// The eye stays; the target moves to the board centre.
+void TurnToCentre(CGLWnd& wnd) {
+    stCamGeom& cam = wnd.GetCamera();
+    if (cam.ez > 0 && cam.ex == 0) cam.azimuth = kHalfPi;
+    else QuadrantAzimuth(cam.ex, cam.ez, std::numbers::pi, cam.azimuth);
+    cam.tx = 0.0;
+    cam.tz = 0.0;
+    wnd.CalcRads();
+    UpdateElevation(cam);
+}
+
+// Distance from eye to target as the zoom measures it, in single precision.
+float ZoomDistance(const stCamGeom& cam) {
+    const auto dx = static_cast<float>(cam.tx - cam.ex);
+    const auto dy = static_cast<float>(cam.ty - cam.ey);
+    const auto dz = static_cast<float>(cam.tz - cam.ez);
+    return std::sqrt(dx * dx + dy * dy + dz * dz);
+}
+
+// One zoom step: the eye moves by the camera step along the line to the target (toward it
+// for +1, away for -1).
+void ZoomStep(CGLWnd& wnd, double direction) {
+    stCamGeom& cam = wnd.GetCamera();
+    const float d = ZoomDistance(cam);
+    if (!(d > 0.0f) || !std::isfinite(d)) return;  // eye on the target: no direction
+    const double s = direction * wnd.GetCameraStep();
+    const double ex = cam.ex, ey = cam.ey, ez = cam.ez;
+    cam.ex = ex + s * (cam.tx - ex) / d;
+    cam.ey = ey + s * (cam.ty - ey) / d;
+    cam.ez = ez + s * (cam.tz - ez) / d;
+    wnd.CalcRads();
+    wnd.UpdateGLWindow();
+}
+
+bool NearlyOverhead(const stCamGeom& cam) {
+    const double dx = cam.ex - cam.tx;
+    const double dz = cam.ez - cam.tz;
+    return dx * dx + dz * dz <= kOverheadLimitSquared;
+}
+
+bool AtZoomOutLimit(const stCamGeom& cam) {
+    return std::abs(cam.ey) >= kFarthestEyeForZoomOut || std::abs(cam.ex) >= kFarthestEyeForZoomOut ||
+           std::abs(cam.ez) >= kFarthestEyeForZoomOut;
+}
+
+}  // namespace
+
+void CGameWnd::CameraKeyStep(unsigned nKey) {
+    const stCamGeom& cam = GetCamera();
+    switch (nKey) {
+    case VK_LEFT: RotateCameraLeft(0.0f); break;
+    case VK_RIGHT: RotateCameraRight(0.0f); break;
+    case VK_UP:
+        if (!NearlyOverhead(cam)) MoveCameraAroundUp();
+        break;
+    case VK_DOWN:
+        if (cam.ey > kLowestEyeForDown) MoveCameraAroundDown();
+        break;
+    case VK_ADD:
+        if (cam.ey > kLowestEyeForZoomIn) ZoomStep(*this, 1.0);
+        break;
+    case VK_SUBTRACT:
+        if (!AtZoomOutLimit(cam)) ZoomStep(*this, -1.0);
+        break;
+    default: break;
+    }
+}
+
+void CGameWnd::OnGameKeyDown(unsigned nKey) {
+    // Keys that stand for a game screen button run that button's command.
+    const auto pressButton = [this](int nCommand) { SendMessage(UM_MENU_NOTIFY, SCREEN_GAME, nCommand); };
+    switch (nKey) {
+    case VK_LEFT:
+    case VK_RIGHT: {
+        const bool bShift = (static_cast<uint16_t>(GetKeyState(VK_SHIFT)) & kKeyDownBit) != 0;
+        // One eased 45-degree turn per press; the key's auto-repeat then turns as if held.
+        if (bShift && !m_bShiftTurn) {
+            m_animThread.Post(UM_TURN_STEP, nKey, 0);
+            m_bShiftTurn = 1;
+        } else {
+            pressButton(nKey == VK_LEFT ? CMD_ROT_LEFT : CMD_ROT_RIGHT);
+        }
+        break;
+    }
+    case VK_UP: pressButton(CMD_ROT_UP); break;
+    case VK_DOWN: pressButton(CMD_ROT_DOWN); break;
+    case VK_ADD: pressButton(CMD_ZOOM_IN); break;
+    case VK_SUBTRACT: pressButton(CMD_ZOOM_OUT); break;
+    case VK_TAB: SwapFocus(); break;
+    case VK_ESCAPE: PauseGame(*this); break;
+    default: break;
+    }
+}
+
+void CGameWnd::LookAtDraught(const CCheck& check) {
+    TurnToDraught(*this, check);
+    UpdateGLWindow();
+}
+
+void CGameWnd::AimCameraAtFocus() {
+    const int nFocus = m_settings.m_nFocus;
+    if (m_bBusy || nFocus < 0) return;
+    if (nFocus > kLastFocus) {
+        platform::Log("Camera focus %d is not a draught ordinal; the camera stays", nFocus);
+        return;
+    }
+    const int nBase = FocusBase(m_settings);
+    const CCheck* pCheck = &m_desk.m_aChecks[nBase + nFocus];
+    // A focused draught that has left the board hands the view to the first one still on it;
+    // the focus itself stays, so TAB goes on from where it was.
+    if (!OnBoard(*pCheck) && !pCheck->m_bFalling) {
+        for (int k = 0; k <= kLastFocus; ++k) {
+            if (OnBoard(m_desk.m_aChecks[nBase + k])) {
+                pCheck = &m_desk.m_aChecks[nBase + k];
+                break;
+            }
+        }
+    }
+    m_sight.SetVisible(OnBoard(*pCheck) && !pCheck->m_bFalling);
+    if (OnBoard(*pCheck)) LookAtDraught(*pCheck);
+}
+
+void CGameWnd::SwapFocus() {
+    if (m_bBusy) {
+        RequestSound(SOUND_ERROR, 0);
+        return;
+    }
+    int& nFocus = m_settings.m_nFocus;
+    if (nFocus < kCentreFocus || nFocus > kLastFocus) {
+        platform::Log("Camera focus %d out of range; TAB starts from the board centre", nFocus);
+        nFocus = kCentreFocus;
+    }
+    const int nBase = FocusBase(m_settings);
+    // At most one pass over the ten ordinals: the centre always ends it.
+    do {
+        nFocus = nFocus == kLastFocus ? kCentreFocus : nFocus + 1;
+    } while (nFocus != kCentreFocus && !OnBoard(m_desk.m_aChecks[nBase + nFocus]));
+
+    SSwing& swing = g_aSwings[static_cast<size_t>(g_nNextSwing)];
+    g_nNextSwing = (g_nNextSwing + 1) % kSwingSlots;
+    swing.from = GetCamera();
+    if (nFocus == kCentreFocus) {
+        TurnToCentre(*this);
+        m_sight.SetVisible(false);
+    } else {
+        TurnToDraught(*this, m_desk.m_aChecks[nBase + nFocus]);
+        m_sight.SetVisible(true);
+    }
+    swing.to = GetCamera();
+    if (!m_animThread.Post(UM_CAMERA_GEOM, reinterpret_cast<uintptr_t>(&swing.from),
+                           reinterpret_cast<intptr_t>(&swing.to))) {
+        platform::Log("Camera swing not animated (no animation thread); the view jumps");
+        UpdateGLWindow();
+    }
+}

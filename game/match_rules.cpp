@@ -88,6 +88,8 @@ bool IsOnePlayer(const CGameSettings& s) { return s.m_nPlayers == kOnePlayer; }
 
 void CGameWnd::StartMatch() {
     CGameSettings& s = m_settings;
+    platform::Log("Match started: players %d, board %d, material %d, turn rule %d, campaign %d, player white %d",
+                  s.m_nPlayers, s.BoardType, s.CheckType, s.TurnType, s.GameMode, s.MyWhite);
     m_bBusy = 0;
     m_bResultShown = 0;
     NewSet(0, 0);
@@ -148,7 +150,26 @@ void CGameWnd::NewSet(int nWhiteShift, int nBlackShift) {
     s.m_nWhiteShift = nWhiteShift;
 }
 
+namespace {
+
+// One line per flick with every draught left on the board: enough to replay a reported game.
+void LogRestingDraughts(const CDesk& desk) {
+    std::string line = "Draughts at rest:";
+    for (int i = 0; i < kCheckCount; ++i) {
+        const CCheck& c = desk.m_aChecks[i];
+        if (!c.m_bOnDesk) continue;
+        char item[48];
+        std::snprintf(item, sizeof item, " %d:%.4f,%.4f", i, static_cast<double>(c.m_fStartX),
+                      static_cast<double>(c.m_fStartY));
+        line += item;
+    }
+    platform::Log("%s", line.c_str());
+}
+
+}  // namespace
+
 void CGameWnd::OnFlickFinished() {
+    LogRestingDraughts(m_desk);
     EnableGameControls(true);
     if (CheckSetOver()) return;
     int nPolls = 0;
@@ -169,13 +190,17 @@ bool CGameWnd::CheckSetOver() {
     const int nResult = SetResultOf(s.MyWhite, nWhite, nBlack);
     if (nResult == SET_RUNNING) return false;
     s.m_nSetResult = nResult;
+    platform::Log("Set over: %d white and %d black draughts left, result %d", nWhite, nBlack, nResult);
     m_bResultShown = 0;
     StopMatch();
     if (s.GameMode == 0) {
         s.m_bMatchOver = 1;
         SetScreen(SCREEN_GAME_OVER);
     } else {
-        SetScreen(CheckCampaignOver() ? SCREEN_CAMPAIGN_OVER : SCREEN_SET_OVER);
+        const bool bCampaignOver = CheckCampaignOver();
+        if (bCampaignOver) platform::Log("Campaign over: %d white and %d black draughts lost in all",
+                                         s.m_nLostWhiteTotal, s.m_nLostBlackTotal);
+        SetScreen(bCampaignOver ? SCREEN_CAMPAIGN_OVER : SCREEN_SET_OVER);
     }
     return true;
 }

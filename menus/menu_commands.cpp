@@ -126,6 +126,7 @@ void OnLevelCommand(CGameWnd& wnd, int nCommand, int nPlayers) {
         wnd.Settings().m_nPlayers = nPlayers;
         wnd.StartMatch();
         wnd.Settings().m_nLevel = LevelOfCommand(nCommand);
+        platform::Log("Computer level %d", wnd.Settings().m_nLevel);
         wnd.SetScreen(SCREEN_GAME);
         Sound(wnd, SOUND_BEGIN);
         break;

@@ -30,7 +30,7 @@ void CGameWnd::OnKeyDown(unsigned key, long flags) {
     m_aScreens[m_nCurScreen].OnKeyDown(key, flags);
     switch (m_nCurScreen) {
     case SCREEN_GAME:
-        if (key == VK_ESCAPE) PauseGame(*this);
+        OnGameKeyDown(key);
         break;
     case SCREEN_SETUP:
         // Leaving by a key keeps the changed choices in memory but not in the file.

@@ -34,6 +34,11 @@ extern std::atomic<int> g_bPlaybackStarted;
 // Index of the record the playback cursor points at.
 extern std::atomic<int> g_nPlaybackFrame;
 
+// Where the finger may go, in squared draught radii from the centre: on or next to the
+// draught is refused, and beyond the outer edge the flick would be too strong.
+inline constexpr float kAimBandInner2 = 2.0f;
+inline constexpr float kAimBandOuter2 = 16.0f;
+
 // One tried flick of the computer: own draught against one opponent draught.
 struct KickCandidate {
     int32_t nCheck;      // own draught flicked
@@ -99,6 +104,18 @@ public:
     void TerminateKickThread();
     bool HasKickThread() const { return m_kickThread.joinable(); }
     bool HasCompThread() const { return m_compThread.joinable(); }
+
+    // --- the player's aim (window thread) ---
+    // The first draught (lowest index) not of nExcludedSide, still on the board, whose disc
+    // (rim included) holds the board point (x, y). False when there is none.
+    bool PickOwnDraught(float x, float y, int nExcludedSide, const CDesk& desk, int& nIndex);
+    // Squared board distance of point p = (x, height, y) from the draught's slide start.
+    float MarkDistance2(const float p[3], const CCheck& c);
+    // Writes the launch of draught i from the finger at board point p = (x, y, y) towards
+    // its centre into c and starts the settings' mover table with it. False, and nothing
+    // written, when p lies outside the allowed band or the board shape is unknown. p.x is
+    // nudged when it equals firstMark.x, so the line is never parallel to the y axis.
+    bool MakeFlick(int i, const float firstMark[3], float p[3], CCheck& c);
 
     // --- the computer opponent ---
     int StartCompTurn(int side);

@@ -2,7 +2,9 @@
 // around it (capped read, atomic replace). Any thread; no shared state.
 #include "platform/ini_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,6 +12,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 #include <string_view>
 #include <vector>
 
@@ -120,6 +123,14 @@ int ParseProfileInt(std::string_view s) {
     return static_cast<int32_t>(bNegative ? 0u - total : total);
 }
 
+// What completes the line that ends head: nothing after "\n"; after a lone "\r" (which the line
+// split already takes for an ending) only the "\n", so a second save finds the same bytes;
+// otherwise eol.
+std::string LineBreakToAdd(std::string_view head, const std::string& eol) {
+    if (head.empty() || head.back() == '\n') return "";
+    return head.back() == '\r' ? "\n" : eol;
+}
+
 bool WriteAll(int fd, std::string_view data) {
     while (!data.empty()) {
         ssize_t n = write(fd, data.data(), data.size());
@@ -138,6 +149,36 @@ bool SyncFolder(const std::string& dir) {
     close(fd);
     errno = saved;
     return bOk;
+}
+
+// Temporary files of path are "<path>.tmp.<pid>.XXXXXX", so a later save can tell whose they are.
+std::string TempPrefix(const std::string& path) { return path + ".tmp."; }
+
+// Removes temporary files of path left by processes that no longer exist (killed while
+// saving), so they cannot pile up. Files of live processes are theirs to finish. Best effort:
+// a folder that cannot be listed is left as it is.
+void RemoveDeadTemps(const std::string& dir, const std::string& path) {
+    const size_t slash = path.rfind('/');
+    const std::string prefix = TempPrefix(slash == std::string::npos ? path : path.substr(slash + 1));
+    const int saved = errno;
+    DIR* d = opendir(dir.c_str());
+    if (d == nullptr) {
+        errno = saved;
+        return;
+    }
+    while (const dirent* e = readdir(d)) {
+        const std::string_view name = e->d_name;
+        if (name.substr(0, prefix.size()) != prefix) continue;
+        const char* digits = e->d_name + prefix.size();
+        if (*digits < '0' || *digits > '9') continue;
+        char* end = nullptr;
+        const long pid = std::strtol(digits, &end, 10);
+        if (*end != '.' || pid <= 0 || pid > long(std::numeric_limits<pid_t>::max()) || pid == long(getpid()))
+            continue;
+        if (kill(pid_t(pid), 0) != 0 && errno == ESRCH) unlinkat(dirfd(d), e->d_name, 0);
+    }
+    closedir(d);
+    errno = saved;
 }
 
 }  // namespace
@@ -169,11 +210,11 @@ std::string SetProfileStringInText(const std::string& text, const std::string& s
     }
     if (place.nHeader >= 0) {
         const SLine& l = lines[place.nLastNonBlank];
-        bool bEnded = l.next > 0 && text[l.next - 1] == '\n';
-        return text.substr(0, l.next) + (bEnded ? "" : eol) + entry + eol + text.substr(l.next);
+        return text.substr(0, l.next) + LineBreakToAdd(std::string_view(text).substr(0, l.next), eol) + entry + eol +
+               text.substr(l.next);
     }
     std::string out = text;
-    if (!out.empty()) out += (out.back() == '\n' ? "" : eol) + eol;
+    if (!out.empty()) out += LineBreakToAdd(out, eol) + eol;
     return out + "[" + section + "]" + eol + entry + eol;
 }
 
@@ -203,7 +244,8 @@ bool ReadTextFile(const std::string& path, std::string& text) {
 bool WriteFileAtomically(const std::string& path, const std::string& text) {
     size_t slash = path.rfind('/');
     const std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-    std::string tempName = path + ".tmp.XXXXXX";
+    RemoveDeadTemps(dir, path);
+    std::string tempName = TempPrefix(path) + std::to_string(getpid()) + ".XXXXXX";
     int fd = mkostemp(tempName.data(), O_CLOEXEC);
     if (fd < 0) return false;
     struct stat st {};  // the replacement keeps the mode of the file it replaces

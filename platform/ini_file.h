@@ -24,7 +24,9 @@ std::string SetProfileStringInText(const std::string& text, const std::string& s
 // EISDIR a folder, EINVAL not a regular file, EFBIG over kMaxIniFileBytes, EACCES unreadable.
 bool ReadTextFile(const std::string& path, std::string& text);
 // Writes the text to a temporary file in the same folder, syncs it and renames it over
-// path, so readers see either the old or the new file. False (and errno kept) on failure.
+// path, so readers see either the old or the new file. Temporary files of path left by
+// processes that have died (killed while saving) are removed first; those of live processes
+// are kept. False (and errno kept) on failure.
 bool WriteFileAtomically(const std::string& path, const std::string& text);
 
 }  // namespace platform

@@ -1,10 +1,20 @@
-// The game's own GL calls for the scene: base state and the star field list. Window
-// thread, with the GL context current.
+// The game's own GL calls for the scene: base state, the star field list and the aim
+// line. Window thread, with the GL context current.
 #include "render/scene_gl.h"
 
 #include <GL/gl.h>
 
 #include "platform/log.h"
+
+namespace {
+
+// Every attribute group of GL 1.1 (the old headers' GL_ALL_ATTRIB_BITS).
+constexpr GLbitfield kAllAttribGroups = 0xFFFFF;
+constexpr GLfloat kAimLineWidth = 2.0f;
+constexpr GLubyte kAimLineColor[3] = {255, 255, 0};
+constexpr GLubyte kColorMax = 255;
+
+}  // namespace
 
 void ApplySceneGlState() {
     glEnable(GL_DEPTH_TEST);
@@ -41,3 +51,19 @@ unsigned CompileStarFieldList(const std::array<SStarPoint, kStarCount>& stars) {
 }
 
 void SetWhiteColor() { glColor4f(255.0f, 255.0f, 255.0f, 255.0f); }
+
+void DrawAimLine(const float (&from)[3], const float (&to)[3]) {
+    glDisable(GL_TEXTURE_2D);
+    glPushAttrib(kAllAttribGroups);
+    glEnable(GL_COLOR_MATERIAL);
+    glLineWidth(kAimLineWidth);
+    glBegin(GL_LINES);
+    glColor3ub(kAimLineColor[0], kAimLineColor[1], kAimLineColor[2]);
+    glVertex3f(from[0], from[1], from[2]);
+    glVertex3f(to[0], to[1], to[2]);
+    glEnd();
+    glColor3ub(kColorMax, kColorMax, kColorMax);
+    glPopAttrib();
+    glDisable(GL_COLOR_MATERIAL);
+    glEnable(GL_TEXTURE_2D);
+}

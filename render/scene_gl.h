@@ -1,6 +1,6 @@
 // The few GL calls of the game's own: the scene's base state, the star field display
-// list and the state the game scene sets around the star models. Window thread, with
-// the GL context current.
+// list, the state the game scene sets around the star models and the aim line. Window
+// thread, with the GL context current.
 #pragma once
 
 #include <array>
@@ -14,3 +14,6 @@ void ApplySceneGlState();
 unsigned CompileStarFieldList(const std::array<SStarPoint, kStarCount>& stars);
 // The colour the star models are drawn in (white).
 void SetWhiteColor();
+// The beginner's aim line: a yellow line two pixels wide between two scene points, drawn
+// untextured inside an attribute push; leaves 2D texturing on and colour material off.
+void DrawAimLine(const float (&from)[3], const float (&to)[3]);

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Sourced by scripts/run and scripts/test: makes sure the Debian packages the build needs
 # are installed (apt-get as root, otherwise prints the exact command and stops).
-PACKAGES="build-essential cmake libsdl2-dev libsdl2-mixer-dev libassimp-dev libphysfs-dev libstb-dev libgl1-mesa-dri libegl-mesa0 libglu1-mesa-dev fonts-dejavu-core libgtest-dev libbenchmark-dev assimp-testmodels xvfb xauth xdotool imagemagick"
+PACKAGES="build-essential cmake libsdl2-dev libsdl2-mixer-dev libassimp-dev libphysfs-dev libstb-dev libgl1-mesa-dri libegl-mesa0 libglu1-mesa-dev fonts-dejavu-core libgtest-dev libbenchmark-dev assimp-testmodels xvfb xauth xdotool imagemagick clang libclang-rt-14-dev zlib1g-dev desktop-file-utils appstream groff-base"
 
 kd_missing_packages() {
     local missing=""

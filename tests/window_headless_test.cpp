@@ -2,6 +2,7 @@
 // arguments, posted messages, quitting, window switches, hot key, camera and picking.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
@@ -15,6 +16,7 @@
 #include "app/framework/input_translate.h"
 #include "app/framework/message_box.h"
 #include "app/framework/win_messages.h"
+#include "platform/event.h"
 #include "platform/log.h"
 #include "log_capture.h"
 
@@ -218,15 +220,57 @@ public:
     int nHandled = 0;
 };
 
-TEST(HeadlessWindow, MessagesPostedWhileDrainingWaitForTheNextPass) {
+TEST(HeadlessWindow, AHandlerThatPostsToItselfForeverStillLetsFramesBeDrawn) {
     CRepostingWnd wnd;
     ASSERT_TRUE(wnd.Create());
     PostMessageA(wnd.GetHWND(), WM_USER + 1, 0, 0);
+    int nBefore = 0;
     for (int pass = 1; pass <= 3; ++pass) {
+        const auto begin = std::chrono::steady_clock::now();
         ASSERT_TRUE(wnd.StepFrame());
-        EXPECT_EQ(wnd.nHandled, pass);
-        EXPECT_EQ(wnd.nDraws, pass);
+        const auto ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begin).count();
+        EXPECT_EQ(wnd.nDraws, pass) << "every pass draws its frame";
+        EXPECT_GT(wnd.nHandled, nBefore) << "pass " << pass << " served the message";
+        EXPECT_LT(ms, 200.0) << "pass " << pass << " was held by the endless messages";
+        nBefore = wnd.nHandled;
     }
+}
+
+// A worker that waits for the window's answer to each message, as the flick's records do.
+class CAnsweringWnd : public CRecordingWnd {
+public:
+    bool OnAppMessage(uint32_t, uintptr_t, intptr_t) override {
+        ++nHandled;
+        answered.Set();
+        return true;
+    }
+    int nHandled = 0;
+    platform::CEvent answered;
+};
+
+TEST(HeadlessWindow, AWorkerWaitingForEachAnswerIsServedWithinOnePass) {
+    constexpr int kExchanges = 200;  // a flick of two seconds
+    CAnsweringWnd wnd;
+    ASSERT_TRUE(wnd.Create());
+    std::atomic<int> nAnswered{0};
+    std::jthread worker([&](std::stop_token stop) {
+        for (int i = 0; i < kExchanges && !stop.stop_requested(); ++i) {
+            PostMessageA(wnd.GetHWND(), WM_USER + 2, static_cast<uintptr_t>(i), 0);
+            if (!wnd.answered.Wait(stop, 5000)) return;
+            ++nAnswered;
+        }
+    });
+    // Let the first message arrive, as it would after a click.
+    for (int i = 0; i < 500 && wnd.GetHWND()->Size() == 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    int nPasses = 0;
+    while (nAnswered.load() < kExchanges && nPasses < 1000) {
+        ASSERT_TRUE(wnd.StepFrame());
+        ++nPasses;
+    }
+    EXPECT_EQ(kExchanges, wnd.nHandled);
+    // 200 answers of microseconds each fit the budget of one or two passes; one answer per
+    // frame would take 200 passes.
+    EXPECT_LE(nPasses, 5) << "answers were held to the frames";
 }
 
 TEST(HeadlessWindow, SendMessageDispatchesAtOnce) {

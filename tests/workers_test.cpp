@@ -3,6 +3,8 @@
 // delay. The "window" here is a plain message queue the test drains with receive times.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <atomic>
 #include <chrono>
 #include <cmath>
@@ -335,6 +337,24 @@ TEST_F(AnimThreadTest, NewHoldRequestEndsTheRunningLoop) {
     ASSERT_LT(firstRight, keys.size()) << "the new hold never started (" << keys.size()
                                        << " old repeats): the running loop missed the signal";
     for (size_t i = firstRight; i < keys.size(); ++i) EXPECT_EQ(keys[i], VK_RIGHT) << "repeat " << i;
+}
+
+TEST_F(AnimThreadTest, ANewRequestEndsTheLoopEvenWhenItsStopSignalWasMissed) {
+    // The buttons set and reset the stop-repeat event at once; a loop that is posting at that
+    // moment misses it. Here the signal is left out altogether.
+    PrepareHold();
+    ASSERT_TRUE(m_anim.Post(UM_HOLD_UP, 0, 0));
+    ASSERT_EQ(m_window.ReceiveCount(2).size(), 2u);
+    ASSERT_TRUE(m_anim.Post(UM_HOLD_ZOOM_OUT, 0, 0));
+    std::vector<unsigned> keys;
+    const auto until = Clock::now() + 300ms;
+    SReceived r;
+    while (Clock::now() < until && m_window.Receive(r, 100ms)) keys.push_back(static_cast<unsigned>(r.msg.wParam));
+    const auto firstNew = std::find(keys.begin(), keys.end(), static_cast<unsigned>(VK_SUBTRACT));
+    ASSERT_NE(firstNew, keys.end()) << "the new hold never started (" << keys.size() << " old repeats)";
+    EXPECT_LE(firstNew - keys.begin(), 1) << "old repeats after the new request";
+    for (auto it = firstNew; it != keys.end(); ++it) EXPECT_EQ(*it, static_cast<unsigned>(VK_SUBTRACT));
+    Release();
 }
 
 TEST_F(AnimThreadTest, StopDuringAHeldLoopReturnsPromptly) {

@@ -113,6 +113,7 @@ void CGLFont::Print(int x, int y, const char* szFormat, ...) {
     va_start(args, szFormat);
     const std::string text = FormatText(szFormat, args);
     va_end(args);
+    NotifyPrint(x, y, 1.0f, text);
     DrawText(x, y, 1.0f, text.c_str());
 }
 
@@ -121,7 +122,12 @@ void CGLFont::Print(int x, int y, float fScale, const char* szFormat, ...) {
     va_start(args, szFormat);
     const std::string text = FormatText(szFormat, args);
     va_end(args);
+    NotifyPrint(x, y, fScale, text);
     DrawText(x, y, fScale, text.c_str());
+}
+
+void CGLFont::NotifyPrint(int x, int y, float fScale, const std::string& text) const {
+    if (m_printListener) m_printListener({x, y, fScale, text, m_aColor[0], m_aColor[1], m_aColor[2]});
 }
 
 int CGLFont::GetWidth(const std::string& text, float fScale) const {

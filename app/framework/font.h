@@ -3,13 +3,25 @@
 // end of its baseline, y counted up from the bottom; descenders go below y. Window thread.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "app/framework/font_metrics.h"
 #include "app/framework/image.h"
 
 class CResource;
+
+// One print as asked for, before anything is drawn: text after formatting, baseline start,
+// scale and the colour in force.
+struct SFontPrint {
+    int x = 0, y = 0;
+    float fScale = 1.0f;
+    std::string text;
+    int r = 0, g = 0, b = 0;
+};
+using FontPrintListener = std::function<void(const SFontPrint&)>;
 
 class CGLFont {
 public:
@@ -37,9 +49,13 @@ public:
     int GetWidth(const std::string& text, float fScale = 1.0f) const;
     const CFontMetrics& Metrics() const { return m_metrics; }
     void Release();
+    // Told of every Print, with or without a GL context or atlas (headless tests watch the
+    // texts this way); an empty listener removes it.
+    void SetPrintListener(FontPrintListener listener) { m_printListener = std::move(listener); }
 
 private:
     void DrawText(int x, int y, float fScale, const char* szText);
+    void NotifyPrint(int x, int y, float fScale, const std::string& text) const;
 
     CFontMetrics m_metrics;
     std::shared_ptr<SImage> m_pAtlas;
@@ -47,4 +63,5 @@ private:
     unsigned m_nGlTexture = 0;
     unsigned m_nGlContext = 0;  // context generation of the texture
     int m_aColor[3] = {255, 255, 255};
+    FontPrintListener m_printListener;
 };

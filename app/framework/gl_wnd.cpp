@@ -24,6 +24,10 @@ constexpr int kMinPassMs = 4;
 // Minimised or in the background there is nothing to see: sleep longer.
 constexpr int kInactivePassMs = 20;
 constexpr uint32_t kFpsIntervalMs = 1000;
+// Messages served in one pass before the frame is drawn, and how long the pump waits for the
+// next one of a running exchange.
+constexpr auto kMessageBudget = std::chrono::milliseconds(10);
+constexpr int kFollowUpWaitMs = 1;
 
 thread_local std::string t_strLastError;
 
@@ -231,10 +235,19 @@ void CGLWnd::ProcessInput() {
 }
 
 void CGLWnd::DrainQueue() {
-    // Only what is waiting now: a handler that posts again is served next pass, not forever.
-    const size_t nWaiting = m_queue.Size();
+    // Like a Windows message pump: while messages keep coming they are served before the
+    // frame, so a worker that waits for each reply (the flick's records) is not held to one
+    // reply per frame. The budget keeps a chatty worker, or a handler that posts to itself,
+    // from starving the frames: the rest is served next pass.
+    const auto deadline = std::chrono::steady_clock::now() + kMessageBudget;
     platform::SMessage msg;
-    for (size_t i = 0; i < nWaiting && m_queue.TryPop(msg); ++i) {
+    bool bServed = false;
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (!m_queue.TryPop(msg)) {
+            // Nothing came at all: draw at once. Otherwise give the other side a moment to answer.
+            if (!bServed || !m_queue.WaitPop(msg, kFollowUpWaitMs)) return;
+        }
+        bServed = true;
         Dispatch(msg, false);
         if (m_bQuit) return;
     }

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <cstdio>
 #include <exception>
 #include <map>
 
@@ -272,6 +273,76 @@ bool Check3dsFaceIndices(const uint8_t* data, size_t size, std::string& error) {
     return ok;
 }
 
+// ---------------------------------------------------------------------------------------------
+// assimp reserves room for a keyframe track's keys before it reads them, trusting the count (the
+// scale track's even sign-extended from 16 bits), so a broken count asks for gigabytes. A count
+// must fit in the bytes after it. This walk reaches every chunk assimp can: a size below a header
+// is stepped over as a bare header, and a chunk may reach past its parent up to the end of the file.
+
+constexpr uint16_t kChunkKeyframer = 0xB000, kTrackPosition = 0xB020, kTrackRotation = 0xB021,
+                   kTrackScale = 0xB022, kTrackRoll = 0xB024;
+constexpr size_t kTrackHeaderBytes = 10;  // flags and two unknown words before the key count
+constexpr size_t kKeyCountBytes = 4;
+constexpr size_t kKeyHeaderBytes = 6;     // frame number and spline flags before each value
+constexpr uint32_t kMaxTrackKeys = 0x7FFF;  // below the sign bit of assimp's 16-bit read
+
+template <typename Visit>
+void ForEachReachableChunk(const uint8_t* begin, const uint8_t* limit, const uint8_t* fileEnd, Visit visit) {
+    const uint8_t* at = begin;
+    while (at < limit && static_cast<size_t>(limit - at) >= kChunkHeaderBytes) {
+        const uint16_t id = U16(at);
+        const uint32_t len = U32(at + 2);
+        const uint8_t* body = at + kChunkHeaderBytes;
+        if (len <= kChunkHeaderBytes) {
+            at = body;
+            continue;
+        }
+        const size_t bodyBytes = len - kChunkHeaderBytes;
+        if (bodyBytes > static_cast<size_t>(fileEnd - body)) return;  // assimp gives up on the file here
+        visit(id, body, body + bodyBytes);
+        at = body + bodyBytes;
+    }
+}
+
+// The fewest bytes one key of the track takes, or 0 for a chunk that is no track assimp reads.
+size_t MinKeyBytes(uint16_t id) {
+    switch (id) {
+        case kTrackPosition:
+        case kTrackScale: return kKeyHeaderBytes + 3 * sizeof(float);
+        case kTrackRotation: return kKeyHeaderBytes + 4 * sizeof(float);
+        case kTrackRoll: return kKeyHeaderBytes + sizeof(float);
+        default: return 0;
+    }
+}
+
+bool Check3dsTrackCounts(const uint8_t* data, size_t size, std::string& error) {
+    const uint8_t* const end = data + size;
+    bool ok = true;
+    auto checkTrack = [&](uint16_t id, const uint8_t* p, const uint8_t*) {
+        const size_t keyBytes = MinKeyBytes(id);
+        const size_t after = static_cast<size_t>(end - p);
+        if (!ok || keyBytes == 0 || after < kTrackHeaderBytes + kKeyCountBytes) return;
+        const uint32_t count = U32(p + kTrackHeaderBytes);
+        const size_t room = after - kTrackHeaderBytes - kKeyCountBytes;
+        if (count > kMaxTrackKeys || count > room / keyBytes) {
+            char id16[8];
+            std::snprintf(id16, sizeof id16, "%04X", id);
+            error = std::string("keyframe track ") + id16 + " claims " + std::to_string(count) + " keys; " +
+                    std::to_string(room) + " bytes hold at most " + std::to_string(room / keyBytes);
+            ok = false;
+        }
+    };
+    ForEachReachableChunk(data, end, end, [&](uint16_t, const uint8_t* p, const uint8_t* e) {
+        ForEachReachableChunk(p, e, end, [&](uint16_t id, const uint8_t* p2, const uint8_t* e2) {
+            if (id != kChunkKeyframer) return;
+            ForEachReachableChunk(p2, e2, end, [&](uint16_t, const uint8_t* p3, const uint8_t* e3) {
+                ForEachReachableChunk(p3, e3, end, checkTrack);
+            });
+        });
+    });
+    return ok;
+}
+
 // The file part of a texture name written with either kind of slash.
 std::string BaseName(const std::string& path) {
     const size_t slash = path.find_last_of("/\\");
@@ -287,7 +358,7 @@ bool Parse3ds(const uint8_t* data, size_t size, SModelData& out, std::string& er
         error = "a 3DS file of " + std::to_string(size) + " bytes is refused";
         return false;
     }
-    if (!Check3dsFaceIndices(data, size, error)) return false;
+    if (!Check3dsFaceIndices(data, size, error) || !Check3dsTrackCounts(data, size, error)) return false;
     try {
         Assimp::Importer importer;
         const aiScene* scene = importer.ReadFileFromMemory(data, size, kImportFlags, "3ds");

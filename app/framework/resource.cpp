@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <mutex>
 #include <sstream>
@@ -25,11 +26,15 @@ namespace {
 constexpr const char* kDefaultDatFile = "res.dat";
 constexpr const char* kManifestName = "manifest.txt";
 constexpr const char* kSystemDataDir = "/usr/share/kelvodara";
+// Where an installed game's data lies seen from its bin/ folder, whatever the prefix.
+constexpr const char* kDataDirFromExe = "../share/kelvodara";
 // The real manifest is a few kilobytes; anything far larger is not ours.
 constexpr PHYSFS_sint64 kMaxManifestBytes = 4 << 20;
 // A single packed file larger than this is refused before allocating for it.
 constexpr uint64_t kMaxEntryBytes = 1ull << 30;
 constexpr int kCrcHexDigits = 8;
+// Our packs are three folders deep at most; a far deeper tree is damage.
+constexpr int kMaxFolderDepth = 16;
 
 std::string ToLower(std::string s) {
     for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -167,20 +172,27 @@ bool ParseManifest(const std::string& text, std::map<std::string, SEntry>& entri
     return true;
 }
 
-// Every file below dir (relative to the mount point), with its size.
-void ListFiles(const std::string& point, const std::string& dir, std::map<std::string, uint64_t>& out) {
+// Every file below dir (relative to the mount point), with its size. False when folders nest
+// deeper than kMaxFolderDepth. A damaged entry name such as "a//b" shows up as a folder with an
+// empty name that lists itself again, so such names are skipped and the depth is bounded.
+bool ListFiles(const std::string& point, const std::string& dir, int depth, std::map<std::string, uint64_t>& out) {
+    if (depth > kMaxFolderDepth) return false;
     const std::string full = dir.empty() ? point : point + "/" + dir;
     char** list = PHYSFS_enumerateFiles(full.c_str());
-    for (char** p = list; p && *p; ++p) {
-        const std::string rel = dir.empty() ? *p : dir + "/" + *p;
+    bool ok = true;
+    for (char** p = list; ok && p && *p; ++p) {
+        const std::string name = *p;
+        if (name.empty() || name == "." || name == "..") continue;
+        const std::string rel = dir.empty() ? name : dir + "/" + name;
         PHYSFS_Stat st;
         if (!PHYSFS_stat((point + "/" + rel).c_str(), &st)) continue;
         if (st.filetype == PHYSFS_FILETYPE_DIRECTORY)
-            ListFiles(point, rel, out);
+            ok = ListFiles(point, rel, depth + 1, out);
         else
             out[rel] = static_cast<uint64_t>(std::max<PHYSFS_sint64>(st.filesize, 0));
     }
     PHYSFS_freeList(list);
+    return ok;
 }
 
 }  // namespace
@@ -201,17 +213,7 @@ struct CResource::SImpl {
 };
 
 std::vector<std::string> CResource::SImpl::Candidates() const {
-    if (datFile.find('/') != std::string::npos) return {datFile};
-    std::vector<std::string> places;
-    auto add = [&places](const std::string& p) {
-        if (std::find(places.begin(), places.end(), p) == places.end()) places.push_back(p);
-    };
-    const std::string exeDir = ExecutableDir();
-    if (!exeDir.empty()) add(InFolder(exeDir, datFile));
-    add(InFolder(KD_DATA_DIR, datFile));
-    add(InFolder(kSystemDataDir, datFile));
-    for (const auto& dir : searchDirs) add(InFolder(dir, datFile));
-    return places;
+    return SearchPlaces(ExecutableDir(), datFile, searchDirs);
 }
 
 // The manifest must be present, well formed and agree with the archive's file list and sizes.
@@ -234,7 +236,10 @@ bool CResource::SImpl::CheckPack(std::string& error) {
     if (!ParseManifest(std::string(text.begin(), text.end()), manifest, error)) return false;
 
     std::map<std::string, uint64_t> files;
-    ListFiles(mountPoint, "", files);
+    if (!ListFiles(mountPoint, "", 0, files)) {
+        error = "its folders nest deeper than " + std::to_string(kMaxFolderDepth) + " levels";
+        return false;
+    }
     files.erase(kManifestName);
     for (const auto& [key, e] : manifest) {
         auto it = files.find(e.name);
@@ -265,6 +270,24 @@ CResource::~CResource() {
 }
 
 void CResource::SetDatFile(const std::string& name) { m_pImpl->datFile = name; }
+
+std::vector<std::string> CResource::SearchPlaces(const std::string& exeDir, const std::string& datFile,
+                                                 const std::vector<std::string>& extraDirs) {
+    if (datFile.find('/') != std::string::npos) return {datFile};
+    std::vector<std::string> places;
+    auto add = [&places](const std::string& p) {
+        if (std::find(places.begin(), places.end(), p) == places.end()) places.push_back(p);
+    };
+    if (!exeDir.empty()) {
+        add(InFolder(exeDir, datFile));
+        const std::filesystem::path installed = std::filesystem::path(exeDir) / kDataDirFromExe;
+        add(InFolder(installed.lexically_normal().string(), datFile));
+    }
+    add(InFolder(KD_DATA_DIR, datFile));
+    add(InFolder(kSystemDataDir, datFile));
+    for (const auto& dir : extraDirs) add(InFolder(dir, datFile));
+    return places;
+}
 
 void CResource::AddSearchDir(const std::string& dir) { m_pImpl->searchDirs.push_back(dir); }
 
@@ -306,6 +329,7 @@ bool CResource::Open() {
     }
     d.packPath = found;
     d.bOpen = true;
+    platform::Log("Resource pack %s", found.c_str());
     return true;
 }
 

@@ -19,6 +19,12 @@ public:
     // data folder (share/kelvodara), then in every folder added with AddSearchDir.
     void SetDatFile(const std::string& name);
     void AddSearchDir(const std::string& dir);
+    // The places datFile is looked for, in order and without repeats: beside the executable
+    // folder exeDir (skipped when empty), in ../share/kelvodara from there (an installed
+    // game under any prefix), in the data folder compiled in, in /usr/share/kelvodara, then
+    // in extraDirs. A name holding a '/' is a path of its own and the only place.
+    static std::vector<std::string> SearchPlaces(const std::string& exeDir, const std::string& datFile,
+                                                 const std::vector<std::string>& extraDirs);
     // Opens the pack (once; later calls return the first result). False when it is
     // missing or damaged; LastError() then names the file and every place searched.
     bool Open();

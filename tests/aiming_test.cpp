@@ -1,0 +1,751 @@
+// Aiming by mouse: which draught a click picks, the band the second mark must lie in and the
+// launch it writes; then the two clicks, the hand, the cancel and the pause on a headless game
+// window whose flicks run through the real threads and playback.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <condition_variable>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/app_messages.h"
+#include "app/game_events.h"
+#include "app/game_wnd.h"
+#include "app/msg_thread.h"
+#include "game/match_logic.h"
+#include "log_capture.h"
+#include "menus/menu_buttons.h"
+#include "menus/sound_effects.h"
+#include "platform/clock.h"
+#include "position_builder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+constexpr float kRadius = 0.058f;
+constexpr float kMarkHeight = 0.05f;
+
+// ---- The physics of the aim, on plain positions. ----
+
+class AimPhysicsTest : public ::testing::Test {
+protected:
+    void SetUp() override { m_physics.SetSettings(&m_settings); }
+    // Every slot active with some other draught, so a started table shows.
+    void FillMovers() {
+        for (int k = 0; k < kMoverSlots; ++k) m_settings.m_aMovers[k] = {k % kCheckCount, 1};
+    }
+    CGameSettings m_settings;
+    CKickPhysics m_physics;
+};
+
+TEST_F(AimPhysicsTest, AClickPicksTheFirstOwnDraughtOnTheBoardUnderIt) {
+    // On the rim: distance equal to the radius, computed the way the disc test computes it.
+    const float fRim = kRadius;
+    const float fPastRim = std::nextafter(fRim, 1.0f);
+    struct SCase {
+        const char* szName;
+        std::vector<SPlaced> placed;
+        int nKnockedOut;  // draught taken off the board, -1 none
+        float x, y;
+        int nExcluded;
+        bool bHit;
+        int nIndex;
+    };
+    const SCase cases[] = {
+        {"centre of an own draught", {{12, 0.3f, 0.2f, SIDE_WHITE}}, -1, 0.3f, 0.2f, SIDE_BLACK, true, 12},
+        {"exactly on the rim", {{12, 0.0f, 0.0f, SIDE_WHITE}}, -1, fRim, 0.0f, SIDE_BLACK, true, 12},
+        {"the next float past the rim", {{12, 0.0f, 0.0f, SIDE_WHITE}}, -1, fPastRim, 0.0f, SIDE_BLACK, false, -1},
+        {"shared rim point, lower index left",
+         {{12, -fRim, 0.0f, SIDE_WHITE}, {15, fRim, 0.0f, SIDE_WHITE}}, -1, 0.0f, 0.0f, SIDE_BLACK, true, 12},
+        {"shared rim point, lower index right",
+         {{12, fRim, 0.0f, SIDE_WHITE}, {15, -fRim, 0.0f, SIDE_WHITE}}, -1, 0.0f, 0.0f, SIDE_BLACK, true, 12},
+        {"shared rim point, the lower index is the opponent's",
+         {{3, -fRim, 0.0f, SIDE_BLACK}, {15, fRim, 0.0f, SIDE_WHITE}}, -1, 0.0f, 0.0f, SIDE_BLACK, true, 15},
+        {"black picks black on a shared rim point",
+         {{3, -fRim, 0.0f, SIDE_BLACK}, {15, fRim, 0.0f, SIDE_WHITE}}, -1, 0.0f, 0.0f, SIDE_WHITE, true, 3},
+        {"an opponent draught", {{3, 0.1f, 0.1f, SIDE_BLACK}}, -1, 0.1f, 0.1f, SIDE_BLACK, false, -1},
+        {"a knocked-out draught's last place", {{12, 0.1f, 0.1f, SIDE_WHITE}}, 12, 0.1f, 0.1f, SIDE_BLACK, false, -1},
+        {"empty board", {}, -1, 0.0f, 0.0f, SIDE_BLACK, false, -1},
+        {"between two own draughts", {{12, -0.2f, 0.0f, SIDE_WHITE}, {13, 0.2f, 0.0f, SIDE_WHITE}}, -1, 0.0f, 0.0f,
+         SIDE_BLACK, false, -1},
+    };
+    for (const SCase& c : cases) {
+        CDesk desk = EmptyDesk(m_settings);
+        for (const SPlaced& p : c.placed) desk.m_aChecks[p.nCheck].Init(p.x, p.y, p.nSide);
+        if (c.nKnockedOut >= 0) desk.m_aChecks[c.nKnockedOut].m_bOnDesk = 0;
+        int nIndex = -1;
+        const bool bHit = m_physics.PickOwnDraught(c.x, c.y, c.nExcluded, desk, nIndex);
+        EXPECT_EQ(c.bHit, bHit) << c.szName << ": click (" << c.x << ", " << c.y << ")";
+        if (c.bHit && bHit) {
+            EXPECT_EQ(c.nIndex, nIndex) << c.szName;
+        }
+    }
+    // The rim cases above mean what they say only if the float squares meet that way.
+    CDesk desk = EmptyDesk(m_settings);
+    desk.m_aChecks[12].Init(0.0f, 0.0f, SIDE_WHITE);
+    const float r2 = desk.m_aChecks[12].m_fRadius2;
+    EXPECT_EQ(r2, fRim * fRim);
+    EXPECT_GT(fPastRim * fPastRim, r2);
+}
+
+TEST_F(AimPhysicsTest, MarkDistanceIsTakenInTheBoardPlaneFromTheSlideStart) {
+    CDesk desk = DeskWith(m_settings, {{12, 0.1f, -0.2f, SIDE_WHITE}});
+    const CCheck& c = desk.m_aChecks[12];
+    struct SCase {
+        float p[3];
+        float fExpected;
+    };
+    const SCase cases[] = {
+        {{0.1f, 0.0f, -0.2f}, 0.0f},
+        {{0.4f, 0.05f, -0.2f}, 0.09f},
+        {{0.1f, 7.0f, 0.2f}, 0.16f},  // the height does not count
+        {{0.4f, -3.0f, 0.2f}, 0.25f},
+    };
+    for (const SCase& t : cases)
+        EXPECT_NEAR(t.fExpected, m_physics.MarkDistance2(t.p, c), 1e-6f)
+            << "point (" << t.p[0] << ", " << t.p[1] << ", " << t.p[2] << ")";
+}
+
+TEST_F(AimPhysicsTest, TheSecondMarkIsAcceptedExactlyOnTheBandEdgesAndRefusedJustOutside) {
+    m_settings.BoardType = BOARD_SQUARE;
+    // The draught's squared radius is chosen so that the band edge falls exactly on the
+    // squared distance of the test point; the neighbour point is the nearest float whose
+    // squared distance differs.
+    const float xInner = 0.082f, xOuter = 0.232f;
+    const float dInner = xInner * xInner, dOuter = xOuter * xOuter;
+    auto nextDifferent = [](float x, float toward) {
+        const float d = x * x;
+        float y = x;
+        for (int i = 0; i < 16 && y * y == d; ++i) y = std::nextafter(y, toward);
+        return y;
+    };
+    struct SCase {
+        const char* szName;
+        float x;
+        float r2;
+        bool bAccepted;
+    };
+    const SCase cases[] = {
+        {"exactly 2 squared radii", xInner, dInner / 2.0f, true},
+        {"just inside 2 squared radii", nextDifferent(xInner, 0.0f), dInner / 2.0f, false},
+        {"exactly 16 squared radii", xOuter, dOuter / 16.0f, true},
+        {"just beyond 16 squared radii", nextDifferent(xOuter, 1.0f), dOuter / 16.0f, false},
+        {"on the draught", 0.01f, kRadius * kRadius, false},
+        {"far away", 1.0f, kRadius * kRadius, false},
+    };
+    for (const SCase& t : cases) {
+        CDesk desk = DeskWith(m_settings, {{12, 0.0f, 0.0f, SIDE_WHITE}});
+        CCheck c = desk.m_aChecks[12];
+        c.m_fRadius2 = t.r2;
+        const CCheck before = c;
+        FillMovers();
+        const float first[3] = {0.0f, kMarkHeight, 0.0f};
+        float p[3] = {t.x, 0.0f, 0.0f};
+        const bool bAccepted = m_physics.MakeFlick(12, first, p, c);
+        const float d2 = t.x * t.x;
+        EXPECT_EQ(t.bAccepted, bAccepted) << t.szName << ": d2 " << d2 << " = " << d2 / t.r2 << " squared radii";
+        if (bAccepted) continue;
+        EXPECT_EQ(before.m_fSpeed, c.m_fSpeed) << t.szName;
+        EXPECT_EQ(before.m_fVx0, c.m_fVx0) << t.szName;
+        EXPECT_EQ(before.m_fVy0, c.m_fVy0) << t.szName;
+        EXPECT_EQ(before.m_fDirX, c.m_fDirX) << t.szName;
+        EXPECT_EQ(before.m_fDirY, c.m_fDirY) << t.szName;
+        EXPECT_EQ(1, m_settings.m_aMovers[0].bActive) << t.szName << ": the mover table was started";
+        EXPECT_EQ(t.x, p[0]) << t.szName << ": a refused point is left alone";
+    }
+}
+
+TEST_F(AimPhysicsTest, LaunchSpeedGrowsWithTheFingerDistanceByTheBoardsFactor) {
+    // Just inside the band's two edges.
+    const float fInner = std::sqrt(2.0f) * kRadius * 1.0001f, fOuter = 4.0f * kRadius * 0.9999f;
+    struct SCase {
+        int nBoard;
+        float fDistance;
+        float fSpeed;
+    };
+    const SCase cases[] = {
+        {BOARD_SQUARE, 0.2f, 6.24f},  // (0.2 - 0.07) x 48
+        {BOARD_ROUND, 0.2f, 7.67f},   // x 59
+        {BOARD_TWELVE, 0.2f, 5.72f},  // x 44
+        {BOARD_SQUARE, fInner, 0.577f},
+        {BOARD_SQUARE, fOuter, 7.776f},
+        {BOARD_ROUND, fInner, 0.709f},
+        {BOARD_ROUND, fOuter, 9.558f},
+        {BOARD_TWELVE, fInner, 0.529f},
+        {BOARD_TWELVE, fOuter, 7.128f},
+    };
+    for (const SCase& t : cases) {
+        m_settings.BoardType = t.nBoard;
+        CDesk desk = DeskWith(m_settings, {{4, 0.1f, -0.1f, SIDE_BLACK}});
+        CCheck c = desk.m_aChecks[4];
+        const float first[3] = {0.1f, kMarkHeight, -0.1f};
+        // Along a 3-4-5 line, so the distance is the one asked for up to rounding.
+        const float px = 0.1f + 0.6f * t.fDistance, py = -0.1f + 0.8f * t.fDistance;
+        float p[3] = {px, py, py};
+        ASSERT_TRUE(m_physics.MakeFlick(4, first, p, c)) << "board " << t.nBoard << " distance " << t.fDistance;
+        EXPECT_NEAR(t.fSpeed, c.m_fSpeed, 2e-3f) << "board " << t.nBoard << " distance " << t.fDistance;
+    }
+}
+
+TEST_F(AimPhysicsTest, AnAcceptedFlickWritesTheLaunchTowardsTheCentreAndStartsTheMoverTable) {
+    m_settings.BoardType = BOARD_SQUARE;
+    struct SCase {
+        float cx, cy;  // draught centre
+        float ox, oy;  // second mark minus centre
+        float fDirX, fDirY;
+    };
+    const SCase cases[] = {
+        {0.1f, -0.1f, 0.12f, 0.16f, -0.6f, -0.8f},
+        {-0.3f, 0.25f, -0.09f, 0.12f, 0.6f, -0.8f},
+        {0.0f, 0.0f, 0.0f, -0.15f, 0.0f, 1.0f},
+        {0.2f, 0.2f, 0.15f, 0.0f, -1.0f, 0.0f},
+    };
+    for (const SCase& t : cases) {
+        CDesk desk = DeskWith(m_settings, {{17, t.cx, t.cy, SIDE_WHITE}});
+        CCheck c = desk.m_aChecks[17];
+        FillMovers();
+        // The first mark is on the centre but a hair off in x, so no line is straight up.
+        const float first[3] = {t.cx + 0.5f, kMarkHeight, t.cy};
+        float p[3] = {t.cx + t.ox, t.cy + t.oy, t.cy + t.oy};
+        ASSERT_TRUE(m_physics.MakeFlick(17, first, p, c)) << "offset " << t.ox << ", " << t.oy;
+        const float fDistance = std::hypot(t.ox, t.oy);
+        const float fSpeed = (fDistance - 0.07f) * 48.0f;
+        EXPECT_NEAR(fSpeed, c.m_fSpeed, 1e-4f) << "offset " << t.ox << ", " << t.oy;
+        EXPECT_NEAR(t.fDirX, c.m_fDirX, 1e-5f) << "offset " << t.ox << ", " << t.oy;
+        EXPECT_NEAR(t.fDirY, c.m_fDirY, 1e-5f) << "offset " << t.ox << ", " << t.oy;
+        EXPECT_EQ(c.m_fDirX, c.m_fAimCos);
+        EXPECT_EQ(1.0f, c.m_fKickCos);
+        EXPECT_EQ(0.0f, c.m_fKickSin);
+        EXPECT_NEAR(fSpeed * t.fDirX, c.m_fVx0, 1e-4f) << "offset " << t.ox << ", " << t.oy;
+        EXPECT_NEAR(fSpeed * t.fDirY, c.m_fVy0, 1e-4f) << "offset " << t.ox << ", " << t.oy;
+        int nActive = 0;
+        for (int k = 0; k < kFlickSlot; ++k) nActive += m_settings.m_aMovers[k].bActive;
+        EXPECT_EQ(0, nActive) << "slots before the flick slot stay inactive";
+        EXPECT_EQ(17, m_settings.m_aMovers[kFlickSlot].nCheck);
+        EXPECT_EQ(1, m_settings.m_aMovers[kFlickSlot].bActive);
+    }
+}
+
+TEST_F(AimPhysicsTest, ASecondMarkStraightBelowTheCentreFlicksAlongTheYAxisButNeverExactly) {
+    m_settings.BoardType = BOARD_TWELVE;
+    struct SCase {
+        float fBelow;  // second mark this far from the centre in -y (negative: above)
+    };
+    for (const SCase t : {SCase{0.15f}, SCase{0.1f}, SCase{-0.2f}}) {
+        CDesk desk = DeskWith(m_settings, {{11, 0.1f, 0.2f, SIDE_WHITE}});
+        CCheck c = desk.m_aChecks[11];
+        const float first[3] = {0.1f, kMarkHeight, 0.2f};
+        float p[3] = {0.1f, 0.2f - t.fBelow, 0.2f - t.fBelow};
+        ASSERT_TRUE(m_physics.MakeFlick(11, first, p, c)) << "below " << t.fBelow;
+        EXPECT_NE(0.0f, c.m_fDirX) << "below " << t.fBelow << ": exactly parallel to the y axis";
+        EXPECT_LT(std::fabs(c.m_fDirX), 1e-4f) << "below " << t.fBelow;
+        EXPECT_NEAR(t.fBelow > 0 ? 1.0f : -1.0f, c.m_fDirY, 1e-6f) << "below " << t.fBelow;
+        EXPECT_NEAR((std::fabs(t.fBelow) - 0.07f) * 44.0f, c.m_fSpeed, 1e-4f) << "below " << t.fBelow;
+    }
+}
+
+TEST_F(AimPhysicsTest, AnUnknownBoardRefusesTheFlickWithALogLine) {
+    for (int nBoard : {3, -1, 1000}) {
+        CLogCapture log;
+        m_settings.BoardType = nBoard;
+        CDesk desk = DeskWith(m_settings, {{12, 0.0f, 0.0f, SIDE_WHITE}});
+        CCheck c = desk.m_aChecks[12];
+        FillMovers();
+        const float first[3] = {0.0f, kMarkHeight, 0.0f};
+        float p[3] = {0.15f, 0.0f, 0.0f};
+        EXPECT_FALSE(m_physics.MakeFlick(12, first, p, c)) << "board " << nBoard;
+        EXPECT_EQ(0.0f, c.m_fVx0) << "board " << nBoard;
+        EXPECT_EQ(0.0f, c.m_fSpeed) << "board " << nBoard;
+        EXPECT_EQ(1, m_settings.m_aMovers[0].bActive) << "board " << nBoard;
+        EXPECT_TRUE(log.Mentions("board type " + std::to_string(nBoard))) << log.All();
+    }
+}
+
+// ---- The two clicks on a headless game window. ----
+
+const fs::path kPackDir = fs::path(KD_RES_PACK_PATH).parent_path();
+
+class CAimEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        m_root = fs::temp_directory_path() / ("kd_aiming_test_" + std::to_string(getpid()));
+        fs::create_directories(m_root / "config");
+        fs::create_directories(m_root / "state");
+        setenv("XDG_CONFIG_HOME", (m_root / "config").c_str(), 1);
+        setenv("XDG_STATE_HOME", (m_root / "state").c_str(), 1);
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+    }
+    void TearDown() override {
+        std::error_code ec;
+        fs::remove_all(m_root, ec);
+    }
+
+private:
+    fs::path m_root;
+};
+const auto* g_env = ::testing::AddGlobalTestEnvironment(new CAimEnvironment);
+
+// Stands in for the sound worker and remembers every sound asked for.
+class CSoundRecorder {
+public:
+    CSoundRecorder() {
+        m_worker.SetHandler(&CSoundRecorder::Handle);
+        m_worker.Start(this);
+    }
+    ~CSoundRecorder() { m_worker.Stop(); }
+    CMsgThread& Worker() { return m_worker; }
+    // How often nSound was asked for up to now (the worker has taken every earlier request).
+    int Count(int nSound) {
+        std::unique_lock lock(m_mutex);
+        const int nFence = ++m_nFencesPosted;
+        lock.unlock();
+        m_worker.Post(UM_PLAY_SOUND, 0, kFence);
+        lock.lock();
+        EXPECT_TRUE(m_cv.wait_for(lock, 5s, [&] { return m_nFencesSeen >= nFence; })) << "the sound worker is stuck";
+        int n = 0;
+        for (int s : m_sounds) n += s == nSound ? 1 : 0;
+        return n;
+    }
+
+private:
+    static constexpr int kFence = -1;
+    static void Handle(const platform::SMessage& msg, void* param) {
+        auto* self = static_cast<CSoundRecorder*>(param);
+        if (msg.nMsg != UM_PLAY_SOUND) return;
+        std::lock_guard lock(self->m_mutex);
+        if (msg.lParam == kFence)
+            ++self->m_nFencesSeen;
+        else
+            self->m_sounds.push_back(static_cast<int>(msg.lParam));
+        self->m_cv.notify_all();
+    }
+    CMsgThread m_worker;
+    std::mutex m_mutex;
+    std::condition_variable m_cv;
+    std::vector<int> m_sounds;
+    int m_nFencesPosted = 0;
+    int m_nFencesSeen = 0;
+};
+
+// A logical pixel (y from the top) and the board point (x, y) under it.
+struct SPick {
+    int px, py;
+    float x, y;
+};
+
+long Packed(int x, int y) { return static_cast<long>((static_cast<uint32_t>(y) << 16) | (static_cast<uint32_t>(x) & 0xFFFFu)); }
+
+class AimWndTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_wnd = std::make_unique<CGameWnd>(EWindowBackend::Headless);
+        m_wnd->Resource().AddSearchDir(kPackDir.string());
+        ASSERT_TRUE(m_wnd->Resource().Open()) << m_wnd->Resource().LastError();
+        ASSERT_EQ(1, m_wnd->CreateGLWindow("Kelvo Dara", 800, 600, 32, false, 103, false));
+        SetSoundThread(&m_sounds.Worker());
+        // Playback runs 40 ms of game time per clock read, so a flick ends in a few frames.
+        platform::SetTimeSource([this] { return m_clock.fetch_add(40); });
+        m_hTimeoutCompTurnEvent.Reset();
+    }
+    void TearDown() override {
+        m_wnd.reset();  // stops its threads and takes the sound thread back
+        platform::SetTimeSource({});
+        m_hTimeoutCompTurnEvent.Reset();
+    }
+
+    CGameSettings& S() { return m_wnd->Settings(); }
+    CCheck& Check(int i) { return m_wnd->Desk().m_aChecks[i]; }
+    float R2() { return Check(10).m_fRadius2; }
+
+    // A BY TURN quick game on the twelve-sided board, seen from a fixed raised view.
+    void StartGame(int nPlayers, int nMyWhite) {
+        S().m_nPlayers = nPlayers;
+        S().MyWhite = nMyWhite;
+        S().TurnType = TURN_BY_TURN;
+        S().GameMode = 0;
+        S().BoardType = BOARD_TWELVE;
+        m_wnd->StartMatch();
+        m_wnd->SetScreen(SCREEN_GAME);
+        UseView(0.0, 2.2, 1.0);
+    }
+    void UseView(double ex, double ey, double ez) {
+        const double eye[3] = {ex, ey, ez}, target[3] = {0.0, 0.0, 0.0};
+        m_wnd->SetCamera(CameraLookingAt(eye, target));
+    }
+
+    SPick PickAt(int px, int py) {
+        float p[3] = {0.0f, 0.0f, 0.0f};
+        m_wnd->GetWorldCoord(px, py, p);
+        return {px, py, p[0], p[2]};
+    }
+    // The pixel whose board point lies nearest (x, y): the pick grows smoothly across the
+    // screen, so halving steps from the centre find it.
+    SPick PixelOver(float x, float y) {
+        auto dist2 = [&](const SPick& s) { return (s.x - x) * (s.x - x) + (s.y - y) * (s.y - y); };
+        SPick best = PickAt(400, 300);
+        for (int step = 128; step >= 1; step /= 2) {
+            for (int guard = 0; guard < 64; ++guard) {
+                bool bMoved = false;
+                const int dx[] = {step, -step, 0, 0}, dy[] = {0, 0, step, -step};
+                for (int k = 0; k < 4; ++k) {
+                    const int nx = best.px + dx[k], ny = best.py + dy[k];
+                    if (nx < 0 || nx >= 800 || ny < 0 || ny >= 600) continue;
+                    const SPick s = PickAt(nx, ny);
+                    if (dist2(s) < dist2(best)) {
+                        best = s;
+                        bMoved = true;
+                    }
+                }
+                if (!bMoved) break;
+            }
+        }
+        EXPECT_LT(dist2(best), 0.01f * 0.01f) << "no pixel over (" << x << ", " << y << ")";
+        return best;
+    }
+    SPick OverCheck(int i) { return PixelOver(Check(i).m_fStartX, Check(i).m_fStartY); }
+
+    // Input as the player gives it, handled in the next pass of the window loop.
+    void Click(const SPick& at) {
+        m_wnd->InjectMouseMove(at.px, at.py);
+        m_wnd->InjectLButton(true, at.px, at.py);
+        m_wnd->InjectLButton(false, at.px, at.py);
+        m_wnd->StepFrame();
+    }
+    void RightClick(const SPick& at) {
+        m_wnd->InjectRButton(true, at.px, at.py);
+        m_wnd->InjectRButton(false, at.px, at.py);
+        m_wnd->StepFrame();
+    }
+    void MoveTo(const SPick& at) {
+        m_wnd->InjectMouseMove(at.px, at.py);
+        m_wnd->StepFrame();
+    }
+    void Key(unsigned nKey) {
+        m_wnd->InjectKey(nKey, true);
+        m_wnd->InjectKey(nKey, false);
+        m_wnd->StepFrame();
+    }
+    // Frames until the running flick has been played back; false when it takes too long.
+    bool PlayUntilIdle() {
+        const auto start = std::chrono::steady_clock::now();
+        while (m_wnd->m_bBusy) {
+            if (std::chrono::steady_clock::now() - start > 30s) return false;
+            m_wnd->StepFrame();
+            std::this_thread::sleep_for(1ms);
+        }
+        return true;
+    }
+    // The side's draught on the board nearest the board centre (a front-line draught).
+    int FrontDraught(int nSide) {
+        int nBest = -1;
+        float fBest = 1e9f;
+        for (int i = 0; i < kCheckCount; ++i) {
+            const CCheck& c = Check(i);
+            const float d = std::hypot(c.m_fStartX, c.m_fStartY);
+            if (c.m_nSide == nSide && c.m_bOnDesk && d < fBest) {
+                fBest = d;
+                nBest = i;
+            }
+        }
+        EXPECT_GE(nBest, 0) << "side " << nSide << " has no draught";
+        return nBest;
+    }
+    // Another draught of the side, still on the board.
+    int OtherDraught(int nSide, int nNot) {
+        for (int i = 0; i < kCheckCount; ++i)
+            if (i != nNot && Check(i).m_nSide == nSide && Check(i).m_bOnDesk) return i;
+        ADD_FAILURE() << "side " << nSide << " has no second draught";
+        return nNot;
+    }
+    // The point this far behind draught i as seen from the board centre: a finger there
+    // flicks the draught towards the centre.
+    SPick BehindCheck(int i, float fDistance) {
+        const CCheck& c = Check(i);
+        const float len = std::hypot(c.m_fStartX, c.m_fStartY);
+        return PixelOver(c.m_fStartX + c.m_fStartX / len * fDistance, c.m_fStartY + c.m_fStartY / len * fDistance);
+    }
+    bool ControlsEnabled() {
+        for (int nSlot : kGameControlSlots)
+            if (!m_wnd->m_aMenus[nSlot].IsEnabled()) return false;
+        return true;
+    }
+    bool MarkPlaced() { return m_wnd->m_abMarkSet[0] == 1 && m_wnd->m_abMarkSet[1] == 1; }
+
+    std::unique_ptr<CGameWnd> m_wnd;
+    CSoundRecorder m_sounds;
+    std::atomic<uint32_t> m_clock{0};
+};
+
+TEST_F(AimWndTest, AFirstClickOnAnOwnDraughtPlacesTheMarkOnItsCentre) {
+    StartGame(3, 1);
+    m_wnd->m_sight.SetVisible(true);
+    ASSERT_TRUE(ControlsEnabled());
+    const int i = FrontDraught(SIDE_WHITE);
+    Click(OverCheck(i));
+    EXPECT_EQ(i, m_wnd->m_nSelected);
+    EXPECT_TRUE(MarkPlaced());
+    EXPECT_EQ(Check(i).m_fStartX, m_wnd->m_vFirstMark[0]);
+    EXPECT_EQ(kMarkHeight, m_wnd->m_vFirstMark[1]);
+    EXPECT_EQ(Check(i).m_fStartY, m_wnd->m_vFirstMark[2]);
+    EXPECT_FALSE(m_wnd->m_sight.IsVisible());
+    EXPECT_FALSE(ControlsEnabled()) << "the camera buttons rest while a mark is placed";
+    EXPECT_EQ(0, m_sounds.Count(SOUND_ERROR));
+    EXPECT_EQ(0, m_wnd->m_bBusy);
+}
+
+TEST_F(AimWndTest, OnlyThePlayerToMoveMayPickAndOnlyHisOwnColour) {
+    struct SCase {
+        const char* szName;
+        int nPlayers, nMyWhite;
+        bool bBlackToMove;
+        int nSide;  // side of the draught clicked
+        bool bPicked;
+    };
+    const SCase cases[] = {
+        {"one player as white, white draught", 1, 1, false, SIDE_WHITE, true},
+        {"one player as white, black draught", 1, 1, false, SIDE_BLACK, false},
+        {"two players, white to move, white draught", 3, 1, false, SIDE_WHITE, true},
+        {"two players, white to move, black draught", 3, 1, false, SIDE_BLACK, false},
+        {"two players, black to move, black draught", 3, 1, true, SIDE_BLACK, true},
+        {"two players, black to move, white draught", 3, 1, true, SIDE_WHITE, false},
+        // Last: the computer's delayed start is left pending, and no frame runs after it.
+        {"one player as black, black draught", 1, 0, false, SIDE_BLACK, true},
+        {"one player as black, white draught", 1, 0, false, SIDE_WHITE, false},
+    };
+    for (const SCase& c : cases) {
+        StartGame(c.nPlayers, c.nMyWhite);
+        if (c.bBlackToMove) {
+            // White's flick has been played back and knocked nothing off.
+            S().m_nKnockedWhite = S().m_nKnockedBlack = 0;
+            m_wnd->SendMessage(UM_FLICK_FINISHED, 0, 0);
+            ASSERT_EQ(0, S().m_bMySideToMove) << c.szName;
+            UseView(0.0, 2.2, 1.0);
+        }
+        if (c.nPlayers == 1 && !c.nMyWhite) {
+            // The computer's flick is over and missed: the player as black moves.
+            m_wnd->StopMatch();
+            S().m_bMySideToMove = 1;
+        }
+        const int nErrorsBefore = m_sounds.Count(SOUND_ERROR);
+        const int i = FrontDraught(c.nSide);
+        const SPick at = OverCheck(i);
+        m_wnd->OnPlayerClick(Packed(at.px, at.py));
+        EXPECT_EQ(c.bPicked ? i : -1, m_wnd->m_nSelected) << c.szName;
+        EXPECT_EQ(c.bPicked, MarkPlaced()) << c.szName;
+        EXPECT_EQ(c.bPicked ? 0 : 1, m_sounds.Count(SOUND_ERROR) - nErrorsBefore) << c.szName;
+    }
+}
+
+TEST_F(AimWndTest, AClickBesideEveryOwnDraughtPlaysTheErrorSoundAndLeavesNoMark) {
+    StartGame(3, 1);
+    Click(PixelOver(0.0f, 0.0f));  // the middle of the board is empty at the start
+    EXPECT_EQ(-1, m_wnd->m_nSelected);
+    EXPECT_FALSE(MarkPlaced());
+    EXPECT_EQ(1, m_sounds.Count(SOUND_ERROR));
+    EXPECT_TRUE(ControlsEnabled());
+    // A knocked-out draught's last place is empty board too.
+    const int i = FrontDraught(SIDE_WHITE);
+    const SPick at = OverCheck(i);
+    Check(i).m_bOnDesk = 0;
+    Click(at);
+    EXPECT_EQ(-1, m_wnd->m_nSelected);
+    EXPECT_EQ(2, m_sounds.Count(SOUND_ERROR));
+}
+
+TEST_F(AimWndTest, ARefusedSecondClickKeepsTheFirstMark) {
+    StartGame(3, 1);
+    const int i = FrontDraught(SIDE_WHITE);
+    Click(OverCheck(i));
+    ASSERT_TRUE(MarkPlaced());
+    struct SCase {
+        const char* szName;
+        float fBehind;  // distance of the second mark from the centre
+    };
+    int nErrors = 0;
+    for (const SCase c : {SCase{"on the draught itself", 0.0f}, SCase{"too near", 0.06f},
+                          SCase{"beyond the band", 0.30f}}) {
+        Click(c.fBehind > 0 ? BehindCheck(i, c.fBehind) : OverCheck(i));
+        EXPECT_EQ(++nErrors, m_sounds.Count(SOUND_ERROR)) << c.szName;
+        EXPECT_TRUE(MarkPlaced()) << c.szName;
+        EXPECT_EQ(i, m_wnd->m_nSelected) << c.szName;
+        EXPECT_EQ(0, m_wnd->m_bBusy) << c.szName;
+        EXPECT_FALSE(m_wnd->Physics().HasKickThread()) << c.szName;
+        EXPECT_EQ(0.0f, Check(i).m_fVx0) << c.szName;
+        EXPECT_EQ(0.0f, Check(i).m_fVy0) << c.szName;
+    }
+}
+
+TEST_F(AimWndTest, AnAcceptedSecondClickLaunchesTheDraughtAndTheFlickPlaysToTheNextTurn) {
+    CLogCapture log;
+    StartGame(3, 1);
+    const int i = FrontDraught(SIDE_WHITE);
+    const float sx = Check(i).m_fStartX, sy = Check(i).m_fStartY;
+    Click(OverCheck(i));
+    ASSERT_TRUE(MarkPlaced());
+    m_wnd->m_sight.SetVisible(true);
+    const SPick finger = BehindCheck(i, 0.09f);
+    const float d2 = (finger.x - sx) * (finger.x - sx) + (finger.y - sy) * (finger.y - sy);
+    ASSERT_GE(d2, 2.0f * R2());
+    ASSERT_LE(d2, 16.0f * R2());
+    Click(finger);
+
+    EXPECT_EQ(1, m_wnd->m_bBusy);
+    EXPECT_EQ(1, log.CountContaining(" --- Player turn --- ")) << log.All();
+    EXPECT_EQ(-1, m_wnd->m_nSelected);
+    EXPECT_FALSE(MarkPlaced());
+    EXPECT_EQ(1, m_wnd->m_bCursorShown);
+    EXPECT_TRUE(m_wnd->IsGLCursorShown());
+    EXPECT_FALSE(m_wnd->m_sight.IsVisible());
+    EXPECT_EQ(SIDE_WHITE, S().m_nMoverSide);
+    EXPECT_EQ(0, m_sounds.Count(SOUND_ERROR));
+    // The live draught holds the launch: from the finger through the centre.
+    const float len = std::sqrt(d2);
+    const float fSpeed = (len - 0.07f) * 44.0f;
+    EXPECT_NEAR((sx - finger.x) / len, Check(i).m_fDirX, 1e-4f);
+    EXPECT_NEAR((sy - finger.y) / len, Check(i).m_fDirY, 1e-4f);
+    EXPECT_NEAR(fSpeed, Check(i).m_fSpeed, 1e-4f);
+
+    // Clicks while the flick runs are dropped without a sound.
+    Click(OverCheck(OtherDraught(SIDE_WHITE, i)));
+    EXPECT_EQ(-1, m_wnd->m_nSelected);
+    EXPECT_FALSE(MarkPlaced());
+    EXPECT_EQ(0, m_sounds.Count(SOUND_ERROR));
+    EXPECT_EQ(1, m_wnd->m_bBusy);
+
+    ASSERT_TRUE(PlayUntilIdle()) << "the flick was not played back";
+    EXPECT_EQ(0, S().m_bMySideToMove) << "BY TURN: black moves next";
+    EXPECT_STREQ("blacks turn", m_wnd->m_szTurnText);
+    // The draught slid towards the board centre, along its launch.
+    const float mx = Check(i).m_fX - sx, my = Check(i).m_fY - sy;
+    EXPECT_GT(mx * (sx - finger.x) + my * (sy - finger.y), 0.0f) << "moved (" << mx << ", " << my << ")";
+    EXPECT_GT(std::hypot(mx, my), 0.1f);
+    EXPECT_EQ(0, Check(i).m_bMoving);
+    EXPECT_EQ(1, log.CountContaining(" --- Player turn --- "));
+}
+
+TEST_F(AimWndTest, TheHandGrowsWithTheFingerDistanceAndClosesOutsideTheBand) {
+    struct SCase {
+        float fRatio;  // squared distance of the hand from the centre, in squared radii
+        int bInvalid;
+        bool bAccepted;  // a click at the hand starts the flick
+    };
+    const SCase cases[] = {
+        {0.5f, 1, false},   {1.9f, 1, false},  {2.1f, 0, true},  {9.0f, 0, true},
+        {15.9f, 0, true},   {15.97f, 1, true},  // closed hand, yet the click is taken
+        {16.1f, 1, false},  {30.0f, 1, false},
+    };
+    for (const SCase& c : cases) {
+        StartGame(3, 1);
+        const float r2 = R2();
+        // The hand stays on the pixel over the board centre; the draught is put beside it.
+        const SPick hand = PixelOver(0.0f, 0.0f);
+        const int i = FrontDraught(SIDE_WHITE);
+        Check(i).Init(hand.x + std::sqrt(c.fRatio * r2), hand.y, SIDE_WHITE);
+        for (int k = 0; k < kCheckCount; ++k) {
+            if (k == i || !Check(k).m_bOnDesk) continue;
+            ASSERT_GT(std::hypot(Check(k).m_fStartX - Check(i).m_fStartX, Check(k).m_fStartY - Check(i).m_fStartY),
+                      2.0f * Check(i).m_fRadius)
+                << "draught " << k << " is in the way";
+        }
+        Click(OverCheck(i));
+        ASSERT_EQ(i, m_wnd->m_nSelected) << "ratio " << c.fRatio;
+        MoveTo(hand);
+        const float d2 = (hand.x - Check(i).m_fStartX) * (hand.x - Check(i).m_fStartX) +
+                         (hand.y - Check(i).m_fStartY) * (hand.y - Check(i).m_fStartY);
+        ASSERT_NEAR(c.fRatio, d2 / r2, 0.01f) << "the hand is not where the case needs it";
+        const float fScale = c.bInvalid ? (d2 < 2.0f * r2 ? 0.5f : 1.5f) : d2 / (14.0f * r2) + 0.5f;
+        EXPECT_EQ(1, m_wnd->m_bHandShown) << "ratio " << c.fRatio;
+        EXPECT_EQ(0, m_wnd->m_bCursorShown) << "ratio " << c.fRatio;
+        EXPECT_FALSE(m_wnd->IsGLCursorShown()) << "ratio " << c.fRatio;
+        EXPECT_EQ(c.bInvalid, m_wnd->m_bHandInvalid) << "ratio " << c.fRatio << " d2/r2 " << d2 / r2;
+        EXPECT_NEAR(fScale, S().m_fHandScale, 1e-5f) << "ratio " << c.fRatio;
+        EXPECT_FLOAT_EQ(hand.x, m_wnd->m_vHand[0]);
+        EXPECT_FLOAT_EQ(kMarkHeight, m_wnd->m_vHand[1]);
+        EXPECT_FLOAT_EQ(hand.y, m_wnd->m_vHand[2]);
+
+        const int nErrorsBefore = m_sounds.Count(SOUND_ERROR);
+        Click(hand);
+        EXPECT_EQ(c.bAccepted ? 1 : 0, m_wnd->m_bBusy) << "ratio " << c.fRatio;
+        EXPECT_EQ(c.bAccepted ? 0 : 1, m_sounds.Count(SOUND_ERROR) - nErrorsBefore) << "ratio " << c.fRatio;
+        m_wnd->StopMatch();
+    }
+}
+
+TEST_F(AimWndTest, TheCursorReturnsOffTheBoardAndARightClickDropsTheMark) {
+    StartGame(3, 1);
+    const int i = FrontDraught(SIDE_WHITE);
+    Click(OverCheck(i));
+    ASSERT_TRUE(MarkPlaced());
+    const SPick onBoard = BehindCheck(i, 0.1f);
+    MoveTo(onBoard);
+    ASSERT_EQ(1, m_wnd->m_bHandShown);
+    ASSERT_FALSE(m_wnd->IsGLCursorShown());
+
+    // A low view: the top of the screen looks over the horizon, far beyond the board area.
+    UseView(0.0, 0.6, 2.0);
+    const SPick sky = PickAt(400, 0);
+    ASSERT_TRUE(std::fabs(sky.x) > 3.0f || std::fabs(sky.y) > 3.0f) << sky.x << ", " << sky.y;
+    MoveTo(sky);
+    EXPECT_EQ(0, m_wnd->m_bHandShown);
+    EXPECT_EQ(1, m_wnd->m_bCursorShown);
+    EXPECT_TRUE(m_wnd->IsGLCursorShown());
+    EXPECT_TRUE(MarkPlaced()) << "leaving the board keeps the mark";
+
+    const SPick back = BehindCheck(i, 0.1f);
+    MoveTo(back);
+    EXPECT_EQ(1, m_wnd->m_bHandShown);
+    EXPECT_EQ(0, m_wnd->m_bCursorShown);
+    EXPECT_FALSE(m_wnd->IsGLCursorShown());
+
+    RightClick(back);
+    EXPECT_FALSE(MarkPlaced());
+    EXPECT_EQ(-1, m_wnd->m_nSelected);
+    EXPECT_EQ(1, m_wnd->m_bCursorShown);
+    EXPECT_TRUE(m_wnd->IsGLCursorShown());
+    EXPECT_TRUE(ControlsEnabled());
+    // With no mark the next left click is a first mark again; the board's middle is empty.
+    UseView(0.0, 2.2, 1.0);
+    Click(PixelOver(0.0f, 0.0f));
+    EXPECT_EQ(-1, m_wnd->m_nSelected);
+    EXPECT_EQ(1, m_sounds.Count(SOUND_ERROR));
+}
+
+TEST_F(AimWndTest, AfterAPauseInAFlickClicksWaitForItsEnd) {
+    StartGame(3, 1);
+    const int i = FrontDraught(SIDE_WHITE);
+    Click(OverCheck(i));
+    Click(BehindCheck(i, 0.09f));
+    ASSERT_EQ(1, m_wnd->m_bBusy);
+
+    Key(VK_ESCAPE);
+    ASSERT_EQ(SCREEN_PAUSE, m_wnd->GetScreen());
+    EXPECT_EQ(0, m_wnd->m_bBusy) << "the pause screen takes clicks";
+    Key(VK_ESCAPE);
+    ASSERT_EQ(SCREEN_GAME, m_wnd->GetScreen());
+    EXPECT_EQ(1, m_wnd->m_bBusy) << "the interrupted flick still runs";
+
+    Click(OverCheck(OtherDraught(SIDE_WHITE, i)));
+    EXPECT_EQ(-1, m_wnd->m_nSelected);
+    EXPECT_FALSE(MarkPlaced());
+    EXPECT_EQ(0, m_sounds.Count(SOUND_ERROR));
+
+    ASSERT_TRUE(PlayUntilIdle()) << "the flick did not end after the pause";
+    ASSERT_EQ(0, S().m_bMySideToMove);
+    UseView(0.0, 2.2, 1.0);
+    const int b = FrontDraught(SIDE_BLACK);
+    Click(OverCheck(b));
+    EXPECT_EQ(b, m_wnd->m_nSelected) << "black's click is taken once the flick has ended";
+    EXPECT_TRUE(MarkPlaced());
+}
+
+}  // namespace
