@@ -39,6 +39,15 @@ write_settings() {
         "$4" "$3" "$2" "$1" "$5" >"$INI"
 }
 
+# The game's resident memory, sampled during the matches; the largest sample is reported.
+RSS_MAX_KB=0
+sample_rss() {
+    local kb
+    kb=$(awk '/^VmRSS:/ { print $2 }' "/proc/$GAME_PID/status" 2>/dev/null)
+    [[ -n $kb ]] && ((kb > RSS_MAX_KB)) && RSS_MAX_KB=$kb
+    return 0
+}
+
 # log_lines_after N -> the log from line N+1 on
 log_lines_after() { tail -n +"$(($1 + 1))" "$LOG"; }
 log_line_count() { wc -l <"$LOG"; }
@@ -96,6 +105,7 @@ player_flick() {
         fail "$RUN: flick $n never showed on screen"
     fi
     park_pointer
+    sample_rss
     if ((n <= 2)); then
         sleep 0.3
         keep_shot "$(shot)" "$RUN-flick$n-a"
@@ -290,6 +300,14 @@ if start_game; then
     wait_game_exit 10
     cp "$LOG" "$ART/$RUN.log"
 fi
+
+# ---- resident memory in a match ----
+readonly RSS_LIMIT_KB=$((120 * 1024))
+echo "largest resident memory in a match: $((RSS_MAX_KB / 1024)) MB" | tee "$ART/memory.txt"
+if ((RSS_MAX_KB == 0)); then fail "no memory sample was taken"
+elif ldd "$GAME" | grep -qE "lib(a|t)san"; then note "sanitized build: its shadow memory is not the game's; no limit checked"
+elif ((RSS_MAX_KB <= RSS_LIMIT_KB)); then pass "resident memory $((RSS_MAX_KB / 1024)) MB is at most 120 MB"
+else fail "resident memory $((RSS_MAX_KB / 1024)) MB is above 120 MB"; fi
 
 # ---- the click-to-screen delay over every flick of the player ----
 if [[ -s $LATENCIES ]]; then

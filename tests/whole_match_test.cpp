@@ -1,0 +1,243 @@
+// Whole matches on a headless game window, driven only by what the window gets from a player:
+// clicks on the board aimed from the camera, and the result screens' buttons. The computer
+// plays with its real threads and the flicks play back on a fast clock. Every board, both turn
+// rules, the player as white and as black, quick games and campaigns.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/game_events.h"
+#include "app/game_wnd.h"
+#include "game/layout.h"
+#include "game/match_logic.h"
+#include "menus/menu_buttons.h"
+#include "platform/clock.h"
+#include "platform/log.h"
+#include "tests/aim_choice.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+const fs::path kPackDir = fs::path(KD_RES_PACK_PATH).parent_path();
+constexpr int kLevelBeginner = 0;
+constexpr auto kMatchLimit = 150s;  // a runaway match fails instead of hanging the suite
+constexpr int kMaxSetsPlayed = 12;
+
+class CWholeMatchEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override {
+        m_root = fs::temp_directory_path() / ("kd_whole_match_test_" + std::to_string(getpid()));
+        fs::create_directories(m_root / "config");
+        fs::create_directories(m_root / "state");
+        setenv("XDG_CONFIG_HOME", (m_root / "config").c_str(), 1);
+        setenv("XDG_STATE_HOME", (m_root / "state").c_str(), 1);
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+    }
+    void TearDown() override {
+        std::error_code ec;
+        fs::remove_all(m_root, ec);
+    }
+
+private:
+    fs::path m_root;
+};
+const auto* g_env = ::testing::AddGlobalTestEnvironment(new CWholeMatchEnvironment);
+
+struct SMatchCase {
+    int nBoard, nTurnType, nGameMode, nMyWhite;
+};
+
+std::string Describe(const SMatchCase& c) {
+    return "board " + std::to_string(c.nBoard) + (c.nTurnType == TURN_TO_A_MISS ? ", TO A MISS" : ", BY TURN") +
+           (c.nGameMode ? ", campaign" : ", quick game") + (c.nMyWhite ? ", player white" : ", player black");
+}
+
+// What one played match showed.
+struct SMatchRecord {
+    int nPlayerFlicks = 0, nComputerTurns = 0, nSets = 0;
+    int nFinalScreen = -1;
+    std::vector<int> setResults;
+    bool bTimedOut = false;
+};
+
+class WholeMatchTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        platform::SetLogSink([this](const std::string& line) {
+            if (line.find(" --- Comp turn --- ") != std::string::npos) ++m_nCompTurnLines;
+            if (line.find(" --- Player turn --- ") != std::string::npos) ++m_nPlayerTurnLines;
+        });
+        // Every query of the time moves it on: the playback runs through its records quickly.
+        platform::SetTimeSource([this] { return m_clock.fetch_add(40); });
+        m_wnd = std::make_unique<CGameWnd>(EWindowBackend::Headless);
+        m_wnd->Resource().AddSearchDir(kPackDir.string());
+        ASSERT_TRUE(m_wnd->Resource().Open()) << m_wnd->Resource().LastError();
+        ASSERT_EQ(1, m_wnd->CreateGLWindow("Kelvo Dara", 800, 600, 32, false, 103, false));
+        m_hTimeoutCompTurnEvent.Reset();
+    }
+    void TearDown() override {
+        m_wnd.reset();
+        platform::SetTimeSource({});
+        platform::SetLogSink({});
+        m_hTimeoutCompTurnEvent.Reset();
+    }
+    CGameSettings& S() { return m_wnd->Settings(); }
+
+    // The level screen's button: players, then the match, then the level.
+    void StartFromLevelScreen(const SMatchCase& c) {
+        S().BoardType = c.nBoard;
+        S().TurnType = c.nTurnType;
+        S().GameMode = c.nGameMode;
+        S().MyWhite = c.nMyWhite;
+        S().CheckType = c.nBoard;  // each board with another material
+        m_wnd->SetScreen(SCREEN_LEVEL_SINGLE);
+        m_wnd->SendMessage(UM_MENU_NOTIFY, SCREEN_LEVEL_SINGLE, CMD_BEGINNER);
+    }
+
+    void Click(int x, int y) {
+        m_wnd->InjectMouseMove(x, y);
+        m_wnd->InjectLButton(true, x, y);
+        m_wnd->InjectLButton(false, x, y);
+        m_wnd->StepFrame();
+    }
+
+    // The player's move: two clicks aimed from the live camera. Returns false when the window
+    // did not take the flick.
+    bool PlayerFlick(SMatchRecord& r) {
+        SAimChoice aim;
+        const int nSide = MySide(S().MyWhite);
+        if (!ChooseAim(m_wnd->Desk(), S(), nSide, m_wnd->GetCamera(), 0.0, 0, 0, aim)) {
+            ADD_FAILURE() << "no own draught can be aimed at flick " << r.nPlayerFlicks;
+            return false;
+        }
+        const int nBefore = m_nPlayerTurnLines;
+        Click(aim.x1, aim.y1);
+        EXPECT_EQ(aim.nOwn, m_wnd->m_nSelected) << "the first click picks draught " << aim.nOwn;
+        Click(aim.x2, aim.y2);
+        if (m_nPlayerTurnLines != nBefore + 1 || !m_wnd->m_bBusy) {
+            ADD_FAILURE() << "the second click (" << aim.x2 << ", " << aim.y2 << ") released no flick";
+            return false;
+        }
+        ++r.nPlayerFlicks;
+        return true;
+    }
+
+    SMatchRecord Play(const SMatchCase& c) {
+        SMatchRecord r;
+        StartFromLevelScreen(c);
+        EXPECT_EQ(kLevelBeginner, S().m_nLevel);
+        EXPECT_EQ(SCREEN_GAME, m_wnd->GetScreen());
+        const auto start = Clock::now();
+        while (Clock::now() - start < kMatchLimit) {
+            const int nScreen = m_wnd->GetScreen();
+            if (nScreen == SCREEN_GAME_OVER || nScreen == SCREEN_CAMPAIGN_OVER) {
+                r.nFinalScreen = nScreen;
+                ++r.nSets;
+                r.setResults.push_back(S().m_nSetResult);
+                break;
+            }
+            if (nScreen == SCREEN_SET_OVER) {
+                ++r.nSets;
+                r.setResults.push_back(S().m_nSetResult);
+                if (r.nSets >= kMaxSetsPlayed) {
+                    r.nFinalScreen = nScreen;
+                    break;
+                }
+                m_wnd->SendMessage(UM_MENU_NOTIFY, SCREEN_SET_OVER, CMD_NEXT_SET);  // "next set"
+                continue;
+            }
+            if (nScreen == SCREEN_GAME && !m_wnd->m_bBusy && S().m_bMySideToMove && !PlayerFlick(r)) break;
+            m_wnd->StepFrame();
+            std::this_thread::sleep_for(200us);
+        }
+        r.bTimedOut = r.nFinalScreen < 0 && Clock::now() - start >= kMatchLimit;
+        r.nComputerTurns = m_nCompTurnLines;
+        return r;
+    }
+
+    std::unique_ptr<CGameWnd> m_wnd;
+    std::atomic<uint32_t> m_clock{0};
+    int m_nCompTurnLines = 0, m_nPlayerTurnLines = 0;
+};
+
+TEST_F(WholeMatchTest, QuickGamesOnEveryBoardByBothRulesFromBothSidesEndOnTheGameOverScreen) {
+    for (int nBoard : {BOARD_SQUARE, BOARD_ROUND, BOARD_TWELVE}) {
+        for (int nTurnType : {TURN_BY_TURN, TURN_TO_A_MISS}) {
+            for (int nMyWhite : {1, 0}) {
+                const SMatchCase c{nBoard, nTurnType, 0, nMyWhite};
+                SCOPED_TRACE(Describe(c));
+                m_nCompTurnLines = m_nPlayerTurnLines = 0;
+                const SMatchRecord r = Play(c);
+                ASSERT_FALSE(r.bTimedOut) << "the match did not end within " << kMatchLimit.count() << " s";
+                ASSERT_EQ(SCREEN_GAME_OVER, r.nFinalScreen);
+                int nWhite = 0, nBlack = 0;
+                m_wnd->Desk().CountOnDesk(nWhite, nBlack);
+                EXPECT_EQ(SetResultOf(nMyWhite, nWhite, nBlack), S().m_nSetResult)
+                    << nWhite << " white and " << nBlack << " black left";
+                EXPECT_EQ(1, S().m_bMatchOver);
+                EXPECT_EQ(0, m_wnd->m_bBusy) << "a finished match holds no clicks";
+                EXPECT_FALSE(m_wnd->Physics().HasCompThread());
+                EXPECT_GT(r.nComputerTurns, 0) << "the computer never moved";
+                if (nTurnType == TURN_BY_TURN) {
+                    // Strict alternation: the side that did not start moved as often or once less.
+                    const int nFirst = nMyWhite ? r.nPlayerFlicks : r.nComputerTurns;
+                    const int nSecond = nMyWhite ? r.nComputerTurns : r.nPlayerFlicks;
+                    EXPECT_TRUE(nFirst == nSecond || nFirst == nSecond + 1)
+                        << "player flicks " << r.nPlayerFlicks << ", computer turns " << r.nComputerTurns;
+                }
+                m_wnd->SendMessage(UM_MENU_NOTIFY, SCREEN_GAME_OVER, CMD_MAIN_MENU);
+                EXPECT_EQ(SCREEN_MAIN, m_wnd->GetScreen());
+            }
+        }
+    }
+}
+
+TEST_F(WholeMatchTest, CampaignsOnEveryBoardGoFromSetToSetUntilOneSideWins) {
+    for (int nBoard : {BOARD_SQUARE, BOARD_ROUND, BOARD_TWELVE}) {
+        const SMatchCase c{nBoard, nBoard == BOARD_ROUND ? TURN_TO_A_MISS : TURN_BY_TURN, 1, nBoard != BOARD_ROUND};
+        SCOPED_TRACE(Describe(c));
+        m_nCompTurnLines = m_nPlayerTurnLines = 0;
+        const SMatchRecord r = Play(c);
+        ASSERT_FALSE(r.bTimedOut) << "no campaign end or set limit within " << kMatchLimit.count() << " s";
+        ASSERT_GE(r.nSets, 1);
+        std::printf("%s: %d sets, %s, %d player flicks, %d computer turns\n", Describe(c).c_str(), r.nSets,
+                    r.nFinalScreen == SCREEN_CAMPAIGN_OVER ? "campaign over" : "set limit", r.nPlayerFlicks,
+                    r.nComputerTurns);
+        for (size_t i = 0; i < r.setResults.size(); ++i)
+            EXPECT_TRUE(r.setResults[i] >= SET_WON && r.setResults[i] <= SET_DRAW)
+                << "set " << i + 1 << " result " << r.setResults[i];
+        SCampaignLimits limits{};
+        ASSERT_TRUE(GetCampaignLimits(nBoard, limits));
+        if (r.nFinalScreen == SCREEN_CAMPAIGN_OVER) {
+            EXPECT_EQ(1, S().m_bMatchOver);
+            // Decided only by a side that stood on its limit line and won the last set.
+            const int nWinner = SetWinner(r.setResults.back(), c.nMyWhite);
+            ASSERT_NE(0, nWinner) << "a draw does not end a campaign";
+            const int nShift = nWinner == SIDE_WHITE ? S().m_nWhiteShift : S().m_nBlackShift;
+            EXPECT_TRUE(IsCampaignWon(limits, S().m_nWhiteShift, S().m_nBlackShift,
+                                      nWinner == SIDE_WHITE ? 1 : 0, nWinner == SIDE_BLACK ? 1 : 0))
+                << "winner's line " << nShift;
+        } else {
+            EXPECT_EQ(SCREEN_SET_OVER, r.nFinalScreen);
+            EXPECT_EQ(kMaxSetsPlayed, r.nSets);
+            EXPECT_EQ(0, S().m_bMatchOver);
+        }
+        // The draughts lost in every set are summed up.
+        EXPECT_GE(S().m_nLostWhiteTotal + S().m_nLostBlackTotal, kChecksPerSide * r.nSets)
+            << "every set ends with one side's ten draughts off the board";
+        m_wnd->SendMessage(UM_MENU_NOTIFY, r.nFinalScreen, CMD_MAIN_MENU);
+    }
+}
+
+}  // namespace
