@@ -84,6 +84,21 @@ void ClearFirstMark(CGameWnd& wnd) {
 
 bool IsOnePlayer(const CGameSettings& s) { return s.m_nPlayers == kOnePlayer; }
 
+// One line per set start and per flick with every draught on the board: enough to replay a
+// reported game.
+void LogRestingDraughts(const CDesk& desk) {
+    std::string line = "Draughts at rest:";
+    for (int i = 0; i < kCheckCount; ++i) {
+        const CCheck& c = desk.m_aChecks[i];
+        if (!c.m_bOnDesk) continue;
+        char item[48];
+        std::snprintf(item, sizeof item, " %d:%.4f,%.4f", i, static_cast<double>(c.m_fStartX),
+                      static_cast<double>(c.m_fStartY));
+        line += item;
+    }
+    platform::Log("%s", line.c_str());
+}
+
 }  // namespace
 
 void CGameWnd::StartMatch() {
@@ -148,25 +163,9 @@ void CGameWnd::NewSet(int nWhiteShift, int nBlackShift) {
     s.m_nSetResult = SET_RUNNING;
     s.m_nBlackShift = nBlackShift;
     s.m_nWhiteShift = nWhiteShift;
+    LogRestingDraughts(m_desk);
 }
 
-namespace {
-
-// One line per flick with every draught left on the board: enough to replay a reported game.
-void LogRestingDraughts(const CDesk& desk) {
-    std::string line = "Draughts at rest:";
-    for (int i = 0; i < kCheckCount; ++i) {
-        const CCheck& c = desk.m_aChecks[i];
-        if (!c.m_bOnDesk) continue;
-        char item[48];
-        std::snprintf(item, sizeof item, " %d:%.4f,%.4f", i, static_cast<double>(c.m_fStartX),
-                      static_cast<double>(c.m_fStartY));
-        line += item;
-    }
-    platform::Log("%s", line.c_str());
-}
-
-}  // namespace
 
 void CGameWnd::OnFlickFinished() {
     LogRestingDraughts(m_desk);
@@ -181,6 +180,10 @@ void CGameWnd::OnFlickFinished() {
     EnableGameControls(true);
     if (m_settings.TurnType == TURN_TO_A_MISS) PassTurnToAMiss();
     else PassTurnByTurn();
+    const CGameSettings& s = m_settings;
+    const char* szNext = IsOnePlayer(s) ? (s.m_bMySideToMove ? "player" : "computer")
+                                        : (s.m_bMySideToMove ? kWhitesWord : kBlacksWord);
+    platform::Log("Next move: %s", szNext);
 }
 
 bool CGameWnd::CheckSetOver() {

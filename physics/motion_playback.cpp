@@ -10,6 +10,7 @@
 #include "app/game_settings.h"
 #include "physics/kick_physics.h"
 #include "platform/beep.h"
+#include "platform/free_memory.h"
 #include "platform/clock.h"
 #include "platform/log.h"
 
@@ -77,6 +78,7 @@ void CKickPhysics::FinishPlayback() {
     // Cleared before the message: its handler waits while a flick is running.
     g_bKickRunning = 0;
     ClearMotions();
+    platform::ReturnFreeMemory();
     if (m_sendMessage) m_sendMessage(uint32_t(m_nFinishMessage), 0, 0);
 }
 

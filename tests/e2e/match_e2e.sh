@@ -15,10 +15,15 @@ AIM_TOOL=$(readlink -f "$3")
 [[ -x $AIM_TOOL ]] || { echo "FAIL: no aim tool at $AIM_TOOL"; exit 1; }
 
 readonly PLAYER_TURN=" --- Player turn --- " COMP_TURN=" --- Comp turn --- "
-readonly AT_REST="Draughts at rest:" SET_OVER="Set over:" DRAWN="Flick drawn"
+readonly AT_REST="Draughts at rest:" SET_OVER="Set over:" DRAWN="Flick drawn" NEXT_MOVE="Next move:"
 readonly MAX_PLAYER_FLICKS=40
-readonly FLICK_TIMEOUT_S=40   # the longest flick plays about 11 s; the computer adds 2 s at most
 LATENCIES=$WORK/latencies
+# A sanitized game runs several times slower: its timings and memory are reported, not judged.
+SANITIZED=0
+ldd "$GAME" | grep -qE "lib(a|t)san" && SANITIZED=1
+readonly TAKE_TIMEOUT_S=$((SANITIZED ? 20 : 5))
+# The longest flick plays about 11 s; the computer adds 2 s at most.
+readonly FLICK_TIMEOUT_S=$((SANITIZED ? 120 : 40))
 
 layout_init "$SRC_DIR" "$RES_PACK" "$WORK" || exit 1
 MAIN_single=$(button_point single kMainButtons) || exit 1
@@ -39,12 +44,16 @@ write_settings() {
         "$4" "$3" "$2" "$1" "$5" >"$INI"
 }
 
-# The game's resident memory, sampled during the matches; the largest sample is reported.
-RSS_MAX_KB=0
+# The game's resident memory, sampled during the matches: all of it (VmRSS, which counts the
+# shared libraries' code, Mesa's LLVM among it) and the game's own (RssAnon: its heap, stacks and
+# the driver's copies of its textures). The largest samples are reported.
+RSS_MAX_KB=0 ANON_MAX_KB=0
 sample_rss() {
-    local kb
-    kb=$(awk '/^VmRSS:/ { print $2 }' "/proc/$GAME_PID/status" 2>/dev/null)
+    local kb anon
+    read -r kb anon < <(awk '/^VmRSS:/ { r = $2 } /^RssAnon:/ { a = $2 } END { print r, a }' \
+        "/proc/$GAME_PID/status" 2>/dev/null)
     [[ -n $kb ]] && ((kb > RSS_MAX_KB)) && RSS_MAX_KB=$kb
+    [[ -n $anon ]] && ((anon > ANON_MAX_KB)) && ANON_MAX_KB=$anon
     return 0
 }
 
@@ -94,11 +103,11 @@ player_flick() {
     fi
     t0=$(date +%s%N)
     xdotool click 1
-    if ! wait_until 5 count_is_above "$PLAYER_TURN" "$turns"; then
+    if ! wait_until $TAKE_TIMEOUT_S count_is_above "$PLAYER_TURN" "$turns"; then
         fail "$RUN: flick $n (draught $AIM_OWN at $AIM_1, finger at $AIM_2) was not taken"
         return 1
     fi
-    if wait_until 5 count_is_above "$DRAWN" "$drawn"; then
+    if wait_until $TAKE_TIMEOUT_S count_is_above "$DRAWN" "$drawn"; then
         wall=$(grep -F "$DRAWN" "$LOG" | tail -n 1 | sed -E 's/.*wall clock ([0-9.]+) s.*/\1/')
         awk -v w="$wall" -v t="$t0" 'BEGIN { printf "%.1f\n", (w * 1e9 - t) / 1e6 }' >>"$LATENCIES"
     else
@@ -114,20 +123,23 @@ player_flick() {
     fi
 }
 
-# wait_turn_end REST_COUNT -> 0 the player's move, 1 the set is over, 2 stuck. The rest line
-# and what follows it are written by one handler, so a short settle reads them together.
+# wait_turn_end ENDS_COUNT -> 0 the player's move, 1 the set is over, 2 stuck. ENDS_COUNT is
+# the number of flick ends (a "Next move:" or "Set over:" line each) seen before.
+flick_ends() { grep -cE "^($NEXT_MOVE|$SET_OVER)" "$LOG"; }
+flick_ends_above() { (($(flick_ends) > $1)); }
 wait_turn_end() {
-    local rests=$1 start
+    local ends=$1 last
     while :; do
-        if ! wait_until $FLICK_TIMEOUT_S count_is_above "$AT_REST" "$rests"; then
+        if ! wait_until $FLICK_TIMEOUT_S flick_ends_above "$ends"; then
             fail "$RUN: no flick ended within $FLICK_TIMEOUT_S s"
             return 2
         fi
-        sleep 0.4
-        rests=$(log_count "$AT_REST")
-        start=$(grep -nF "$AT_REST" "$LOG" | tail -n 1 | cut -d: -f1)
-        if log_lines_after "$start" | grep -qF "$SET_OVER"; then return 1; fi
-        if ! log_lines_after "$start" | grep -qF "$COMP_TURN"; then return 0; fi
+        ends=$(flick_ends)
+        last=$(grep -E "^($NEXT_MOVE|$SET_OVER)" "$LOG" | tail -n 1)
+        case $last in
+            "$SET_OVER"*) return 1 ;;
+            "$NEXT_MOVE player") return 0 ;;
+        esac
     done
 }
 
@@ -136,7 +148,7 @@ play_set() {
     local n=0 rests
     while ((n < MAX_PLAYER_FLICKS)); do
         n=$((n + 1))
-        rests=$(log_count "$AT_REST")
+        rests=$(flick_ends)
         player_flick $n || return 1
         wait_turn_end "$rests"
         case $? in
@@ -157,7 +169,7 @@ play_campaign_on() {
     for set in $(seq 2 16); do
         log_has "Campaign over" && { result_screen campaign-over; return 0; }
         mark=$(log_line_count)
-        rests=$(log_count "$AT_REST")
+        rests=$(flick_ends)
         click_at $next
         park_pointer
         sleep 0.6
@@ -197,7 +209,7 @@ write_settings $BOARD 0 0 0 $MY_WHITE
 if start_game; then
     start_match beginer
     keep_shot "$LAST_SHOT" "$RUN-start"
-    rests=$(log_count "$AT_REST")
+    rests=$(flick_ends)
     player_flick 1
     wait_turn_end "$rests"
     check "$RUN: after the computer's answer the move is back with the player" 0 $?
@@ -266,7 +278,7 @@ if start_game; then
     # Clicks while the computer waits and chooses are dropped: the start layout's aim points
     # would flick at once if they were not.
     aim && { click_at $AIM_1; click_at $AIM_2; park_pointer; }
-    rests=$(log_count "$AT_REST")
+    rests=$(flick_ends)
     wait_until 6 log_has "$COMP_TURN" || fail "$RUN: the computer did not start"
     t_comp=$(date +%s%N)
     delay_ms=$(((t_comp - t_start) / 1000000))
@@ -302,12 +314,13 @@ if start_game; then
 fi
 
 # ---- resident memory in a match ----
-readonly RSS_LIMIT_KB=$((120 * 1024))
-echo "largest resident memory in a match: $((RSS_MAX_KB / 1024)) MB" | tee "$ART/memory.txt"
+readonly MEMORY_LIMIT_KB=$((120 * 1024))
+echo "largest resident memory in a match: $((RSS_MAX_KB / 1024)) MB in all, $((ANON_MAX_KB / 1024)) MB the game's own" |
+    tee "$ART/memory.txt"
 if ((RSS_MAX_KB == 0)); then fail "no memory sample was taken"
-elif ldd "$GAME" | grep -qE "lib(a|t)san"; then note "sanitized build: its shadow memory is not the game's; no limit checked"
-elif ((RSS_MAX_KB <= RSS_LIMIT_KB)); then pass "resident memory $((RSS_MAX_KB / 1024)) MB is at most 120 MB"
-else fail "resident memory $((RSS_MAX_KB / 1024)) MB is above 120 MB"; fi
+elif ((SANITIZED)); then note "sanitized build: its shadow memory is not the game's; no limit checked"
+elif ((ANON_MAX_KB <= MEMORY_LIMIT_KB)); then pass "the game's own resident memory $((ANON_MAX_KB / 1024)) MB is at most 120 MB"
+else fail "the game's own resident memory $((ANON_MAX_KB / 1024)) MB is above 120 MB"; fi
 
 # ---- the click-to-screen delay over every flick of the player ----
 if [[ -s $LATENCIES ]]; then
@@ -316,8 +329,9 @@ if [[ -s $LATENCIES ]]; then
         printf "click-to-screen over %d flicks: median %.1f ms, min %.1f ms, max %.1f ms\n", NR, m, v[1], v[NR] }' |
         tee "$ART/latency.txt"
     median=$(sed -E 's/.*median ([0-9.]+) ms.*/\1/' "$ART/latency.txt")
-    awk -v m="$median" 'BEGIN { exit !(m <= 50) }' && pass "click-to-screen median $median ms is at most 50 ms" ||
-        fail "click-to-screen median $median ms is above 50 ms"
+    if ((SANITIZED)); then note "sanitized build: the delay is not judged"
+    elif awk -v m="$median" 'BEGIN { exit !(m <= 50) }'; then pass "click-to-screen median $median ms is at most 50 ms"
+    else fail "click-to-screen median $median ms is above 50 ms"; fi
 else
     fail "no flick of the player was timed"
 fi
