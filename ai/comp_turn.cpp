@@ -6,6 +6,7 @@
 #include "ai/comp_thinking.h"
 #include "physics/kick_physics.h"
 #include "platform/log.h"
+#include "platform/thread_priority.h"
 
 int CKickPhysics::StartCompTurn(int side) {
     try {
@@ -28,6 +29,8 @@ std::atomic<int> g_bCompThinking{0};
 
 unsigned CKickPhysics::CompTurnThreadProc(CKickPhysics* pPhysics, std::stop_token stop) {
     if (pPhysics == nullptr) return 0;
+    // The search may take both cores for a few milliseconds; the frames go first.
+    platform::LowerThisThreadPriority();
     g_bCompThinking = 1;
     try {
         pPhysics->CalcKickAI(pPhysics->m_nCompSide, pPhysics->m_pDesk, stop);

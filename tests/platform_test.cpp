@@ -1,5 +1,10 @@
 // The platform stand-ins: generator sequence, events, the window queue, the pause gate.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <algorithm>
 
 #include <atomic>
 #include <chrono>
@@ -9,6 +14,7 @@
 #include "platform/crt_rand.h"
 #include "platform/event.h"
 #include "platform/pause_gate.h"
+#include "platform/thread_priority.h"
 #include "platform/window_queue.h"
 
 using namespace std::chrono_literals;
@@ -147,3 +153,22 @@ TEST(Event, SetThenResetStillReleasesAWaitingThread) {
         ASSERT_TRUE(bWoke.load()) << "round " << round;
     }
 }
+
+#if defined(__linux__)
+TEST(ThreadPriority, OnlyTheCallingThreadIsLowered) {
+    const auto tidOf = [] { return static_cast<id_t>(syscall(SYS_gettid)); };
+    const int nMine = getpriority(PRIO_PROCESS, tidOf());
+    int nWorker = -100, nChild = -100;
+    bool bLowered = false;
+    std::thread([&] {
+        bLowered = platform::LowerThisThreadPriority();
+        nWorker = getpriority(PRIO_PROCESS, tidOf());
+        // Threads the background thread starts run at its priority too.
+        std::thread([&] { nChild = getpriority(PRIO_PROCESS, tidOf()); }).join();
+    }).join();
+    ASSERT_TRUE(bLowered);
+    EXPECT_EQ(std::max(nMine, platform::kBackgroundNice), nWorker);
+    EXPECT_EQ(nWorker, nChild);
+    EXPECT_EQ(nMine, getpriority(PRIO_PROCESS, tidOf())) << "the calling test thread kept its priority";
+}
+#endif
