@@ -11,6 +11,7 @@
 
 #include "app/game_wnd.h"
 #include "game/match_logic.h"
+#include "platform/log.h"
 #include "tests/aim_choice.h"
 
 namespace {
@@ -42,6 +43,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: %s BOARD MY_WHITE PLAYERS [DRAUGHTS_AT_REST_LINE]\n", argv[0]);
         return 2;
     }
+    // The game's log is in the same profile: this tool's own lines must not land in it.
+    platform::SetLogSink([](const std::string&) {});
     CGameWnd wnd(EWindowBackend::Headless);
     CGameSettings& s = wnd.Settings();
     s.BoardType = std::atoi(argv[1]);
