@@ -26,6 +26,7 @@
 #include "menus/sound_effects.h"
 #include "platform/clock.h"
 #include "position_builder.h"
+#include "tests/temp_profile_env.h"
 
 namespace {
 
@@ -275,25 +276,7 @@ TEST_F(AimPhysicsTest, AnUnknownBoardRefusesTheFlickWithALogLine) {
 
 const fs::path kPackDir = fs::path(KD_RES_PACK_PATH).parent_path();
 
-class CAimEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        m_root = fs::temp_directory_path() / ("kd_aiming_test_" + std::to_string(getpid()));
-        fs::create_directories(m_root / "config");
-        fs::create_directories(m_root / "state");
-        setenv("XDG_CONFIG_HOME", (m_root / "config").c_str(), 1);
-        setenv("XDG_STATE_HOME", (m_root / "state").c_str(), 1);
-        setenv("SDL_AUDIODRIVER", "dummy", 1);
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(m_root, ec);
-    }
-
-private:
-    fs::path m_root;
-};
-const auto* g_env = ::testing::AddGlobalTestEnvironment(new CAimEnvironment);
+const auto* g_env = AddTempProfile("kd_aiming_test");
 
 // Stands in for the sound worker and remembers every sound asked for.
 class CSoundRecorder {

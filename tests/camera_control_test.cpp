@@ -26,6 +26,7 @@
 #include "menus/sound_effects.h"
 #include "platform/clock.h"
 #include "log_capture.h"
+#include "tests/temp_profile_env.h"
 
 namespace {
 
@@ -45,25 +46,7 @@ constexpr double kShiftTurnTolerance = std::numbers::pi / 4 * 0x1p-24 + 1e-12;
 constexpr auto kQuiet = 80ms;
 constexpr auto kArrivalLimit = 3s;
 
-class CCameraEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        m_root = fs::temp_directory_path() / ("kd_camera_control_test_" + std::to_string(getpid()));
-        fs::create_directories(m_root / "config");
-        fs::create_directories(m_root / "state");
-        setenv("XDG_CONFIG_HOME", (m_root / "config").c_str(), 1);
-        setenv("XDG_STATE_HOME", (m_root / "state").c_str(), 1);
-        setenv("SDL_AUDIODRIVER", "dummy", 1);
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(m_root, ec);
-    }
-
-private:
-    fs::path m_root;
-};
-const auto* g_env = ::testing::AddGlobalTestEnvironment(new CCameraEnvironment);
+const auto* g_env = AddTempProfile("kd_camera_control_test");
 
 std::string Describe(const stCamGeom& c) {
     std::ostringstream out;

@@ -18,6 +18,7 @@
 #include "game/match_logic.h"
 #include "platform/clock.h"
 #include "platform/log.h"
+#include "tests/temp_profile_env.h"
 
 namespace {
 
@@ -164,25 +165,7 @@ TEST(MatchLogicTest, ToAMissTheSideWhoseLastFlickHitStartsTheNextSet) {
 
 const fs::path kPackDir = fs::path(KD_RES_PACK_PATH).parent_path();
 
-class CMatchEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        m_root = fs::temp_directory_path() / ("kd_match_rules_test_" + std::to_string(getpid()));
-        fs::create_directories(m_root / "config");
-        fs::create_directories(m_root / "state");
-        setenv("XDG_CONFIG_HOME", (m_root / "config").c_str(), 1);
-        setenv("XDG_STATE_HOME", (m_root / "state").c_str(), 1);
-        setenv("SDL_AUDIODRIVER", "dummy", 1);
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(m_root, ec);
-    }
-
-private:
-    fs::path m_root;
-};
-const auto* g_env = ::testing::AddGlobalTestEnvironment(new CMatchEnvironment);
+const auto* g_env = AddTempProfile("kd_match_rules_test");
 
 class MatchWndTest : public ::testing::Test {
 protected:

@@ -22,6 +22,7 @@
 #include "platform/clock.h"
 #include "platform/log.h"
 #include "tests/aim_choice.h"
+#include "tests/temp_profile_env.h"
 
 namespace {
 
@@ -34,25 +35,7 @@ constexpr int kLevelBeginner = 0;
 constexpr auto kMatchLimit = 150s;  // a runaway match fails instead of hanging the suite
 constexpr int kMaxSetsPlayed = 12;
 
-class CWholeMatchEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        m_root = fs::temp_directory_path() / ("kd_whole_match_test_" + std::to_string(getpid()));
-        fs::create_directories(m_root / "config");
-        fs::create_directories(m_root / "state");
-        setenv("XDG_CONFIG_HOME", (m_root / "config").c_str(), 1);
-        setenv("XDG_STATE_HOME", (m_root / "state").c_str(), 1);
-        setenv("SDL_AUDIODRIVER", "dummy", 1);
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(m_root, ec);
-    }
-
-private:
-    fs::path m_root;
-};
-const auto* g_env = ::testing::AddGlobalTestEnvironment(new CWholeMatchEnvironment);
+const auto* g_env = AddTempProfile("kd_whole_match_test");
 
 struct SMatchCase {
     int nBoard, nTurnType, nGameMode, nMyWhite;
