@@ -27,6 +27,7 @@
 #include "platform/clock.h"
 #include "position_builder.h"
 #include "tests/temp_profile_env.h"
+#include "tests/headless_game_wnd.h"
 
 namespace {
 
@@ -331,20 +332,12 @@ long Packed(int x, int y) { return static_cast<long>((static_cast<uint32_t>(y) <
 class AimWndTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_wnd = std::make_unique<CGameWnd>(EWindowBackend::Headless);
-        m_wnd->Resource().AddSearchDir(kPackDir.string());
-        ASSERT_TRUE(m_wnd->Resource().Open()) << m_wnd->Resource().LastError();
-        ASSERT_EQ(1, m_wnd->CreateGLWindow("Kelvo Dara", 800, 600, 32, false, 103, false));
+        ASSERT_NO_FATAL_FAILURE(OpenHeadlessGameWnd(m_wnd, kPackDir.string()));
         SetSoundThread(&m_sounds.Worker());
         // Playback runs 40 ms of game time per clock read, so a flick ends in a few frames.
         platform::SetTimeSource([this] { return m_clock.fetch_add(40); });
-        m_hTimeoutCompTurnEvent.Reset();
     }
-    void TearDown() override {
-        m_wnd.reset();  // stops its threads and takes the sound thread back
-        platform::SetTimeSource({});
-        m_hTimeoutCompTurnEvent.Reset();
-    }
+    void TearDown() override { CloseHeadlessGameWnd(m_wnd); }
 
     CGameSettings& S() { return m_wnd->Settings(); }
     CCheck& Check(int i) { return m_wnd->Desk().m_aChecks[i]; }

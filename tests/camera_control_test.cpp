@@ -27,6 +27,7 @@
 #include "platform/clock.h"
 #include "log_capture.h"
 #include "tests/temp_profile_env.h"
+#include "tests/headless_game_wnd.h"
 
 namespace {
 
@@ -127,17 +128,9 @@ int CountOf(const std::vector<SSeen>& seen, uint32_t nMsg) {
 class CameraWndTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_wnd = std::make_unique<CGameWnd>(EWindowBackend::Headless);
-        m_wnd->Resource().AddSearchDir(kPackDir.string());
-        ASSERT_TRUE(m_wnd->Resource().Open()) << m_wnd->Resource().LastError();
-        ASSERT_EQ(1, m_wnd->CreateGLWindow("Kelvo Dara", 800, 600, 32, false, 103, false));
-        m_hTimeoutCompTurnEvent.Reset();
+        ASSERT_NO_FATAL_FAILURE(OpenHeadlessGameWnd(m_wnd, kPackDir.string()));
     }
-    void TearDown() override {
-        m_wnd.reset();
-        platform::SetTimeSource({});
-        m_hTimeoutCompTurnEvent.Reset();
-    }
+    void TearDown() override { CloseHeadlessGameWnd(m_wnd); }
     CGameSettings& S() { return m_wnd->Settings(); }
     CCheck& Check(int i) { return m_wnd->Desk().m_aChecks[i]; }
 

@@ -19,6 +19,7 @@
 #include "platform/clock.h"
 #include "platform/log.h"
 #include "tests/temp_profile_env.h"
+#include "tests/headless_game_wnd.h"
 
 namespace {
 
@@ -171,18 +172,9 @@ class MatchWndTest : public ::testing::Test {
 protected:
     void SetUp() override {
         platform::SetLogSink([this](const std::string& line) { m_log.push_back(line); });
-        m_wnd = std::make_unique<CGameWnd>(EWindowBackend::Headless);
-        m_wnd->Resource().AddSearchDir(kPackDir.string());
-        ASSERT_TRUE(m_wnd->Resource().Open()) << m_wnd->Resource().LastError();
-        ASSERT_EQ(1, m_wnd->CreateGLWindow("Kelvo Dara", 800, 600, 32, false, 103, false));
-        m_hTimeoutCompTurnEvent.Reset();
+        ASSERT_NO_FATAL_FAILURE(OpenHeadlessGameWnd(m_wnd, kPackDir.string()));
     }
-    void TearDown() override {
-        m_wnd.reset();
-        platform::SetTimeSource({});
-        platform::SetLogSink({});
-        m_hTimeoutCompTurnEvent.Reset();
-    }
+    void TearDown() override { CloseHeadlessGameWnd(m_wnd); }
     CGameSettings& S() { return m_wnd->Settings(); }
     // Takes a side's draughts off the board, as the last flick of a set would.
     void KnockOff(int nSide, int nKeep) {

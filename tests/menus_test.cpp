@@ -3,7 +3,6 @@
 // settings file, the help and about tables with their scrolling, and the window title. One suite
 // draws every screen with the real renderer (SDL's offscreen driver) and keeps the pictures.
 #include <gtest/gtest.h>
-#include <stb/stb_image.h>
 
 #include <algorithm>
 #include <chrono>
@@ -22,6 +21,7 @@
 #include "menus/text_lines.h"
 #include "platform/log.h"
 #include "log_capture.h"
+#include "tests/gl_game_wnd.h"
 
 namespace {
 
@@ -672,46 +672,7 @@ TEST_F(MenusTest, HoldingTheArrowButtonScrollsToTheEndAndReleasingStops) {
 
 // ---- Every screen through the real renderer ----
 
-class MenusGlTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        setenv("SDL_VIDEODRIVER", "offscreen", 0);  // keep a driver the caller named
-        setenv("SDL_AUDIODRIVER", "dummy", 1);
-        char pattern[] = "/tmp/kd_menus_gl_test_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        m_dir = pattern;
-        setenv("XDG_CONFIG_HOME", (m_dir / "config").c_str(), 1);
-        setenv("XDG_STATE_HOME", (m_dir / "state").c_str(), 1);
-        wnd = std::make_unique<CGameWnd>(EWindowBackend::Sdl);
-        wnd->Resource().SetDatFile(KD_RES_PACK_PATH);
-        ASSERT_TRUE(wnd->Resource().Open()) << wnd->Resource().LastError();
-        if (!wnd->CreateGLWindow("Kelvo Dara", kScreenW, kScreenH, 32, false, 103, false))
-            GTEST_SKIP() << "SDL cannot make a GL window with driver " << std::getenv("SDL_VIDEODRIVER");
-    }
-    void TearDown() override {
-        if (wnd) wnd->StopWorkers();
-        wnd.reset();
-        std::error_code ec;
-        fs::remove_all(m_dir, ec);
-    }
-    fs::path m_dir;
-    std::unique_ptr<CGameWnd> wnd;
-};
-
-struct SPng {
-    int w = 0, h = 0;
-    std::vector<uint8_t> rgb;  // top row first
-    bool Load(const fs::path& path) {
-        int n = 0;
-        uint8_t* p = stbi_load(path.c_str(), &w, &h, &n, 3);
-        if (!p) return false;
-        rgb.assign(p, p + static_cast<size_t>(w) * h * 3);
-        stbi_image_free(p);
-        return true;
-    }
-    // A pixel of the logical screen, y counted up from the bottom.
-    const uint8_t* At(int x, int yUp) const { return &rgb[(static_cast<size_t>(h - 1 - yUp) * w + x) * 3]; }
-};
+class MenusGlTest : public CGlGameWndTest {};
 
 // The first fully opaque pixel on the middle row of a picture, or false.
 bool OpaqueMiddlePixel(const SImage& image, int& x, int& y, const uint8_t*& rgba) {

@@ -3,7 +3,6 @@
 // game window through the font's print listener and an object renderer. One suite draws them
 // with the real renderer (SDL's offscreen driver) and keeps the pictures.
 #include <gtest/gtest.h>
-#include <stb/stb_image.h>
 
 #include <chrono>
 #include <cmath>
@@ -22,6 +21,7 @@
 #include "app/msg_thread.h"
 #include "game/match_logic.h"
 #include "menus/sound_effects.h"
+#include "tests/gl_game_wnd.h"
 
 namespace {
 
@@ -524,48 +524,18 @@ TEST_F(AimAidsTest, TheHandsModelShowsWhetherTheMarkWouldBeTakenAndItsSizeTheFor
 
 // ---- Through the real renderer. ----
 
-struct SPng {
-    int w = 0, h = 0;
-    std::vector<uint8_t> rgb;  // top row first
-    bool Load(const fs::path& path) {
-        int n = 0;
-        uint8_t* p = stbi_load(path.c_str(), &w, &h, &n, 3);
-        if (!p) return false;
-        rgb.assign(p, p + static_cast<size_t>(w) * h * 3);
-        stbi_image_free(p);
-        return true;
-    }
-    // A pixel, y counted up from the bottom as the screen places texts.
-    const uint8_t* At(int x, int yUp) const { return &rgb[(static_cast<size_t>(h - 1 - yUp) * w + x) * 3]; }
-};
 
 struct SBox {
     int x0, y0, x1, y1;  // inclusive, y up
     bool Holds(int x, int y) const { return x >= x0 && x <= x1 && y >= y0 && y <= y1; }
 };
 
-class GlFramesTest : public ::testing::Test {
+class GlFramesTest : public CGlGameWndTest {
 protected:
     void SetUp() override {
-        setenv("SDL_VIDEODRIVER", "offscreen", 0);  // keep a driver the caller named
-        setenv("SDL_AUDIODRIVER", "dummy", 1);
-        char pattern[] = "/tmp/kd_result_gl_test_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        m_dir = pattern;
-        setenv("XDG_CONFIG_HOME", (m_dir / "config").c_str(), 1);
-        setenv("XDG_STATE_HOME", (m_dir / "state").c_str(), 1);
-        wnd = std::make_unique<CGameWnd>(EWindowBackend::Sdl);
-        wnd->Resource().SetDatFile(KD_RES_PACK_PATH);
-        ASSERT_TRUE(wnd->Resource().Open()) << wnd->Resource().LastError();
-        if (!wnd->CreateGLWindow("Kelvo Dara", kScreenW, kScreenH, 32, false, 103, false))
-            GTEST_SKIP() << "SDL cannot make a GL window with driver " << std::getenv("SDL_VIDEODRIVER");
+        CGlGameWndTest::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;
         fs::create_directories(KD_RESULT_SHOTS_DIR);
-    }
-    void TearDown() override {
-        if (wnd) wnd->StopWorkers();
-        wnd.reset();
-        std::error_code ec;
-        fs::remove_all(m_dir, ec);
     }
     // Draws one frame and reads it back; it is kept under name in the pictures folder.
     SPng Shot(const std::string& name) {
@@ -598,9 +568,6 @@ protected:
         return {x - kSlack, static_cast<int>(std::floor(y + m.Descent())) - kSlack,
                 x + wnd->Font().GetWidth(text) + kSlack, static_cast<int>(std::ceil(y + m.Ascent())) + kSlack};
     }
-
-    fs::path m_dir;
-    std::unique_ptr<CGameWnd> wnd;
 };
 
 TEST_F(GlFramesTest, ResultTextsShowOnlyWhereTheyArePlacedAndInTheirColours) {

@@ -23,6 +23,7 @@
 #include "platform/log.h"
 #include "tests/aim_choice.h"
 #include "tests/temp_profile_env.h"
+#include "tests/headless_game_wnd.h"
 
 namespace {
 
@@ -63,18 +64,9 @@ protected:
         });
         // Every query of the time moves it on: the playback runs through its records quickly.
         platform::SetTimeSource([this] { return m_clock.fetch_add(40); });
-        m_wnd = std::make_unique<CGameWnd>(EWindowBackend::Headless);
-        m_wnd->Resource().AddSearchDir(kPackDir.string());
-        ASSERT_TRUE(m_wnd->Resource().Open()) << m_wnd->Resource().LastError();
-        ASSERT_EQ(1, m_wnd->CreateGLWindow("Kelvo Dara", 800, 600, 32, false, 103, false));
-        m_hTimeoutCompTurnEvent.Reset();
+        ASSERT_NO_FATAL_FAILURE(OpenHeadlessGameWnd(m_wnd, kPackDir.string()));
     }
-    void TearDown() override {
-        m_wnd.reset();
-        platform::SetTimeSource({});
-        platform::SetLogSink({});
-        m_hTimeoutCompTurnEvent.Reset();
-    }
+    void TearDown() override { CloseHeadlessGameWnd(m_wnd); }
     CGameSettings& S() { return m_wnd->Settings(); }
 
     // The level screen's button: players, then the match, then the level.
