@@ -20,6 +20,7 @@
 #include "app/game_events.h"
 #include "app/game_wnd.h"
 #include "app/scene_resources.h"
+#include "log_capture.h"
 #include "platform/log.h"
 
 namespace {
@@ -60,7 +61,6 @@ protected:
     void SetUp() override {
         fs::remove(CGameSettings::FilePath());
         SetErrorBoxHook([this](const std::string& c, const std::string& t) { m_boxes.push_back({c, t}); });
-        platform::SetLogSink([this](const std::string& line) { m_log.push_back(line); });
         SetDirectXVersionForTest(kVideoReadyVersion);
     }
     void TearDown() override {
@@ -71,11 +71,8 @@ protected:
         delete g_pGameWnd;
         g_pGameWnd = nullptr;
     }
-    bool Logged(const std::string& text) const {
-        for (const std::string& line : m_log)
-            if (line.find(text) != std::string::npos) return true;
-        return false;
-    }
+    // The computer's thread logs too, so lines are read under the capture's lock.
+    bool Logged(const std::string& text) { return m_log.Mentions(text); }
     // A headless window opened on the real pack, in a window unless told otherwise.
     std::unique_ptr<CGameWnd> OpenWindow(bool bFullScreen = false) {
         auto wnd = std::make_unique<CGameWnd>(EWindowBackend::Headless);
@@ -87,7 +84,7 @@ protected:
     static void AddPackDir(CGameWnd& wnd) { wnd.Resource().AddSearchDir(kPackDir.string()); }
 
     std::vector<SBox> m_boxes;
-    std::vector<std::string> m_log;
+    CLogCapture m_log;
 };
 
 bool SameCamera(const stCamGeom& a, const stCamGeom& b) {

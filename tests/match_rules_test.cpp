@@ -16,6 +16,7 @@
 #include "app/game_wnd.h"
 #include "game/layout.h"
 #include "game/match_logic.h"
+#include "log_capture.h"
 #include "platform/clock.h"
 #include "platform/log.h"
 #include "tests/temp_profile_env.h"
@@ -171,7 +172,6 @@ const auto* g_env = AddTempProfile("kd_match_rules_test");
 class MatchWndTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        platform::SetLogSink([this](const std::string& line) { m_log.push_back(line); });
         ASSERT_NO_FATAL_FAILURE(OpenHeadlessGameWnd(m_wnd, kPackDir.string()));
     }
     void TearDown() override { CloseHeadlessGameWnd(m_wnd); }
@@ -196,14 +196,11 @@ protected:
         S().m_nKnockedBlack = nKnockedBlack;
         m_wnd->SendMessage(UM_FLICK_FINISHED, 0, 0);
     }
-    bool Logged(const std::string& text) const {
-        for (const std::string& line : m_log)
-            if (line.find(text) != std::string::npos) return true;
-        return false;
-    }
+    // The computer's thread logs too, so lines are read under the capture's lock.
+    bool Logged(const std::string& text) { return m_log.Mentions(text); }
 
     std::unique_ptr<CGameWnd> m_wnd;
-    std::vector<std::string> m_log;
+    CLogCapture m_log;
 };
 
 TEST_F(MatchWndTest, TwoPlayersStartWithWhiteOnWhitesViewAndTakeTheirOwnViewsBack) {

@@ -143,7 +143,8 @@ protected:
 
     std::unique_ptr<CGameWnd> m_wnd;
     std::atomic<uint32_t> m_clock{0};
-    int m_nCompTurnLines = 0, m_nPlayerTurnLines = 0;
+    // Counted from whichever thread logs the line.
+    std::atomic<int> m_nCompTurnLines = 0, m_nPlayerTurnLines = 0;
 };
 
 TEST_F(WholeMatchTest, QuickGamesOnEveryBoardByBothRulesFromBothSidesEndOnTheGameOverScreen) {
