@@ -96,6 +96,10 @@ public:
     // Loads the shared images, the buttons, the selectors and the eleven screens.
     void BuildScreens();
     void ReleaseScreens();
+    // Lets the GL copies of every screen's pictures go but the game screen's: during a match the
+    // menus' full-screen pictures would hold megabytes of driver memory. They are uploaded again
+    // from the pack when their screen is next drawn.
+    void ReleaseMenuUploads();
     // Every setup selector from the settings record, the window title, and the menu music
     // unless a game is shown.
     void SyncSetupLists();

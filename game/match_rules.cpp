@@ -107,6 +107,7 @@ void CGameWnd::StartMatch() {
                   s.m_nPlayers, s.BoardType, s.CheckType, s.TurnType, s.GameMode, s.MyWhite);
     m_bBusy = 0;
     m_bResultShown = 0;
+    ReleaseMenuUploads();
     NewSet(0, 0);
     ClearFirstMark(*this);
     s.m_bMySideToMove = s.MyWhite;  // white moves first

@@ -110,6 +110,11 @@ void CGameWnd::BuildScreens() {
     for (const SScreenDef& def : kScreenDefs) BuildScreen(*this, def);
 }
 
+void CGameWnd::ReleaseMenuUploads() {
+    for (CGLScreen& screen : m_aScreens)
+        if (screen.GetID() != SCREEN_GAME) screen.ReleaseUploads();
+}
+
 void CGameWnd::ReleaseScreens() {
     for (CGLMenu& button : m_aMenus) button.Release();
     m_leaveGame.Release();

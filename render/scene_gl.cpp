@@ -4,12 +4,11 @@
 
 #include <GL/gl.h>
 
+#include "app/framework/gl_state_guard.h"
 #include "platform/log.h"
 
 namespace {
 
-// Every attribute group of GL 1.1 (the old headers' GL_ALL_ATTRIB_BITS).
-constexpr GLbitfield kAllAttribGroups = 0xFFFFF;
 constexpr GLfloat kAimLineWidth = 2.0f;
 constexpr GLubyte kAimLineColor[3] = {255, 255, 0};
 constexpr GLubyte kColorMax = 255;
@@ -31,9 +30,9 @@ unsigned CompileStarFieldList(const std::array<SStarPoint, kStarCount>& stars) {
         return 0;
     }
     glNewList(nList, GL_COMPILE);
-    // The attribute stack saves culling, the two-sided light model and colour material, so
-    // whoever calls the list finds them as they were.
-    glPushAttrib(GL_ENABLE_BIT | GL_LIGHTING_BIT);
+    // The list is called through the object renderer, whose state guard brings back culling,
+    // the two-sided light model and colour material; an attribute push inside a list would cost
+    // the driver a whole record of state for the rest of the run.
     glDisable(GL_CULL_FACE);
     glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, GL_TRUE);
     glEnable(GL_COLOR_MATERIAL);
@@ -45,7 +44,6 @@ unsigned CompileStarFieldList(const std::array<SStarPoint, kStarCount>& stars) {
     }
     glEnd();
     glDisable(GL_COLOR_MATERIAL);
-    glPopAttrib();
     glEndList();
     return nList;
 }
@@ -54,16 +52,17 @@ void SetWhiteColor() { glColor4f(255.0f, 255.0f, 255.0f, 255.0f); }
 
 void DrawAimLine(const float (&from)[3], const float (&to)[3]) {
     glDisable(GL_TEXTURE_2D);
-    glPushAttrib(kAllAttribGroups);
-    glEnable(GL_COLOR_MATERIAL);
-    glLineWidth(kAimLineWidth);
-    glBegin(GL_LINES);
-    glColor3ub(kAimLineColor[0], kAimLineColor[1], kAimLineColor[2]);
-    glVertex3f(from[0], from[1], from[2]);
-    glVertex3f(to[0], to[1], to[2]);
-    glEnd();
-    glColor3ub(kColorMax, kColorMax, kColorMax);
-    glPopAttrib();
+    {
+        const CGlStateGuard state;
+        glEnable(GL_COLOR_MATERIAL);
+        glLineWidth(kAimLineWidth);
+        glBegin(GL_LINES);
+        glColor3ub(kAimLineColor[0], kAimLineColor[1], kAimLineColor[2]);
+        glVertex3f(from[0], from[1], from[2]);
+        glVertex3f(to[0], to[1], to[2]);
+        glEnd();
+        glColor3ub(kColorMax, kColorMax, kColorMax);
+    }
     glDisable(GL_COLOR_MATERIAL);
     glEnable(GL_TEXTURE_2D);
 }

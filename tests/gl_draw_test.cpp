@@ -22,7 +22,9 @@
 #include "app/framework/resource.h"
 #include "app/framework/texture.h"
 #include "app/framework/world_pick.h"
+#include "app/scene_resources.h"
 #include "platform/log.h"
+#include "render/scene_gl.h"
 #include "tools/viewer/gl_offscreen.h"
 
 namespace {
@@ -307,13 +309,13 @@ SMaterial Plain(float r, float g, float b) {
 }
 
 // A 2 x 4 picture: the two bottom rows red, the two top rows blue.
-std::shared_ptr<SImage> RedBelowBlue() {
-    auto img = std::make_shared<SImage>();
-    img->nWidth = 2;
-    img->nHeight = 4;
-    for (int row = 0; row < img->nHeight; ++row)
-        for (int col = 0; col < img->nWidth; ++col)
-            img->pixels.insert(img->pixels.end(), {uint8_t(row < 2 ? 255 : 0), 0, uint8_t(row < 2 ? 0 : 255), 255});
+SImage RedBelowBlue() {
+    SImage img;
+    img.nWidth = 2;
+    img.nHeight = 4;
+    for (int row = 0; row < img.nHeight; ++row)
+        for (int col = 0; col < img.nWidth; ++col)
+            img.pixels.insert(img.pixels.end(), {uint8_t(row < 2 ? 255 : 0), 0, uint8_t(row < 2 ? 0 : 255), 255});
     return img;
 }
 
@@ -321,7 +323,7 @@ TEST_F(GlDrawTest, UnlitModelsShowTheirMaterialTexturesUprightAndColourOverrides
     // The star models are drawn unlit in their material colour, even after the game sets white.
     SMaterial textured = Plain(0.5f, 0, 0.5f);
     textured.textureFile = "redblue.tga";
-    textured.texture = RedBelowBlue();
+    textured.texture = std::make_shared<CPackImage>(RedBelowBlue());
     CGLObject plain, tex, coloured;
     plain.Set3DS(RegisterModel(MakeQuad("test:orange", Plain(1.0f, 0.5f, 0.0f))));
     tex.Set3DS(RegisterModel(MakeQuad("test:redblue", textured)));
@@ -517,7 +519,9 @@ struct SGlState {
     GLint matrixMode = 0, texture = 0, texEnv = 0, blendSrc = 0, blendDst = 0, depthFunc = 0, twoSide = 0;
     GLint shadeModel = 0;
     GLboolean depthMask = 0;
-    std::array<GLfloat, 4> colour{};
+    std::array<GLfloat, 4> colour{}, diffuse{};
+    std::array<GLfloat, 3> normal{};  // lights lines and points drawn after
+    GLfloat lineWidth = 0;
     std::array<GLdouble, 16> modelview{}, projection{};
 
     static SGlState Read() {
@@ -535,6 +539,9 @@ struct SGlState {
         glGetIntegerv(GL_SHADE_MODEL, &s.shadeModel);
         glGetBooleanv(GL_DEPTH_WRITEMASK, &s.depthMask);
         glGetFloatv(GL_CURRENT_COLOR, s.colour.data());
+        glGetFloatv(GL_CURRENT_NORMAL, s.normal.data());
+        glGetMaterialfv(GL_FRONT, GL_DIFFUSE, s.diffuse.data());
+        glGetFloatv(GL_LINE_WIDTH, &s.lineWidth);
         glGetDoublev(GL_MODELVIEW_MATRIX, s.modelview.data());
         glGetDoublev(GL_PROJECTION_MATRIX, s.projection.data());
         return s;
@@ -549,6 +556,9 @@ struct SGlState {
         if (depthFunc != o.depthFunc || depthMask != o.depthMask) d += " depth";
         if (twoSide != o.twoSide || shadeModel != o.shadeModel) d += " light-model/shading";
         if (colour != o.colour) d += " colour";
+        if (normal != o.normal) d += " normal";
+        if (diffuse != o.diffuse) d += " material";
+        if (lineWidth != o.lineWidth) d += " line-width";
         if (modelview != o.modelview) d += " modelview";
         if (projection != o.projection) d += " projection";
         return d;
@@ -569,6 +579,10 @@ void SetStateA() {
     glDepthFunc(GL_LESS);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
     glColor4f(0.2f, 0.4f, 0.6f, 0.8f);
+    glNormal3f(0.0f, 1.0f, 0.0f);
+    const GLfloat aDiffuse[4] = {0.3f, 0.3f, 0.3f, 1.0f};
+    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, aDiffuse);
+    glLineWidth(1.0f);
     glMatrixMode(GL_MODELVIEW);
 }
 
@@ -586,6 +600,10 @@ void SetStateB() {
     glDepthFunc(GL_GREATER);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_DECAL);
     glColor4f(1.0f, 0.9f, 0.1f, 1.0f);
+    glNormal3f(0.6f, 0.0f, 0.8f);
+    const GLfloat aDiffuse[4] = {0.9f, 0.1f, 0.5f, 1.0f};
+    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, aDiffuse);
+    glLineWidth(3.0f);
     glMatrixMode(GL_PROJECTION);
 }
 
@@ -606,16 +624,28 @@ TEST_F(GlDrawTest, EveryDrawCallLeavesTheGlStateAsItFoundIt) {
     glEnd();
     glEndList();
     field.Set3DS(RegisterDisplayList("test:points", nList));
+    // The game's star field changes culling, the light model and colour material inside its list.
+    CGLObject stars;
+    stars.Set3DS(RegisterDisplayList("test:stars", CompileStarFieldList(StarField())));
     CGLTexture sight;
     ASSERT_TRUE(sight.LoadImageFromRes(*s_pack, "sight.tga", "textures"));
     CGLFont font;
     ASSERT_TRUE(font.CreateFontFromRes(*s_pack, "font.tga", "textures"));
 
+    const float kLineFrom[3] = {0.0f, 0.05f, 0.0f}, kLineTo[3] = {0.3f, 0.05f, 0.2f};
+    bool bTexturing = false, bColourMaterial = false;
     const std::pair<const char*, std::function<void()>> kCalls[] = {
         {"textured model", [&] { draught.Draw(); }},
         {"star model", [&] { star.Draw(); }},
         {"object in its own colour", [&] { coloured.Draw(); }},
         {"display-list object", [&] { field.Draw(); }},
+        {"star field", [&] { stars.Draw(); }},
+        // The line leaves 2D texturing on and colour material off, as the game scene has them.
+        {"aim line", [&] {
+             DrawAimLine(kLineFrom, kLineTo);
+             if (!bTexturing) glDisable(GL_TEXTURE_2D);
+             if (bColourMaterial) glEnable(GL_COLOR_MATERIAL);
+         }},
         {"texture", [&] { sight.Draw(400 - 32, 300 - 32, kW, kH, 255, 255, 255); }},
         {"font", [&] { font.Print(30, 537, 0.9f, "FPS: %d", 60); }},
     };
@@ -627,12 +657,15 @@ TEST_F(GlDrawTest, EveryDrawCallLeavesTheGlStateAsItFoundIt) {
             LoadCamera(eye, target);
             setState();
             const SGlState before = SGlState::Read();
+            bTexturing = glIsEnabled(GL_TEXTURE_2D);
+            bColourMaterial = glIsEnabled(GL_COLOR_MATERIAL);
             call();
             const SGlState after = SGlState::Read();
             EXPECT_EQ(before.Diff(after), "") << callName << " from " << stateName << " changed:" << before.Diff(after);
             ExpectNoGlError(callName);
         }
     glDeleteLists(nList, 1);
+    glDeleteLists(FindModel(stars.Get3DS())->nDisplayList, 1);
 }
 
 }  // namespace

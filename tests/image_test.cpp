@@ -9,6 +9,7 @@
 
 #include "app/framework/image.h"
 #include "app/framework/model_registry.h"
+#include "app/framework/pack_image.h"
 #include "app/framework/resource.h"
 #include "tests/alloc_tracker.h"
 #include "tools/assetgen/asset_names.h"
@@ -255,3 +256,58 @@ TEST(DecodeTga, EveryPictureOfThePackDecodes) {
 }
 
 }  // namespace
+
+// ---- Pictures that let their pixels go ----
+
+TEST(PackImage, LetsItsPixelsGoAndDecodesTheSamePictureAgain) {
+    CResource pack;
+    pack.SetDatFile(KD_RES_PACK_PATH);
+    ASSERT_TRUE(pack.Open()) << pack.LastError();
+    CPackImage picture;
+    std::string error;
+    ASSERT_TRUE(picture.Load(pack, "textures\\common", "BACKGR.tga", error)) << error;
+    ASSERT_TRUE(picture.HoldsPixels());
+    const SImage first = *picture.Pixels();
+    picture.LetGo();
+    EXPECT_FALSE(picture.HoldsPixels());
+    EXPECT_TRUE(picture.IsLoaded());
+    EXPECT_EQ(picture.Width(), first.nWidth) << "the size is known without the pixels";
+    EXPECT_EQ(picture.Height(), first.nHeight);
+    const SImage* pAgain = picture.Pixels();
+    ASSERT_NE(pAgain, nullptr);
+    EXPECT_EQ(pAgain->nWidth, first.nWidth);
+    EXPECT_TRUE(pAgain->pixels == first.pixels) << "decoded again, the picture is the same";
+    EXPECT_EQ(picture.Path(), "textures/common/BACKGR.tga");
+}
+
+TEST(PackImage, PixelsMadeInMemoryStayAndWhatCannotBeDecodedLoadsNothing) {
+    SImage dot;
+    dot.nWidth = dot.nHeight = 1;
+    dot.pixels = {1, 2, 3, 4};
+    const CPackImage made(dot);
+    made.LetGo();
+    ASSERT_TRUE(made.HoldsPixels()) << "no pack to decode them from again";
+    EXPECT_TRUE(made.Pixels()->pixels == dot.pixels);
+
+    CResource pack;
+    pack.SetDatFile(KD_RES_PACK_PATH);
+    ASSERT_TRUE(pack.Open()) << pack.LastError();
+    CPackImage picture;
+    std::string error;
+    ASSERT_TRUE(picture.Load(pack, "textures", "sight.tga", error)) << error;
+    struct SCase {
+        const char *szFolder, *szFile, *szWhy;
+    } const cases[] = {
+        {"textures", "no_such.tga", "cannot be read"},
+        {"sound", "click.wav", ""},  // a file of the pack that is no picture
+    };
+    for (const SCase& c : cases) {
+        error.clear();
+        EXPECT_FALSE(picture.Load(pack, c.szFolder, c.szFile, error)) << c.szFile;
+        EXPECT_FALSE(error.empty()) << c.szFile;
+        EXPECT_NE(error.find(c.szWhy), std::string::npos) << c.szFile << ": " << error;
+        EXPECT_FALSE(picture.IsLoaded()) << c.szFile << ": the earlier picture is gone too";
+        EXPECT_EQ(picture.Pixels(), nullptr) << c.szFile;
+        EXPECT_EQ(picture.Width(), 0) << c.szFile;
+    }
+}

@@ -242,8 +242,12 @@ TEST(LoadModel3ds, LoadsWithTexturesAndReloadKeepsTheSlot) {
     for (const auto& mat : slot->data->materials) {
         if (mat.textureFile.empty()) continue;
         ASSERT_NE(mat.texture, nullptr) << mat.textureFile;
-        EXPECT_GT(mat.texture->nWidth, 0);
-        EXPECT_EQ(mat.texture->pixels.size(), size_t(mat.texture->nWidth) * mat.texture->nHeight * 4);
+        EXPECT_FALSE(mat.texture->HoldsPixels()) << mat.textureFile << ": pixels wait in the pack until drawn";
+        EXPECT_GT(mat.texture->Width(), 0);
+        const SImage* pPixels = mat.texture->Pixels();
+        ASSERT_NE(pPixels, nullptr) << mat.textureFile;
+        EXPECT_EQ(pPixels->nWidth, mat.texture->Width());
+        EXPECT_EQ(pPixels->pixels.size(), size_t(pPixels->nWidth) * pPixels->nHeight * 4);
         ++textured;
     }
     EXPECT_EQ(textured, 2) << "square_top and square_side";

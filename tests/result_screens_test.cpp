@@ -654,3 +654,26 @@ TEST_F(GlFramesTest, TheBeginnersAimLineIsYellowAndGoesWithTheHand) {
 }
 
 }  // namespace
+
+TEST_F(GlFramesTest, AMatchLetsTheMenusPicturesGoAndTheMenusComeBackTheSame) {
+    wnd->Settings().StarType = 0;  // a still sky: frames repeat exactly
+    wnd->m_bCursorShown = 0;
+    wnd->SetScreen(SCREEN_MAIN);
+    const SPng before = Shot("menu-before-match");
+    ASSERT_TRUE(wnd->m_background.IsUploaded());
+    ASSERT_TRUE(wnd->m_mainForeground.IsUploaded());
+
+    wnd->Settings().m_nPlayers = kTwoPlayers;
+    wnd->StartMatch();
+    wnd->SetScreen(SCREEN_GAME);
+    Shot("menu-match");
+    EXPECT_FALSE(wnd->m_background.IsUploaded()) << "the menus' background is not drawn in a match";
+    EXPECT_FALSE(wnd->m_mainForeground.IsUploaded());
+    EXPECT_FALSE(wnd->m_mainForeground.HoldsPixels()) << "nor are its pixels kept";
+
+    wnd->StopMatch();
+    wnd->SetScreen(SCREEN_MAIN);
+    const SPng after = Shot("menu-after-match");
+    EXPECT_TRUE(wnd->m_background.IsUploaded());
+    EXPECT_TRUE(Differences(before, after).empty()) << Differences(before, after).size() << " pixels differ";
+}

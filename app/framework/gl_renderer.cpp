@@ -12,6 +12,7 @@
 #include "app/framework/gl_check.h"
 #include "app/framework/gl_context.h"
 #include "app/framework/gl_object.h"
+#include "app/framework/gl_state_guard.h"
 #include "app/framework/gl_texture_upload.h"
 #include "app/framework/model_registry.h"
 #include "platform/log.h"
@@ -107,7 +108,9 @@ void BuildModelGl(const SModelData& model, SModelGl& gl) {
     gl.textures.assign(model.materials.size(), 0);
     for (size_t i = 0; i < model.materials.size(); ++i) {
         const SMaterial& m = model.materials[i];
-        if (m.texture) gl.textures[i] = UploadTexture(*m.texture, ETextureUse::Model);
+        if (!m.texture) continue;
+        if (const SImage* pPixels = m.texture->Pixels()) gl.textures[i] = UploadTexture(*pPixels, ETextureUse::Model);
+        m.texture->LetGo();
     }
     gl.nMeshCount = static_cast<GLsizei>(model.meshes.size());
     if (gl.nMeshCount > 0) gl.nMeshLists = glGenLists(gl.nMeshCount);
@@ -143,6 +146,45 @@ void ApplyTransform(const CGLObject& object) {
     glScalef(s[0], s[1], s[2]);
 }
 
+// One object with its transform, under a state guard so the caller finds its state unchanged.
+void DrawWithState(const CGLObject& object, const SRegisteredModel& reg, const SModelGl* pGl) {
+    const CGlStateGuard state;
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    ApplyTransform(object);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    glDepthMask(GL_TRUE);
+    glEnable(GL_NORMALIZE);  // scaled models keep unit normals
+    glDisable(GL_COLOR_MATERIAL);
+    glEnable(GL_CULL_FACE);  // every model is closed and wound counter-clockwise outside
+    glCullFace(GL_BACK);
+    glLightModeli(GL_LIGHT_MODEL_COLOR_CONTROL, GL_SEPARATE_SPECULAR_COLOR);
+
+    const float* c = object.GetColor();
+    const float aColor[4] = {Clamp01(c[0]), Clamp01(c[1]), Clamp01(c[2]), Clamp01(c[3])};
+    if (aColor[3] < 1.0f && object.IsColorUsed()) {
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    }
+    if (pGl == nullptr) {
+        // A list compiled by the game (the star field) sets its own colours and states.
+        glDisable(GL_TEXTURE_2D);
+        if (object.IsColorUsed()) glColor4fv(aColor);
+        else glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+        glCallList(reg.nDisplayList);
+    } else if (object.IsColorUsed()) {
+        glDisable(GL_TEXTURE_2D);
+        const float aSpecular[4] = {kColorSpecular, kColorSpecular, kColorSpecular, 1.0f};
+        SetMaterial(aColor, aSpecular, kDefaultShininess);
+        for (GLsizei i = 0; i < pGl->nMeshCount; ++i) glCallList(pGl->nMeshLists + i);
+    } else {
+        glCallList(pGl->nList);
+    }
+
+    glPopMatrix();
+}
+
 class CGlObjectRenderer final : public IObjectRenderer {
 public:
     void DrawObject(const CGLObject& object) override {
@@ -156,43 +198,7 @@ public:
             return;
         }
 
-        glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_LIGHTING_BIT | GL_TEXTURE_BIT |
-                     GL_TRANSFORM_BIT | GL_DEPTH_BUFFER_BIT | GL_COLOR_BUFFER_BIT);
-        glMatrixMode(GL_MODELVIEW);
-        glPushMatrix();
-        ApplyTransform(object);
-        glEnable(GL_DEPTH_TEST);
-        glDepthFunc(GL_LEQUAL);
-        glDepthMask(GL_TRUE);
-        glEnable(GL_NORMALIZE);  // scaled models keep unit normals
-        glDisable(GL_COLOR_MATERIAL);
-        glEnable(GL_CULL_FACE);  // every model is closed and wound counter-clockwise outside
-        glCullFace(GL_BACK);
-        glLightModeli(GL_LIGHT_MODEL_COLOR_CONTROL, GL_SEPARATE_SPECULAR_COLOR);
-
-        const float* c = object.GetColor();
-        const float aColor[4] = {Clamp01(c[0]), Clamp01(c[1]), Clamp01(c[2]), Clamp01(c[3])};
-        if (aColor[3] < 1.0f && object.IsColorUsed()) {
-            glEnable(GL_BLEND);
-            glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-        }
-        if (pGl == nullptr) {
-            // A list compiled by the game (the star field) sets its own colours and states.
-            glDisable(GL_TEXTURE_2D);
-            if (object.IsColorUsed()) glColor4fv(aColor);
-            else glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-            glCallList(pReg->nDisplayList);
-        } else if (object.IsColorUsed()) {
-            glDisable(GL_TEXTURE_2D);
-            const float aSpecular[4] = {kColorSpecular, kColorSpecular, kColorSpecular, 1.0f};
-            SetMaterial(aColor, aSpecular, kDefaultShininess);
-            for (GLsizei i = 0; i < pGl->nMeshCount; ++i) glCallList(pGl->nMeshLists + i);
-        } else {
-            glCallList(pGl->nList);
-        }
-
-        glPopMatrix();
-        glPopAttrib();
+        DrawWithState(object, *pReg, pGl);
         KD_GL_CHECK("DrawObject");
     }
 
@@ -213,9 +219,10 @@ private:
                               reg.nListGeneration == reg.nGeneration;
         if (bCurrent) return &gl;
         DeleteModelGl(gl);
-        glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_LIGHTING_BIT | GL_TEXTURE_BIT);
-        BuildModelGl(*reg.data, gl);
-        glPopAttrib();
+        {
+            const CGlStateGuard state;
+            BuildModelGl(*reg.data, gl);
+        }
         KD_GL_CHECK("compiling a model");
         gl.nContext = nContext;
         gl.nGeneration = reg.nGeneration;

@@ -6,8 +6,6 @@
 #include "app/framework/gl_check.h"
 
 CScreenPass::CScreenPass(int nScreenW, int nScreenH) {
-    glPushAttrib(GL_ENABLE_BIT | GL_COLOR_BUFFER_BIT | GL_CURRENT_BIT | GL_TEXTURE_BIT |
-                 GL_TRANSFORM_BIT | GL_DEPTH_BUFFER_BIT | GL_POLYGON_BIT);
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
     glLoadIdentity();
@@ -33,7 +31,6 @@ CScreenPass::~CScreenPass() {
     glPopMatrix();
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();
-    glPopAttrib();
     KD_GL_CHECK("2D pass");
 }
 

@@ -3,6 +3,8 @@
 // Window thread.
 #pragma once
 
+#include "app/framework/gl_state_guard.h"
+
 // Sets the 2D states for its lifetime and restores every state and matrix it changed.
 class CScreenPass {
 public:
@@ -10,6 +12,9 @@ public:
     ~CScreenPass();
     CScreenPass(const CScreenPass&) = delete;
     CScreenPass& operator=(const CScreenPass&) = delete;
+
+private:
+    CGlStateGuard m_state;  // saved before the pass changes anything, restored after the matrices
 };
 
 // A textured rectangle (x0, y0)-(x1, y1) of the logical screen with texture coordinates

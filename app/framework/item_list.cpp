@@ -65,6 +65,13 @@ void CGLItemList::Release() {
     m_bPointerKnown = false;
 }
 
+void CGLItemList::ReleaseUploads() {
+    for (SItem& item : m_items) {
+        item.pNormal->ReleaseUpload();
+        if (item.pHighlighted) item.pHighlighted->ReleaseUpload();
+    }
+}
+
 const CGLItemList::SItem* CGLItemList::Current() const {
     return m_nCur < m_items.size() ? &m_items[m_nCur] : nullptr;
 }

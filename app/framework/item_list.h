@@ -44,6 +44,8 @@ public:
     int GetListID() const { return m_nListId; }
     // Frees every item; the notify stays. Safe to call again.
     void Release();
+    // Lets the GL copies of every item's pictures go; the next draw uploads them again.
+    void ReleaseUploads();
 
     // ---- used by the screen ----
     // Has a notify and a loaded current item: a click on it would be taken.

@@ -51,6 +51,11 @@ void CGLMenu::Release() {
     m_bPointerOver = false;
 }
 
+void CGLMenu::ReleaseUploads() {
+    m_normal.ReleaseUpload();
+    m_highlighted.ReleaseUpload();
+}
+
 bool CGLMenu::HitTestAt(int nLeft, int nBottom, int x, int y) const {
     return IsLoaded() && RectContains(nLeft, nBottom, GetWidth(), GetHeight(), x, y);
 }

@@ -35,6 +35,8 @@ public:
     // Played on every press; null plays nothing. The button does not own the sound.
     void SetSound(CSound* pSound) { m_pSound = pSound; }
     void Release();
+    // Lets the GL copies of both pictures go; the next draw uploads them again.
+    void ReleaseUploads();
 
     int GetID() const { return m_nId; }
     int GetX() const { return m_nX; }

@@ -390,20 +390,21 @@ ModelHandle LoadModel3ds(CResource& pack, const std::string& folder, const std::
         return kNoModel;
     }
     // A missing or broken texture leaves the material untextured: its diffuse colour still fits.
-    std::map<std::string, std::shared_ptr<SImage>> loaded;
+    std::map<std::string, std::shared_ptr<CPackImage>> loaded;
     for (SMaterial& m : model->materials) {
         if (m.textureFile.empty()) continue;
         const std::string name = BaseName(m.textureFile);
         auto it = loaded.find(name);
         if (it == loaded.end()) {
-            std::vector<uint8_t> tga;
-            auto image = std::make_shared<SImage>();
+            auto image = std::make_shared<CPackImage>();
             std::string why;
-            if (!pack.ReadFile(folder, name, tga)) {
+            if (!pack.Exists(folder, name)) {
                 image.reset();
-            } else if (!DecodeTga(tga.data(), tga.size(), *image, why)) {
+            } else if (!image->Load(pack, folder, name, why)) {
                 platform::Log("texture %s of model %s is broken: %s", name.c_str(), path.c_str(), why.c_str());
                 image.reset();
+            } else {
+                image->LetGo();
             }
             it = loaded.emplace(name, image).first;
         }

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/framework/image.h"
+#include "app/framework/pack_image.h"
 
 struct SMaterial {
     std::string name;
@@ -15,7 +15,8 @@ struct SMaterial {
     float aSpecular[4] = {0.0f, 0.0f, 0.0f, 1.0f};
     float fShininess = 0.0f;
     std::string textureFile;          // as named in the model, empty when untextured
-    std::shared_ptr<SImage> texture;  // loaded from the pack beside the model, or null
+    // Loaded from the pack beside the model, or null; its pixels go once the GL texture holds them.
+    std::shared_ptr<CPackImage> texture;
 };
 
 struct SMesh {

@@ -122,6 +122,12 @@ bool CGLScreen::OnMouseLButtonDown(unsigned /*nFlags*/, long nPos) {
     return false;
 }
 
+void CGLScreen::ReleaseUploads() {
+    for (SPlacedTexture& t : m_textures) t.pTexture->ReleaseUpload();
+    for (SPlacedMenu& m : m_menus) m.pMenu->ReleaseUploads();
+    for (CGLItemList* pList : m_lists) pList->ReleaseUploads();
+}
+
 void CGLScreen::Release() {
     m_textures.clear();
     m_menus.clear();

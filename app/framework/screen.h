@@ -59,6 +59,9 @@ public:
 
     // Frees the owned pictures and forgets every control; safe to call again.
     void Release();
+    // Lets the GL copies of every picture it shows go, shared ones included; the screen stays
+    // whole and uploads them again when next drawn.
+    void ReleaseUploads();
 
     int GetID() const { return m_nScreenId; }
 

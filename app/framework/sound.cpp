@@ -91,7 +91,14 @@ int TakeChannel(SAudioState& a, const std::string& name) {
 Mix_Chunk* LoadChunk(const std::vector<uint8_t>& wav, const std::string& name) {
     SDL_RWops* rw = SDL_RWFromConstMem(wav.data(), static_cast<int>(wav.size()));
     Mix_Chunk* pChunk = rw ? Mix_LoadWAV_RW(rw, 1) : nullptr;
-    if (!pChunk) platform::Log("Sound %s: the mixer cannot load it (%s)", name.c_str(), Mix_GetError());
+    if (!pChunk) {
+        platform::Log("Sound %s: the mixer cannot load it (%s)", name.c_str(), Mix_GetError());
+        return nullptr;
+    }
+    // The mixer converts into a buffer sized for the largest step of the conversion (twice the
+    // sound, or more) and keeps it; only alen bytes are sound. The chunk is not playing yet.
+    if (pChunk->allocated && pChunk->alen > 0)
+        if (void* pShrunk = SDL_realloc(pChunk->abuf, pChunk->alen)) pChunk->abuf = static_cast<Uint8*>(pShrunk);
     return pChunk;
 }
 
