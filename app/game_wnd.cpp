@@ -71,8 +71,7 @@ void CGameWnd::StopMenuMusic() { ::StopMenuMusic(); }
 
 bool CGameWnd::OnCommand(unsigned wParam, long /*lParam*/) {
     if ((wParam & 0xFFFFu) != kCmdSwitchWindow) return false;
-    ReleaseScene();
-    SwitchWindow();
+    RequestSwitchWindow();
     return true;
 }
 

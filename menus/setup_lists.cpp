@@ -55,9 +55,9 @@ void CGameWnd::OnListNotify(int nList) {
         return;
     }
     if (pDef->nNotify == NOTIFY_WINDOW) {
-        // The lists are rebuilt by the new window's InitScene and then show its mode.
-        ReleaseScene();
-        SwitchWindow();
+        // The lists are rebuilt by the new window's InitScene and then show its mode. A click
+        // switches once the button is let go.
+        RequestSwitchWindow();
         return;
     }
     if (m_aLists[pDef->eList].GetCount() == 0) {

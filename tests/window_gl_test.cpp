@@ -2,6 +2,7 @@
 // names another driver (run the binary under xvfb-run with SDL_VIDEODRIVER=x11 to check X).
 // Skips where SDL cannot make a GL context.
 #include <GL/gl.h>
+#include <SDL2/SDL.h>
 #include <GL/glu.h>
 #include <gtest/gtest.h>
 #include <stb/stb_image.h>
@@ -203,6 +204,36 @@ TEST_F(WindowGlTest, SwitchMakesANewContextAndRunsTheSceneAgain) {
     ASSERT_TRUE(wnd.StepFrame());
     float p[3];
     EXPECT_TRUE(wnd.GetWorldCoord(400, 300, p)) << "the new context draws and picks";
+}
+
+// Focus events name their window; a window made again for a mode switch may still find the
+// old window's "focus lost" in the queue, and must not take it as its own.
+TEST_F(WindowGlTest, FocusEventsCountOnlyForTheirOwnWindow) {
+    auto pushFocus = [](uint32_t nWindowId, uint8_t nEvent) {
+        SDL_Event e{};
+        e.type = SDL_WINDOWEVENT;
+        e.window.windowID = nWindowId;
+        e.window.event = nEvent;
+        ASSERT_EQ(SDL_PushEvent(&e), 1) << SDL_GetError();
+    };
+    const uint32_t nOld = SDL_GetWindowID(SDL_GL_GetCurrentWindow());
+    ASSERT_NE(nOld, 0u);
+    wnd.InjectKey(VK_RETURN, true, false, true);
+    ASSERT_TRUE(wnd.StepFrame());
+    ASSERT_EQ(wnd.nInits, 2) << "switched to a new window";
+    const uint32_t nNew = SDL_GetWindowID(SDL_GL_GetCurrentWindow());
+    ASSERT_NE(nNew, nOld);
+
+    pushFocus(nNew, SDL_WINDOWEVENT_FOCUS_GAINED);
+    pushFocus(nOld, SDL_WINDOWEVENT_FOCUS_LOST);
+    ASSERT_TRUE(wnd.StepFrame());
+    EXPECT_TRUE(wnd.IsActive()) << "the old window's late focus loss";
+    pushFocus(nNew, SDL_WINDOWEVENT_FOCUS_LOST);
+    ASSERT_TRUE(wnd.StepFrame());
+    EXPECT_FALSE(wnd.IsActive()) << "its own focus loss";
+    pushFocus(nNew, SDL_WINDOWEVENT_FOCUS_GAINED);
+    ASSERT_TRUE(wnd.StepFrame());
+    EXPECT_TRUE(wnd.IsActive());
 }
 
 class WindowGlWideTest : public WindowGlTest {

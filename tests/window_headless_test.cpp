@@ -41,8 +41,7 @@ public:
     bool OnCommand(unsigned w, long l) override {
         calls.push_back({"OnCommand", w, l});
         if (bSwitchOnCommand && (w & 0xFFFF) == kCmdSwitchWindow) {
-            ReleaseScene();
-            SwitchWindow();
+            RequestSwitchWindow();
             return true;
         }
         return false;
@@ -358,6 +357,46 @@ TEST(HeadlessWindow, AltEnterSwitchRunsReleaseDrawLoadingInitScene) {
     wnd.StepFrame();
     EXPECT_FALSE(wnd.IsFullScreen()) << "and back";
     EXPECT_EQ(wnd.Names().size(), 5u);
+}
+
+// A click that switches the mode (the setup's window selector acts on the press) must not
+// destroy the window under the held button: the new window would never see the release.
+TEST(HeadlessWindow, ASwitchAskedDuringAClickWaitsForTheReleaseOrTheHoldLimit) {
+    CRecordingWnd wnd;
+    ASSERT_TRUE(wnd.Create());
+    wnd.InjectLButton(true, 600, 100);
+    ASSERT_TRUE(wnd.StepFrame());
+    wnd.calls.clear();
+    wnd.SendMessage(WM_COMMAND, kCmdSwitchWindow, 0);
+    EXPECT_TRUE(wnd.IsSwitchPending());
+    ASSERT_TRUE(wnd.StepFrame());
+    EXPECT_FALSE(wnd.IsFullScreen()) << "the button is still held";
+    EXPECT_EQ(wnd.Names(), (std::vector<std::string>{"OnCommand", "DrawScene"}));
+    wnd.calls.clear();
+    wnd.InjectLButton(false, 600, 100);
+    ASSERT_TRUE(wnd.StepFrame());
+    EXPECT_TRUE(wnd.IsFullScreen()) << "switched once the button was let go";
+    EXPECT_FALSE(wnd.IsSwitchPending());
+    EXPECT_EQ(wnd.Names(), (std::vector<std::string>{"LUp", "ReleaseScene", "DrawLoading", "InitScene", "DrawScene"}));
+
+    // A release that never comes holds the switch back only so long.
+    wnd.InjectLButton(true, 600, 100);
+    ASSERT_TRUE(wnd.StepFrame());
+    const auto asked = std::chrono::steady_clock::now();
+    wnd.SendMessage(WM_COMMAND, kCmdSwitchWindow, 0);
+    while (wnd.IsSwitchPending() && std::chrono::steady_clock::now() - asked < std::chrono::seconds(5))
+        ASSERT_TRUE(wnd.StepFrame());
+    const auto waited = std::chrono::steady_clock::now() - asked;
+    EXPECT_FALSE(wnd.IsFullScreen()) << "switched back after the hold limit";
+    // The window counts whole milliseconds.
+    EXPECT_GE(waited, std::chrono::milliseconds(CGLWnd::kSwitchHoldLimitMs - 1));
+
+    // With no button held the switch is immediate.
+    wnd.InjectLButton(false, 600, 100);
+    ASSERT_TRUE(wnd.StepFrame());
+    wnd.SendMessage(WM_COMMAND, kCmdSwitchWindow, 0);
+    EXPECT_FALSE(wnd.IsSwitchPending());
+    EXPECT_TRUE(wnd.IsFullScreen());
 }
 
 TEST(HeadlessWindow, AltTabHotKeyGrabsTheKeyboardInFullScreen) {

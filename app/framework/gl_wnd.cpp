@@ -130,6 +130,7 @@ void CGLWnd::DestroyGLWindow() {
     m_registeredHotKeys.clear();
     m_bKeyboardGrabbed = false;
     m_nHeldButtons = 0;
+    m_bSwitchPending = false;
     m_bFrameMatricesValid = false;
     if (bHadGl) NoteGlContextDestroyed();
 }
@@ -149,6 +150,20 @@ bool CGLWnd::SwitchWindow() {
     PresentLoading();
     InitScene();
     return true;
+}
+
+void CGLWnd::RequestSwitchWindow() {
+    m_bSwitchPending = true;
+    m_nSwitchAskedMs = NowMs();
+    SwitchIfDue();
+}
+
+void CGLWnd::SwitchIfDue() {
+    if (!m_bSwitchPending) return;
+    if (m_nHeldButtons != 0 && NowMs() - m_nSwitchAskedMs < kSwitchHoldLimitMs) return;
+    m_bSwitchPending = false;
+    ReleaseScene();
+    SwitchWindow();
 }
 
 bool CGLWnd::IsFullScreen() const { return m_bCreated && m_pBackend->IsFullScreen(); }
@@ -211,6 +226,8 @@ bool CGLWnd::StepFrame() {
 
 void CGLWnd::RunPass() {
     ProcessInput();
+    if (m_bQuit) return;
+    SwitchIfDue();
     if (m_bQuit) return;
     DrainQueue();
     if (m_bQuit || !m_bCreated) return;

@@ -99,6 +99,13 @@ public:
     // Destroys the window and makes it again in the other mode, then runs DrawLoading and
     // InitScene. False when neither mode could be made (the loop then quits with 0).
     bool SwitchWindow();
+    // ReleaseScene, then SwitchWindow: at once, or, while a mouse button is held, once it is let
+    // go (or after kSwitchHoldLimitMs). A window destroyed under a held button never gets the
+    // release, and SDL would then take the next press of that button for the same hold and
+    // drop it: the player's next click would be lost.
+    void RequestSwitchWindow();
+    bool IsSwitchPending() const { return m_bSwitchPending; }
+    static constexpr uint32_t kSwitchHoldLimitMs = 500;
     void DestroyGLWindow();
     bool IsCreated() const { return m_bCreated; }
 
@@ -220,6 +227,9 @@ private:
     std::deque<platform::SMessage> m_injected;
     bool m_bInjectedClose = false;
     unsigned m_nHeldButtons = 0;  // MK_LBUTTON / MK_RBUTTON of the input so far
+    void SwitchIfDue();
+    bool m_bSwitchPending = false;
+    uint32_t m_nSwitchAskedMs = 0;
     bool m_abKeyDown[256] = {};
     int m_nMouseX = 0, m_nMouseY = 0;
 

@@ -160,6 +160,10 @@ void CSdlBackend::PollInput(std::vector<platform::SMessage>& out, bool& bQuit) {
         switch (e.type) {
             case SDL_QUIT: bQuit = true; break;
             case SDL_WINDOWEVENT:
+                // A window made again for a mode switch gets the focus events its predecessor
+                // left in the queue; a late "focus lost" of the old one would keep the new one
+                // inactive, undrawn, for good.
+                if (e.window.windowID != SDL_GetWindowID(m_pWindow)) break;
                 if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) m_bFocusLost = true;
                 if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) m_bFocusLost = false;
                 break;

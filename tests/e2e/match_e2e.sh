@@ -46,14 +46,17 @@ write_settings() {
 
 # The game's resident memory, sampled during the matches: all of it (VmRSS, which counts the
 # shared libraries' code, Mesa's LLVM among it) and the game's own (RssAnon: its heap, stacks and
-# the driver's copies of its textures). The largest samples are reported.
-RSS_MAX_KB=0 ANON_MAX_KB=0
+# the driver's copies of its textures). The largest samples are reported; KD_E2E_SMAPS=1 also
+# keeps /proc/PID/smaps of every sample, to see which mappings the pages belong to.
+RSS_MAX_KB=0 ANON_MAX_KB=0 RSS_SAMPLES=0
 sample_rss() {
     local kb anon
     read -r kb anon < <(awk '/^VmRSS:/ { r = $2 } /^RssAnon:/ { a = $2 } END { print r, a }' \
         "/proc/$GAME_PID/status" 2>/dev/null)
     [[ -n $kb ]] && ((kb > RSS_MAX_KB)) && RSS_MAX_KB=$kb
     [[ -n $anon ]] && ((anon > ANON_MAX_KB)) && ANON_MAX_KB=$anon
+    RSS_SAMPLES=$((RSS_SAMPLES + 1))
+    [[ ${KD_E2E_SMAPS:-0} == 1 ]] && cp "/proc/$GAME_PID/smaps" "$ART/smaps-$RUN-$RSS_SAMPLES" 2>/dev/null
     return 0
 }
 
