@@ -253,7 +253,9 @@ TEST_F(AnimThreadTest, ShiftTurnPostsEightStepsTenMillisecondsApart) {
             EXPECT_GE(gap, 5.0) << "gap before step " << i;
         }
         const double span = MsBetween(got.front().at, got.back().at);
-        EXPECT_GE(span, 7 * kTurnStepIntervalMs - 3.0) << "seven 10 ms gaps between eight steps";
+        // The receiver may wake late for the first step on a loaded machine (a sanitized build
+        // on two cores took 66.9 ms); a poster sleeping even 8 ms would give 56.
+        EXPECT_GE(span, 7 * kTurnStepIntervalMs - 10.0) << "seven 10 ms gaps between eight steps";
         EXPECT_LT(span, 7 * kTurnStepIntervalMs * 6.0) << "steps far slower than 10 ms apart";
         EXPECT_TRUE(DrainUntilQuiet().empty()) << "exactly eight steps";
     }
