@@ -73,6 +73,11 @@ void SetColorAttributes(int nColorBits) {
 
 bool CSdlBackend::StartVideo() {
     if (m_bVideoStarted) return true;
+    // SDL drops a click that comes within 10 ms of the window getting focus. A click made
+    // while the game is busy (a window made again for a mode switch compiles its shaders in
+    // its first frame) reaches SDL together with the focus and would be lost. The activating
+    // click counts, as it does on Windows.
+    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
     for (int nTry = 1; nTry <= kVideoStartTries; ++nTry) {
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
             m_bVideoStarted = true;
