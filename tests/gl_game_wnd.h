@@ -1,6 +1,6 @@
-// The game window on the real renderer (SDL's offscreen driver unless the caller named one)
-// with its own temporary settings and log folders, and the frames it saves read back as RGB.
-// A case is skipped where SDL cannot make a GL window.
+// The game window on the real renderer (SDL's offscreen driver unless the caller named one) or
+// headless, with its own temporary settings and log folders, and the frames it saves read back
+// as RGB. A GL case is skipped where SDL cannot make a GL window.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -32,19 +32,23 @@ struct SPng {
 
 class CGlGameWndTest : public ::testing::Test {
 protected:
+    // The headless backend gives the same window without GL, for the tests that need no pixels.
+    explicit CGlGameWndTest(EWindowBackend backend = EWindowBackend::Sdl) : m_backend(backend) {}
+
     void SetUp() override {
         setenv("SDL_VIDEODRIVER", "offscreen", 0);  // keep a driver the caller named
         setenv("SDL_AUDIODRIVER", "dummy", 1);
-        char pattern[] = "/tmp/kd_gl_game_wnd_test_XXXXXX";
+        char pattern[] = "/tmp/kd_game_wnd_fixture_XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
         m_dir = pattern;
         setenv("XDG_CONFIG_HOME", (m_dir / "config").c_str(), 1);
         setenv("XDG_STATE_HOME", (m_dir / "state").c_str(), 1);
-        wnd = std::make_unique<CGameWnd>(EWindowBackend::Sdl);
+        wnd = std::make_unique<CGameWnd>(m_backend);
         wnd->Resource().SetDatFile(KD_RES_PACK_PATH);
         ASSERT_TRUE(wnd->Resource().Open()) << wnd->Resource().LastError();
-        if (!wnd->CreateGLWindow("Kelvo Dara", kLogicalWidth, kLogicalHeight, 32, false, 103, false))
-            GTEST_SKIP() << "SDL cannot make a GL window with driver " << getenv("SDL_VIDEODRIVER");
+        const bool bMade = wnd->CreateGLWindow("Kelvo Dara", kLogicalWidth, kLogicalHeight, 32, false, 103, false);
+        if (m_backend == EWindowBackend::Headless) ASSERT_TRUE(bMade);
+        else if (!bMade) GTEST_SKIP() << "SDL cannot make a GL window with driver " << getenv("SDL_VIDEODRIVER");
     }
     void TearDown() override {
         if (wnd) wnd->StopWorkers();
@@ -53,6 +57,7 @@ protected:
         std::filesystem::remove_all(m_dir, ec);
     }
 
+    EWindowBackend m_backend;
     std::filesystem::path m_dir;
     std::unique_ptr<CGameWnd> wnd;
 };

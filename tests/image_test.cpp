@@ -195,10 +195,15 @@ TEST(DecodeTga, LargestAllowedSideDecodes) {
     EXPECT_EQ(img.pixels[4 * (kMaxImageSide - 1)], 77);
 }
 
-TEST(DecodeTga, EveryPictureOfThePackDecodes) {
-    CResource pack;
+// The built game pack, opened or the test fails.
+void OpenGamePack(CResource& pack) {
     pack.SetDatFile(KD_RES_PACK_PATH);
     ASSERT_TRUE(pack.Open()) << pack.LastError();
+}
+
+TEST(DecodeTga, EveryPictureOfThePackDecodes) {
+    CResource pack;
+    ASSERT_NO_FATAL_FAILURE(OpenGamePack(pack));
     int decoded = 0;
     for (const std::string& path : assets::GameFiles()) {
         if (path.size() < 4 || path.substr(path.size() - 4) != ".tga") continue;
@@ -261,8 +266,7 @@ TEST(DecodeTga, EveryPictureOfThePackDecodes) {
 
 TEST(PackImage, LetsItsPixelsGoAndDecodesTheSamePictureAgain) {
     CResource pack;
-    pack.SetDatFile(KD_RES_PACK_PATH);
-    ASSERT_TRUE(pack.Open()) << pack.LastError();
+    ASSERT_NO_FATAL_FAILURE(OpenGamePack(pack));
     CPackImage picture;
     std::string error;
     ASSERT_TRUE(picture.Load(pack, "textures\\common", "BACKGR.tga", error)) << error;
@@ -290,8 +294,7 @@ TEST(PackImage, PixelsMadeInMemoryStayAndWhatCannotBeDecodedLoadsNothing) {
     EXPECT_TRUE(made.Pixels()->pixels == dot.pixels);
 
     CResource pack;
-    pack.SetDatFile(KD_RES_PACK_PATH);
-    ASSERT_TRUE(pack.Open()) << pack.LastError();
+    ASSERT_NO_FATAL_FAILURE(OpenGamePack(pack));
     CPackImage picture;
     std::string error;
     ASSERT_TRUE(picture.Load(pack, "textures", "sight.tga", error)) << error;

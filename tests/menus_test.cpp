@@ -52,28 +52,9 @@ std::string ReadText(const fs::path& path) {
     return ss.str();
 }
 
-class MenusTest : public ::testing::Test {
+class MenusTest : public CGlGameWndTest {
 protected:
-    static void SetUpTestSuite() { setenv("SDL_AUDIODRIVER", "dummy", 1); }
-
-    void SetUp() override {
-        char pattern[] = "/tmp/kd_menus_test_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        m_dir = pattern;
-        setenv("XDG_CONFIG_HOME", (m_dir / "config").c_str(), 1);
-        setenv("XDG_STATE_HOME", (m_dir / "state").c_str(), 1);
-        wnd = std::make_unique<CGameWnd>(EWindowBackend::Headless);
-        wnd->Resource().SetDatFile(KD_RES_PACK_PATH);
-        ASSERT_TRUE(wnd->Resource().Open()) << wnd->Resource().LastError();
-        ASSERT_TRUE(wnd->CreateGLWindow("Kelvo Dara", kScreenW, kScreenH, 32, false, 103, false));
-    }
-
-    void TearDown() override {
-        if (wnd) wnd->StopWorkers();
-        wnd.reset();
-        std::error_code ec;
-        fs::remove_all(m_dir, ec);
-    }
+    MenusTest() : CGlGameWndTest(EWindowBackend::Headless) {}
 
     // The way the widgets and the framework reach the window: a posted message, handled in
     // the next pass of the loop.
@@ -105,9 +86,6 @@ protected:
     }
     fs::path SettingsFile() const { return CGameSettings::FilePath(); }
     int CurItem(ESetupList eList) const { return wnd->m_aLists[eList].GetCurItemID(); }
-
-    fs::path m_dir;
-    std::unique_ptr<CGameWnd> wnd;
 };
 
 // Where a button stands on a screen.

@@ -134,19 +134,11 @@ void LeaveOnBoard(CDesk& desk, int nWhite, int nBlack) {
 
 // ---- The headless window. ----
 
-class HeadlessWndTest : public ::testing::Test {
+class HeadlessWndTest : public CGlGameWndTest {
 protected:
+    HeadlessWndTest() : CGlGameWndTest(EWindowBackend::Headless) {}
     void SetUp() override {
-        setenv("SDL_AUDIODRIVER", "dummy", 1);
-        char pattern[] = "/tmp/kd_result_screens_test_XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        m_dir = pattern;
-        setenv("XDG_CONFIG_HOME", (m_dir / "config").c_str(), 1);
-        setenv("XDG_STATE_HOME", (m_dir / "state").c_str(), 1);
-        wnd = std::make_unique<CGameWnd>(EWindowBackend::Headless);
-        wnd->Resource().SetDatFile(KD_RES_PACK_PATH);
-        ASSERT_TRUE(wnd->Resource().Open()) << wnd->Resource().LastError();
-        ASSERT_TRUE(wnd->CreateGLWindow("Kelvo Dara", kScreenW, kScreenH, 32, false, 103, false));
+        ASSERT_NO_FATAL_FAILURE(CGlGameWndTest::SetUp());
         wnd->StepFrame();  // the process's first frame and its sound are behind us
 
         m_pOldRenderer = GetObjectRenderer();
@@ -158,12 +150,9 @@ protected:
         if (wnd) {
             wnd->Font().SetPrintListener({});
             SetSoundThread(&wnd->SoundThread());
-            wnd->StopWorkers();
         }
         SetObjectRenderer(m_pOldRenderer);
-        wnd.reset();
-        std::error_code ec;
-        fs::remove_all(m_dir, ec);
+        CGlGameWndTest::TearDown();
     }
 
     CGameSettings& S() { return wnd->Settings(); }
@@ -175,8 +164,6 @@ protected:
         wnd->StepFrame();
     }
 
-    fs::path m_dir;
-    std::unique_ptr<CGameWnd> wnd;
     IObjectRenderer* m_pOldRenderer = nullptr;
     CRecordingRenderer m_renderer;
     CSoundRecorder m_sounds;
