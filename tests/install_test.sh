@@ -2,7 +2,8 @@
 # `cmake --install` into a scratch prefix: every file lands where the desktop looks for it, the
 # desktop entry, metadata and manual page validate, and the installed game finds its pack in
 # ../share/kelvodara and draws its first menu frame; without the pack it names every place searched.
-# Usage: install_test.sh BUILD_DIR COMPILED_DATA_DIR ARTIFACTS_DIR
+# Where lintian is installed, the Debian package of a build for /usr passes it.
+# Usage: install_test.sh BUILD_DIR COMPILED_DATA_DIR ARTIFACTS_DIR [BINDIR]
 set -u
 E2E_SCRIPT=$(readlink -f "$0")
 source "$(dirname "$E2E_SCRIPT")/e2e/e2e_lib.sh"
@@ -10,6 +11,7 @@ source "$(dirname "$E2E_SCRIPT")/e2e/e2e_lib.sh"
 BUILD=$(readlink -f "${1:?build folder}")
 COMPILED_DATA_DIR=${2:?data folder compiled into the game}
 ART=${3:?artifacts folder}/install
+BINDIR=${4:-bin}  # the game's folder under the prefix
 readonly ICON_SIZES="16 32 48 64 128 256"  # the hicolor sizes we ship
 readonly APPSTREAM_ID=example.kelvodara.KelvoDara
 readonly START_TIMEOUT_S=30
@@ -33,22 +35,23 @@ fi
 note "installed into $PREFIX: $(grep -c Installing "$ART/install.out") files"
 
 # ---- the files ----
-BIN=$PREFIX/bin/kelvodara
+BIN=$PREFIX/$BINDIR/kelvodara
 PACK=$PREFIX/share/kelvodara/res.dat
 DESKTOP=$PREFIX/share/applications/kelvodara.desktop
 METAINFO=$PREFIX/share/metainfo/$APPSTREAM_ID.metainfo.xml
-MANPAGE=$PREFIX/share/man/man6/kelvodara.6
+MANPAGE=$PREFIX/share/man/man6/kelvodara.6.gz
+DOCS=$PREFIX/share/doc/kelvodara
 
-[[ -x $BIN ]] && pass "bin/kelvodara is executable" || fail "no executable bin/kelvodara"
+[[ -x $BIN ]] && pass "$BINDIR/kelvodara is executable" || fail "no executable $BINDIR/kelvodara"
 if cmp -s "$PACK" "$BUILD/res.dat"; then pass "share/kelvodara/res.dat is the built pack"; else fail "share/kelvodara/res.dat missing or not the built pack"; fi
-for f in "$DESKTOP" "$METAINFO" "$MANPAGE"; do
+for f in "$DESKTOP" "$METAINFO" "$MANPAGE" "$DOCS/copyright" "$DOCS/changelog.gz"; do
     [[ -s $f ]] && pass "${f#"$PREFIX"/} installed" || fail "${f#"$PREFIX"/} missing"
 done
 for s in $ICON_SIZES; do
     icon=$PREFIX/share/icons/hicolor/${s}x$s/apps/kelvodara.png
     check "icon ${s}x$s" "PNG ${s}x$s" "$(identify -format '%m %wx%h' "$icon" 2>&1)"
 done
-extra=$(cd "$PREFIX" && find . -type f | sed 's|^\./||' | grep -vE '^(bin/kelvodara|share/kelvodara/res\.dat|share/applications/kelvodara\.desktop|share/metainfo/[^/]+\.metainfo\.xml|share/man/man6/kelvodara\.6|share/icons/hicolor/[0-9]+x[0-9]+/apps/kelvodara\.png)$')
+extra=$(cd "$PREFIX" && find . -type f | sed 's|^\./||' | grep -vE "^($BINDIR/kelvodara|share/kelvodara/res\.dat|share/applications/kelvodara\.desktop|share/metainfo/[^/]+\.metainfo\.xml|share/man/man6/kelvodara\.6\.gz|share/doc/kelvodara/(copyright|changelog\.gz)|share/icons/hicolor/[0-9]+x[0-9]+/apps/kelvodara\.png)$")
 check "nothing else installed" "" "$extra"
 
 # ---- the desktop entry, metadata and manual page ----
@@ -61,7 +64,7 @@ out=$(desktop-file-validate "$DESKTOP" 2>&1) && [[ -z $out ]] && pass "desktop-f
     fail "desktop-file-validate: $out"
 out=$(appstreamcli validate --no-net "$METAINFO" 2>&1) && pass "appstreamcli validate accepts it" ||
     fail "appstreamcli validate: $out"
-out=$(groff -man -ww -z "$MANPAGE" 2>&1)
+out=$(zcat "$MANPAGE" | groff -man -ww -z 2>&1)
 [[ -z $out ]] && pass "the manual page formats without warnings" || fail "groff: $out"
 
 # ---- the installed game ----
@@ -105,7 +108,7 @@ else
     note "message: $message"
     rest=$message
     named=""
-    for place in "$PREFIX/bin/res.dat" "$PREFIX/share/kelvodara/res.dat" "$COMPILED_DATA_DIR/res.dat" /usr/share/kelvodara/res.dat; do
+    for place in "$PREFIX/$BINDIR/res.dat" "$PREFIX/share/kelvodara/res.dat" "$COMPILED_DATA_DIR/res.dat" /usr/share/kelvodara/res.dat; do
         [[ " $named " == *" $place "* ]] && continue  # each place is searched once
         named="$named $place"
         if [[ $rest == *"$place"* ]]; then
@@ -115,6 +118,18 @@ else
             fail "the message does not name $place (in this order): $message"
         fi
     done
+fi
+
+# ---- the Debian package ----
+if ! command -v lintian >/dev/null; then
+    note "lintian is not installed: the Debian package is not checked"
+elif [[ $BINDIR != games ]]; then
+    note "the build is not configured for /usr: the Debian package is not checked"
+elif ! (cd "$WORK" && cpack -G DEB --config "$BUILD/CPackConfig.cmake" -B "$WORK/deb") >"$ART/cpack.out" 2>&1; then
+    fail "cpack -G DEB: $(tail -n 5 "$ART/cpack.out")"
+else
+    out=$(lintian --tag-display-limit 0 "$WORK"/deb/*.deb 2>&1 | grep -v '^running with root privileges')
+    [[ -z $out ]] && pass "lintian accepts the Debian package" || fail "lintian: $out"
 fi
 
 check_sanitizer_reports
