@@ -409,12 +409,11 @@ TEST(HeadlessWindow, AltTabHotKeyGrabsTheKeyboardInFullScreen) {
     EXPECT_TRUE(wnd.IsKeyboardGrabbed());
     EXPECT_FALSE(wnd.RegisterAltTabHotKey()) << "twice";
     EXPECT_TRUE(log.Mentions("Can't register HotKey ALT+TAB"));
+    EXPECT_TRUE(log.Mentions("Last error: hot key"));
     wnd.UnregisterAltTabHotKey();
     EXPECT_FALSE(wnd.IsKeyboardGrabbed());
-    EXPECT_FALSE(log.Mentions("Can't unregister HotKey ALT+TAB"));
-    wnd.UnregisterAltTabHotKey();
-    EXPECT_TRUE(log.Mentions("Can't unregister HotKey ALT+TAB"));
-    EXPECT_TRUE(log.Mentions("Last error: hot key"));
+    wnd.UnregisterAltTabHotKey();  // what every release of a windowed scene does: nothing to undo
+    EXPECT_FALSE(log.Mentions("unregister")) << "no error line for it";
 
     // In a window the registration holds no grab.
     wnd.bSwitchOnCommand = true;

@@ -102,9 +102,7 @@ bool CGLWnd::RegisterAltTabHotKey() {
 }
 
 void CGLWnd::UnregisterAltTabHotKey() {
-    if (!UnregisterHotKey(m_nHotKeyId)) {
-        wlog("Can't unregister HotKey ALT+TAB");
-        LogLastError();
-    }
+    // A window never registers the hot key, so there is nothing to undo and nothing to report.
+    if (m_registeredHotKeys.count(m_nHotKeyId) != 0) UnregisterHotKey(m_nHotKeyId);
     GlobalDeleteAtom(m_nHotKeyId);
 }

@@ -228,7 +228,8 @@ bool CSdlBackend::IsActive() const {
 
 bool CSdlBackend::EnableVSync(bool bEnable) {
     if (SDL_GL_SetSwapInterval(bEnable ? 1 : 0) == 0) return true;
-    platform::Log("Swap interval %d refused: %s", bEnable ? 1 : 0, SDL_GetError());
+    platform::Log("The GL driver keeps its own frame pacing (VSync %s not offered: %s)", bEnable ? "on" : "off",
+                  SDL_GetError());
     return false;
 }
 
