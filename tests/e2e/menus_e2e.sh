@@ -276,9 +276,9 @@ press_keys alt+Return
 if wait_until 10 ini_is FullScreen 0; then pass "ALT+ENTER again: FullScreen=0 saved"; else fail "ALT+ENTER again: FullScreen is '$(ini_value FullScreen)', not 0"; fi
 wait_until 10 scene_rebuilt_since "$scenes" || fail "ALT+ENTER again: the scene was not rebuilt"
 wait_screen_is "$WINDOWED" "ALT+ENTER again: the window shows the same help page"
-# Leaving a window unregisters a hot key that was never registered (logged); returning
-# from full screen unregisters the real one quietly.
-check "hot-key lines after two switches" 1 "$(log_count "Can't unregister HotKey ALT+TAB")"
+# Leaving a window, which never registered the hot key, and returning from full screen both
+# release it without an error line.
+check "hot-key error lines after two switches" 0 "$(log_count "unregister HotKey")"
 check "hot-key registration failures" 0 "$(log_count "Can't register HotKey ALT+TAB")"
 
 press_keys Escape
