@@ -23,8 +23,13 @@ public:
     bool Start(platform::CEvent& startEvent, platform::CEvent& timeoutEvent);
     // Ends the thread, mid-wait included, and waits for it.
     void Stop();
+    // Drops every start signal and time-out given so far, the two seconds under way included,
+    // and goes on waiting for the next start: nothing asked for before the call ever signals.
+    void Cancel();
     bool IsRunning() const { return m_thread.joinable(); }
 
 private:
     std::jthread m_thread;
+    platform::CEvent* m_pStart = nullptr;
+    platform::CEvent* m_pTimeout = nullptr;
 };

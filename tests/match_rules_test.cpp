@@ -327,6 +327,26 @@ TEST_F(MatchWndTest, TheComputerPlayingWhiteStartsAboutTwoSecondsAfterTheMatchSt
     EXPECT_EQ(0, m_wnd->m_bBusy);
 }
 
+TEST_F(MatchWndTest, TheDelayOfALeftMatchNeverActsInTheNext) {
+    // Started as black, left after 0.5 s and started again 0.5 s later: as white nothing starts
+    // the computer; as black it starts once, about two seconds after the new start.
+    for (const int nMyWhite : {1, 0}) {
+        StartGame(1, 0, TURN_BY_TURN, 0);
+        std::this_thread::sleep_for(500ms);
+        m_wnd->StopMatch();
+        std::this_thread::sleep_for(500ms);
+        StartGame(1, nMyWhite, TURN_BY_TURN, 0);
+        const auto start = std::chrono::steady_clock::now();
+        const bool bStarted = m_hTimeoutCompTurnEvent.Wait(kCompTurnDelayMs + 500);
+        EXPECT_EQ(nMyWhite == 0, bStarted) << "MyWhite " << nMyWhite;
+        if (bStarted) {
+            EXPECT_GT(std::chrono::steady_clock::now() - start, 1800ms) << "an old delay started the computer";
+            EXPECT_FALSE(m_hTimeoutCompTurnEvent.Wait(1000)) << "a second computer start";
+        }
+        m_wnd->StopMatch();
+    }
+}
+
 TEST_F(MatchWndTest, TheComputerStartsTheNextSetAtOnce) {
     // Campaign, TO A MISS: white (the player) loses the set with a flick of black's that hit.
     StartGame(1, 1, TURN_TO_A_MISS, 1);
