@@ -1,6 +1,6 @@
 // The delay thread (m_hDelayThread): turns each start signal into a time-out signal two seconds
-// later, so the computer begins its flick about two seconds after its turn begins. Start and Stop
-// belong to the owning (window) thread; the events may be set and reset from any thread.
+// later, so the computer begins its flick about two seconds after its turn begins. Start, Stop
+// and Cancel belong to the owning (window) thread; the events may be set and reset from any thread.
 #pragma once
 
 #include <thread>
