@@ -195,13 +195,6 @@ TEST_F(MenusTest, LeaveGameReportsTheMainMenuCommandFromItsOwnSlot) {
 
 // ---- Navigation ----
 
-TEST_F(MenusTest, ClickingOnePlayerOnTheMainMenuOpensTheLevelScreen) {
-    ASSERT_EQ(wnd->GetScreen(), SCREEN_MAIN);
-    const CGLMenu& single = wnd->m_aMenus[CMD_SINGLE];
-    ClickAt(single.GetX() + single.GetWidth() / 2, single.GetY() + single.GetHeight() / 2);
-    EXPECT_EQ(wnd->GetScreen(), SCREEN_LEVEL_SINGLE);
-}
-
 TEST_F(MenusTest, MainMenuCommandsOpenTheirScreens) {
     struct SCase {
         int nCommand, nScreen;
@@ -672,6 +665,11 @@ TEST_F(MenusTest, AQuickClickOnAHoldButtonRepeatsNoLongerThanTheClick) {
         const double settled = c.value();
         stepFor(250ms);
         EXPECT_EQ(c.value(), settled) << "screen " << c.nScreen << ": the repeat outlived the click";
+        wnd->InjectLButton(true, r.x + r.w / 2, kScreenH - 1 - r.y - r.h / 2);  // held, it repeats
+        stepFor(150ms);
+        EXPECT_NE(c.value(), settled) << "screen " << c.nScreen << ": the click missed the button";
+        wnd->InjectLButton(false, 0, 0);
+        wnd->StepFrame();
     }
 }
 
