@@ -22,6 +22,8 @@ void RunDelay(std::stop_token stop, platform::CEvent& startEvent, platform::CEve
 
 bool CDelayThread::Start(platform::CEvent& startEvent, platform::CEvent& timeoutEvent) {
     if (m_thread.joinable()) return false;
+    m_pStart = &startEvent;
+    m_pTimeout = &timeoutEvent;
     try {
         m_thread = std::jthread(RunDelay, std::ref(startEvent), std::ref(timeoutEvent));
     } catch (const std::system_error& e) {
@@ -35,4 +37,15 @@ void CDelayThread::Stop() {
     if (!m_thread.joinable()) return;
     m_thread.request_stop();
     m_thread.join();
+}
+
+void CDelayThread::Cancel() {
+    if (!m_pStart) return;
+    // A start signal may already be handed to the waiting thread, where no Reset reaches it;
+    // ending the thread settles every signal, and a fresh one starts with none pending.
+    const bool bWasRunning = IsRunning();
+    Stop();
+    m_pStart->Reset();
+    m_pTimeout->Reset();
+    if (bWasRunning) Start(*m_pStart, *m_pTimeout);
 }

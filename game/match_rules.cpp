@@ -130,11 +130,11 @@ void CGameWnd::StartMatch() {
     s.m_nFocus = -1;
     ClearFirstMark(*this);
     m_nSelected = -1;
+    m_hDelayThread.Cancel();  // no delay of an earlier match may start a flick in this one
     if (!s.m_bMySideToMove) {
         m_bBusy = 1;
         m_hStartCompTurnTimeoutEvent.Set();
     }
-    m_hTimeoutCompTurnEvent.Reset();
     m_hStopRepeatEvent.Set();
     m_hStopRepeatEvent.Reset();
     EnableGameControls(true);
@@ -342,7 +342,7 @@ void CGameWnd::StopMatch() {
     m_frameStats.Clear();
     m_bBusy = 0;
     m_bShowFps = 0;
-    m_hTimeoutCompTurnEvent.Reset();  // a pending computer start is dropped
+    m_hDelayThread.Cancel();  // a pending computer start is dropped, the running delay too
     m_physics.SuspendThreads();
     m_physics.StopPlayback();
     m_physics.TerminateThreads();

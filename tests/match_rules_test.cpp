@@ -307,24 +307,35 @@ TEST_F(MatchWndTest, NextSetWithoutAResultChangesNothing) {
     EXPECT_TRUE(Logged("Next set asked for with set result 0"));
 }
 
-TEST_F(MatchWndTest, TheComputerPlayingWhiteStartsAboutTwoSecondsAfterTheMatchStart) {
-    StartGame(1, 0, TURN_BY_TURN, 0);
-    EXPECT_EQ(1, m_wnd->m_bBusy) << "the player waits for the computer";
-    EXPECT_EQ(0, S().m_bMySideToMove);
-    EXPECT_STREQ("Computer turn", m_wnd->m_szTurnText);
-    const auto start = std::chrono::steady_clock::now();
-    ASSERT_TRUE(m_hTimeoutCompTurnEvent.Wait(4000)) << "no computer start within 4 s";
-    const auto waited = std::chrono::steady_clock::now() - start;
-    EXPECT_GT(waited, 1800ms);
-    EXPECT_LT(waited, 3000ms);
-    m_hTimeoutCompTurnEvent.Set();  // hand the signal back to the frame's poll
-    m_wnd->StepFrame();
-    EXPECT_TRUE(Logged("Signal m_hTimeoutCompTurnEvent"));
-    EXPECT_EQ(SIDE_WHITE, S().m_nMoverSide);
-    EXPECT_TRUE(m_wnd->Physics().HasCompThread());
-    m_wnd->StopMatch();
-    EXPECT_FALSE(m_wnd->Physics().HasCompThread());
-    EXPECT_EQ(0, m_wnd->m_bBusy);
+TEST_F(MatchWndTest, TheComputerStartsTwoSecondsAfterItsMatchStartAndNeverForALeftMatch) {
+    // Started as black, left after 0.5 s and started again 0.5 s later: as white nothing starts
+    // the computer; as black it starts once, about two seconds after the new start.
+    for (const int nMyWhite : {1, 0}) {
+        StartGame(1, 0, TURN_BY_TURN, 0);
+        std::this_thread::sleep_for(500ms);
+        m_wnd->StopMatch();
+        std::this_thread::sleep_for(500ms);
+        StartGame(1, nMyWhite, TURN_BY_TURN, 0);
+        EXPECT_EQ(1 - nMyWhite, m_wnd->m_bBusy) << "the player waits only for the computer";
+        EXPECT_STREQ(nMyWhite ? "You turn" : "Computer turn", m_wnd->m_szTurnText);
+        const auto start = std::chrono::steady_clock::now();
+        const bool bStarted = m_hTimeoutCompTurnEvent.Wait(kCompTurnDelayMs + 500);
+        const auto waited = std::chrono::steady_clock::now() - start;
+        EXPECT_EQ(nMyWhite == 0, bStarted) << "MyWhite " << nMyWhite;
+        if (bStarted) {
+            EXPECT_GT(waited, 1800ms) << "an old delay started the computer";
+            EXPECT_LT(waited, 3000ms);
+            EXPECT_FALSE(m_hTimeoutCompTurnEvent.Wait(1000)) << "a second computer start";
+            m_hTimeoutCompTurnEvent.Set();  // hand the signal back to the frame's poll
+            m_wnd->StepFrame();
+            EXPECT_TRUE(Logged("Signal m_hTimeoutCompTurnEvent"));
+            EXPECT_EQ(SIDE_WHITE, S().m_nMoverSide);
+            EXPECT_TRUE(m_wnd->Physics().HasCompThread());
+        }
+        m_wnd->StopMatch();
+        EXPECT_FALSE(m_wnd->Physics().HasCompThread());
+        EXPECT_EQ(0, m_wnd->m_bBusy);
+    }
 }
 
 TEST_F(MatchWndTest, TheComputerStartsTheNextSetAtOnce) {

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -193,13 +194,6 @@ TEST_F(MenusTest, LeaveGameReportsTheMainMenuCommandFromItsOwnSlot) {
 }
 
 // ---- Navigation ----
-
-TEST_F(MenusTest, ClickingOnePlayerOnTheMainMenuOpensTheLevelScreen) {
-    ASSERT_EQ(wnd->GetScreen(), SCREEN_MAIN);
-    const CGLMenu& single = wnd->m_aMenus[CMD_SINGLE];
-    ClickAt(single.GetX() + single.GetWidth() / 2, single.GetY() + single.GetHeight() / 2);
-    EXPECT_EQ(wnd->GetScreen(), SCREEN_LEVEL_SINGLE);
-}
 
 TEST_F(MenusTest, MainMenuCommandsOpenTheirScreens) {
     struct SCase {
@@ -646,6 +640,37 @@ TEST_F(MenusTest, HoldingTheArrowButtonScrollsToTheEndAndReleasingStops) {
     const auto still = std::chrono::steady_clock::now() + 200ms;
     while (std::chrono::steady_clock::now() < still) wnd->StepFrame();
     EXPECT_EQ(wnd->m_nAboutFirst, nStopped) << "no scrolling after the release";
+}
+
+TEST_F(MenusTest, AQuickClickOnAHoldButtonRepeatsNoLongerThanTheClick) {
+    // Press and release reach the window in one pass: the repeat the press starts must end.
+    const auto stepFor = [&](std::chrono::milliseconds span) {
+        for (const auto end = std::chrono::steady_clock::now() + span; std::chrono::steady_clock::now() < end;)
+            wnd->StepFrame();
+    };
+    struct SCase {
+        int nScreen;
+        SScreenButton button;
+        std::function<double()> value;
+    };
+    const SCase cases[] = {{SCREEN_ABOUT, kPageButtons[1], [&] { return double(wnd->m_nAboutFirst); }},
+                           {SCREEN_GAME, kGameButtons[2], [&] { return wnd->GetCamera().azimuth; }}};
+    for (const SCase& c : cases) {
+        wnd->Settings().m_nPlayers = 2;  // no computer turn holds the buttons back
+        if (c.nScreen == SCREEN_GAME) wnd->StartMatch();
+        wnd->SetScreen(c.nScreen);
+        const SRect r = ButtonRect(*wnd, c.button);
+        ClickAt(r.x + r.w / 2, r.y + r.h / 2);
+        stepFor(150ms);
+        const double settled = c.value();
+        stepFor(250ms);
+        EXPECT_EQ(c.value(), settled) << "screen " << c.nScreen << ": the repeat outlived the click";
+        wnd->InjectLButton(true, r.x + r.w / 2, kScreenH - 1 - r.y - r.h / 2);  // held, it repeats
+        stepFor(150ms);
+        EXPECT_NE(c.value(), settled) << "screen " << c.nScreen << ": the click missed the button";
+        wnd->InjectLButton(false, 0, 0);
+        wnd->StepFrame();
+    }
 }
 
 // ---- Every screen through the real renderer ----

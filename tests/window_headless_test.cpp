@@ -185,7 +185,7 @@ TEST(HeadlessWindow, WheelGivesTheWindowsWordsAndShiftShowsInMouseFlags) {
     EXPECT_EQ(wnd.calls[4].a, MK_SHIFT);
 }
 
-TEST(HeadlessWindow, PostedMessagesReachOnAppMessageInOrderAfterInput) {
+TEST(HeadlessWindow, PostedMessagesReachOnAppMessageInOrderBeforeLaterInput) {
     CRecordingWnd wnd;
     ASSERT_TRUE(wnd.Create());
     wnd.calls.clear();
@@ -198,9 +198,9 @@ TEST(HeadlessWindow, PostedMessagesReachOnAppMessageInOrderAfterInput) {
     wnd.InjectKey('A', true);
     ASSERT_TRUE(wnd.StepFrame());
     ASSERT_EQ(wnd.calls.size(), static_cast<size_t>(kCount + 2));
-    EXPECT_EQ(wnd.calls.front().name, "KeyDown") << "input comes before the queue";
+    EXPECT_EQ(wnd.calls[kCount].name, "KeyDown") << "what was posted before the input comes first";
     for (int i = 0; i < kCount; ++i) {
-        const SCall& c = wnd.calls[static_cast<size_t>(i + 1)];
+        const SCall& c = wnd.calls[static_cast<size_t>(i)];
         EXPECT_EQ(c.name, "App" + std::to_string(WM_USER + 16));
         EXPECT_EQ(c.a, static_cast<uint64_t>(i)) << "message " << i;
         EXPECT_EQ(c.b, -i) << "message " << i;

@@ -242,12 +242,25 @@ void CGLWnd::ProcessInput() {
     input.insert(input.end(), m_injected.begin(), m_injected.end());
     m_injected.clear();
     for (const platform::SMessage& msg : input) {
+        // Windows takes posted messages before input: what a press posted (a button's notify
+        // that starts a repeat) is served before the release that stops it.
+        ServePosted();
+        if (m_bQuit || !m_bCreated) return;
         Dispatch(msg, true);
         if (m_bQuit) return;
     }
     if (bClose || m_bInjectedClose) {
         m_bInjectedClose = false;
         Quit(0);
+    }
+}
+
+void CGLWnd::ServePosted() {
+    // Only what is queued now: a handler that posts to itself cannot hold the input back.
+    platform::SMessage msg;
+    for (size_t nLeft = m_queue.Size(); nLeft > 0 && m_queue.TryPop(msg); --nLeft) {
+        Dispatch(msg, false);
+        if (m_bQuit || !m_bCreated) return;
     }
 }
 

@@ -208,6 +208,8 @@ private:
     void PresentLoading();
     void RunPass();
     void ProcessInput();
+    // Serves the messages queued at the call, none that they post.
+    void ServePosted();
     void DrainQueue();
     void DrawFrame();
     void NoteMouse(uint32_t nMsg, long pos);

@@ -8,7 +8,8 @@
 
 #include "app/framework/win_messages.h"
 
-unsigned SdlKeyToVirtualKey(SDL_Keycode key) {
+unsigned SdlKeyToVirtualKey(SDL_Keycode key, SDL_Scancode scancode) {
+    if (scancode == SDL_SCANCODE_GRAVE) return VK_OEM_3;
     if (key >= SDLK_a && key <= SDLK_z) return 'A' + static_cast<unsigned>(key - SDLK_a);
     if (key >= SDLK_0 && key <= SDLK_9) return '0' + static_cast<unsigned>(key - SDLK_0);
     if (key >= SDLK_F1 && key <= SDLK_F12) return VK_F1 + static_cast<unsigned>(key - SDLK_F1);
@@ -50,8 +51,8 @@ unsigned SdlKeyToVirtualKey(SDL_Keycode key) {
         case SDLK_COMMA: return VK_OEM_COMMA;
         case SDLK_PERIOD: return VK_OEM_PERIOD;
         case SDLK_SLASH: return VK_OEM_2;
-        case SDLK_BACKQUOTE: return VK_OEM_3;
-        default: return 0;
+        case SDLK_UNKNOWN: return scancode == SDL_SCANCODE_UNKNOWN ? 0 : VK_OTHER_KEY;
+        default: return VK_OTHER_KEY;
     }
 }
 

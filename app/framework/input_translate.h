@@ -3,14 +3,17 @@
 #pragma once
 
 #include <SDL2/SDL_keycode.h>
+#include <SDL2/SDL_scancode.h>
 
 #include <cstdint>
 
 #include "platform/window_queue.h"
 
-// The virtual-key code of an SDL key, 0 for keys the game never sees. Keypad + and -
-// are 107 and 109; the main block's '=' and '-' have their own codes, so they do not zoom.
-unsigned SdlKeyToVirtualKey(SDL_Keycode key);
+// The virtual-key code of an SDL key. Keypad + and - are 107 and 109; the main block's '='
+// and '-' have their own codes, so they do not zoom. The key left of 1 is VK_OEM_3 by its
+// place, whatever the layout prints on it. Every other key still gets a code (VK_OTHER_KEY),
+// as every key does on Windows; 0 only for an event that names no key at all.
+unsigned SdlKeyToVirtualKey(SDL_Keycode key, SDL_Scancode scancode);
 
 // lParam of a key message: repeat count 1, scan code in bits 16-23, bit 29 with ALT held,
 // bit 30 when the key was already down (auto-repeat, and every key-up), bit 31 on key-up.

@@ -151,7 +151,7 @@ void CSdlBackend::AddKeyMessage(std::vector<platform::SMessage>& out,
                                 const SDL_KeyboardEvent& key) {
     platform::SMessage msg;
     const bool bAlt = (key.keysym.mod & KMOD_ALT) != 0;
-    if (KeyEventToMessage(SdlKeyToVirtualKey(key.keysym.sym),
+    if (KeyEventToMessage(SdlKeyToVirtualKey(key.keysym.sym, key.keysym.scancode),
                           static_cast<unsigned>(key.keysym.scancode), key.type == SDL_KEYDOWN,
                           key.repeat != 0, bAlt, msg))
         out.push_back(msg);

@@ -60,4 +60,5 @@ inline constexpr unsigned VK_OEM_COMMA = 188;
 inline constexpr unsigned VK_OEM_MINUS = 189;  // '-' of the main block
 inline constexpr unsigned VK_OEM_PERIOD = 190;
 inline constexpr unsigned VK_OEM_2 = 191;      // '/'
-inline constexpr unsigned VK_OEM_3 = 192;      // '`' / '~'
+inline constexpr unsigned VK_OEM_3 = 192;      // the key left of 1 ('`' / '~' in the US)
+inline constexpr unsigned VK_OTHER_KEY = 255;  // a key the game gives no meaning

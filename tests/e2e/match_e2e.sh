@@ -276,17 +276,13 @@ RUN=pro BOARD=1 MY_WHITE=0
 new_profile $RUN
 write_settings $BOARD 1 1 0 $MY_WHITE
 if start_game; then
-    t_start=$(date +%s%N)
     start_match proffi
     # Clicks while the computer waits and chooses are dropped: the start layout's aim points
     # would flick at once if they were not.
     aim && { click_at $AIM_1; click_at $AIM_2; park_pointer; }
     rests=$(flick_ends)
+    # The two seconds before the computer's first turn are timed in left_match_e2e.sh.
     wait_until 6 log_has "$COMP_TURN" || fail "$RUN: the computer did not start"
-    t_comp=$(date +%s%N)
-    delay_ms=$(((t_comp - t_start) / 1000000))
-    ((delay_ms >= 1500)) && pass "$RUN: the computer's first turn came ${delay_ms} ms after the start" ||
-        fail "$RUN: the computer flicked after only ${delay_ms} ms"
     wait_turn_end "$rests"
     rc=$?
     ((rc == 0 || rc == 1)) && pass "$RUN: the computer's first flick played to its end"
