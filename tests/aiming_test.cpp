@@ -1,6 +1,7 @@
 // Aiming by mouse: which draught a click picks, the band the second mark must lie in and the
 // launch it writes; then the two clicks, the hand, the cancel and the pause on a headless game
-// window whose flicks run through the real threads and playback.
+// window whose flicks run through the real threads and playback; on the real renderer, the
+// hand as drawn against the click all over the screen.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -27,6 +28,8 @@
 #include "platform/clock.h"
 #include "position_builder.h"
 #include "tests/temp_profile_env.h"
+#include "tests/aim_choice.h"
+#include "tests/gl_game_wnd.h"
 #include "tests/headless_game_wnd.h"
 
 namespace {
@@ -522,45 +525,6 @@ TEST_F(AimWndTest, OnlyThePlayerToMoveMayPickAndOnlyHisOwnColour) {
     }
 }
 
-TEST_F(AimWndTest, AClickBesideEveryOwnDraughtPlaysTheErrorSoundAndLeavesNoMark) {
-    StartGame(3, 1);
-    Click(PixelOver(0.0f, 0.0f));  // the middle of the board is empty at the start
-    EXPECT_EQ(-1, m_wnd->m_nSelected);
-    EXPECT_FALSE(MarkPlaced());
-    EXPECT_EQ(1, m_sounds.Count(SOUND_ERROR));
-    EXPECT_TRUE(ControlsEnabled());
-    // A knocked-out draught's last place is empty board too.
-    const int i = FrontDraught(SIDE_WHITE);
-    const SPick at = OverCheck(i);
-    Check(i).m_bOnDesk = 0;
-    Click(at);
-    EXPECT_EQ(-1, m_wnd->m_nSelected);
-    EXPECT_EQ(2, m_sounds.Count(SOUND_ERROR));
-}
-
-TEST_F(AimWndTest, ARefusedSecondClickKeepsTheFirstMark) {
-    StartGame(3, 1);
-    const int i = FrontDraught(SIDE_WHITE);
-    Click(OverCheck(i));
-    ASSERT_TRUE(MarkPlaced());
-    struct SCase {
-        const char* szName;
-        float fBehind;  // distance of the second mark from the centre
-    };
-    int nErrors = 0;
-    for (const SCase c : {SCase{"on the draught itself", 0.0f}, SCase{"too near", 0.06f},
-                          SCase{"beyond the band", 0.30f}}) {
-        Click(c.fBehind > 0 ? BehindCheck(i, c.fBehind) : OverCheck(i));
-        EXPECT_EQ(++nErrors, m_sounds.Count(SOUND_ERROR)) << c.szName;
-        EXPECT_TRUE(MarkPlaced()) << c.szName;
-        EXPECT_EQ(i, m_wnd->m_nSelected) << c.szName;
-        EXPECT_EQ(0, m_wnd->m_bBusy) << c.szName;
-        EXPECT_FALSE(m_wnd->Physics().HasKickThread()) << c.szName;
-        EXPECT_EQ(0.0f, Check(i).m_fVx0) << c.szName;
-        EXPECT_EQ(0.0f, Check(i).m_fVy0) << c.szName;
-    }
-}
-
 TEST_F(AimWndTest, AnAcceptedSecondClickLaunchesTheDraughtAndTheFlickPlaysToTheNextTurn) {
     CLogCapture log;
     StartGame(3, 1);
@@ -616,9 +580,8 @@ TEST_F(AimWndTest, TheHandGrowsWithTheFingerDistanceAndClosesOutsideTheBand) {
         bool bAccepted;  // a click at the hand starts the flick
     };
     const SCase cases[] = {
-        {0.5f, 1, false},   {1.9f, 1, false},  {2.1f, 0, true},  {9.0f, 0, true},
-        {15.9f, 0, true},   {15.97f, 1, true},  // closed hand, yet the click is taken
-        {16.1f, 1, false},  {30.0f, 1, false},
+        {0.0f, 1, false},   {0.5f, 1, false},   {1.9f, 1, false},  {2.1f, 0, true},  {9.0f, 0, true},
+        {15.9f, 0, true},   {15.97f, 0, true},  {16.1f, 1, false},  {30.0f, 1, false},
     };
     for (const SCase& c : cases) {
         StartGame(3, 1);
@@ -653,6 +616,8 @@ TEST_F(AimWndTest, TheHandGrowsWithTheFingerDistanceAndClosesOutsideTheBand) {
         Click(hand);
         EXPECT_EQ(c.bAccepted ? 1 : 0, m_wnd->m_bBusy) << "ratio " << c.fRatio;
         EXPECT_EQ(c.bAccepted ? 0 : 1, m_sounds.Count(SOUND_ERROR) - nErrorsBefore) << "ratio " << c.fRatio;
+        // A refused click keeps the first mark and launches nothing.
+        EXPECT_EQ(!c.bAccepted, MarkPlaced() && Check(i).m_fVx0 == 0.0f && Check(i).m_fVy0 == 0.0f) << c.fRatio;
         m_wnd->StopMatch();
     }
 }
@@ -722,6 +687,62 @@ TEST_F(AimWndTest, AfterAPauseInAFlickClicksWaitForItsEnd) {
     Click(OverCheck(b));
     EXPECT_EQ(b, m_wnd->m_nSelected) << "black's click is taken once the flick has ended";
     EXPECT_TRUE(MarkPlaced());
+}
+
+// ---- On the real renderer: the hand drawn under the cursor is what a click there does. ----
+
+class AimAgreementTest : public CGlGameWndTest {
+protected:
+    // A new two-player match, white's back-row draught farthest to the right seen from the
+    // eye offset from it, and the first mark placed on it by a click.
+    void MarkBackRowDraught(const double eyeOffset[3]) {
+        wnd->StopMatch();
+        wnd->StartMatch();
+        wnd->SetScreen(SCREEN_GAME);
+        const CCheck* c = nullptr;
+        for (const CCheck& k : wnd->Desk().m_aChecks)
+            if (k.m_nSide == SIDE_WHITE && (!c || k.m_fStartX + k.m_fStartY > c->m_fStartX + c->m_fStartY)) c = &k;
+        const double target[3] = {c->m_fStartX, 0.0, c->m_fStartY};
+        const double eye[3] = {target[0] + eyeOffset[0], eyeOffset[1], target[2] + eyeOffset[2]};
+        wnd->SetCamera(CameraLookingAt(eye, target));
+        int x = 0, y = 0;
+        ASSERT_TRUE(aim_choice::ToWindow(CameraViewProjection(wnd->GetCamera()), target[0], 0.0, target[2], 0, 0, x, y));
+        wnd->StepFrame();
+        wnd->InjectLButton(true, x, y);
+        wnd->InjectLButton(false, x, y);
+        wnd->StepFrame();
+        ASSERT_EQ(c - wnd->Desk().m_aChecks, wnd->m_nSelected);
+    }
+};
+
+TEST_F(AimAgreementTest, TheHandShowsOpenExactlyWhereTheSecondClickIsTakenOnEveryBoardAndView) {
+    constexpr int kGrid = 50;  // pixels between cursor positions
+    const double views[][3] = {{0.0, 0.55, 0.5}, {0.7, 0.3, 0.1}, {-0.3, 1.2, -0.5}};
+    const char* const szState[] = {"open", "closed", "hidden"};
+    for (int nBoard : {BOARD_SQUARE, BOARD_ROUND, BOARD_TWELVE}) {
+        wnd->Settings().BoardType = nBoard;
+        wnd->Settings().m_nPlayers = 3;
+        for (const auto& view : views) {
+            ASSERT_NO_FATAL_FAILURE(MarkBackRowDraught(view));
+            int nTakenBeyondRim = 0;
+            for (int y = kGrid / 2; y < kLogicalHeight; y += kGrid) {
+                for (int x = kGrid / 2; x < kLogicalWidth; x += kGrid) {
+                    wnd->InjectMouseMove(x, y);
+                    wnd->StepFrame();  // draws the hand under the cursor
+                    const int nState = wnd->m_bCursorShown ? 2 : wnd->m_bHandInvalid;
+                    // As the window loop hands it on, against the frame just drawn.
+                    wnd->OnLButtonDown(MK_LBUTTON, Packed(x, y));
+                    const bool bTaken = wnd->m_bBusy == 1;
+                    EXPECT_EQ(nState == 0, bTaken) << "board " << nBoard << ", eye " << view[0] << " " << view[1]
+                                                   << ", pixel " << x << " " << y << ": " << szState[nState];
+                    if (!bTaken) continue;
+                    nTakenBeyondRim += aim_choice::OnBoard(wnd->Settings(), wnd->m_ptPick[0], wnd->m_ptPick[2]) ? 0 : 1;
+                    ASSERT_NO_FATAL_FAILURE(MarkBackRowDraught(view));
+                }
+            }
+            EXPECT_GT(nTakenBeyondRim, 0) << "board " << nBoard << ", eye " << view[0] << " " << view[1];
+        }
+    }
 }
 
 }  // namespace
