@@ -110,8 +110,7 @@ void ExpectPicksMatchThePlane(CFloorWnd& wnd) {
         ASSERT_LT(std::fabs(want[0]), CFloorWnd::kHalf) << "the test floor must be under the pixel";
         ASSERT_LT(std::fabs(want[2]), CFloorWnd::kHalf);
         float board[3];
-        EXPECT_TRUE(wnd.GetWorldCoord(px[0], px[1], got)) << px[0] << ", " << px[1];
-        EXPECT_TRUE(wnd.GetBoardPoint(px[0], px[1], board)) << px[0] << ", " << px[1];
+        EXPECT_TRUE(wnd.GetWorldCoord(px[0], px[1], got) && wnd.GetBoardPoint(px[0], px[1], board));
         for (int k = 0; k < 3; ++k) {
             EXPECT_NEAR(got[k], want[k], 1e-3)
                 << "pixel (" << px[0] << ", " << px[1] << ") coordinate " << k;

@@ -41,22 +41,18 @@ void ApplyRestLine(CDesk& desk, const std::string& line) {
     }
 }
 
-// The first own draught (start layout) whose finger point straight away from the board
-// centre lies off the board, with both clicks inside the screen.
+// The first own draught whose finger, straight away from the board centre, lies off the board,
+// with both clicks inside the screen.
 bool AimBeyondRim(const CDesk& desk, const CGameSettings& s, int nSide, const stCamGeom& camera, SAimChoice& aim) {
     const SViewProjection vp = CameraViewProjection(camera);
-    for (int i = 0; i < kCheckCount; ++i) {
-        const CCheck& c = desk.m_aChecks[i];
-        const double len = std::hypot(c.m_fStartX, c.m_fStartY);
-        if (c.m_nSide != nSide || !c.m_bOnDesk || len <= 0.0) continue;
-        const double fx = c.m_fStartX + c.m_fStartX / len * kBeyondRimFinger;
-        const double fy = c.m_fStartY + c.m_fStartY / len * kBeyondRimFinger;
-        if (aim_choice::OnBoard(s, fx, fy)) continue;
-        if (!aim_choice::ToWindow(vp, c.m_fStartX, kDraughtTop, c.m_fStartY, kMarginX, kMarginY, aim.x1, aim.y1) ||
-            !aim_choice::ToWindow(vp, fx, 0.0, fy, kMarginX, kMarginY, aim.x2, aim.y2))
-            continue;
-        aim.nOwn = i;
-        return true;
+    for (const CCheck& c : desk.m_aChecks) {
+        const double k = 1.0 + kBeyondRimFinger / std::hypot(c.m_fStartX, c.m_fStartY);
+        aim.nOwn = static_cast<int>(&c - desk.m_aChecks);
+        if (c.m_nSide == nSide && c.m_bOnDesk && std::isfinite(k) &&
+            !aim_choice::OnBoard(s, c.m_fStartX * k, c.m_fStartY * k) &&
+            aim_choice::ToWindow(vp, c.m_fStartX, kDraughtTop, c.m_fStartY, kMarginX, kMarginY, aim.x1, aim.y1) &&
+            aim_choice::ToWindow(vp, c.m_fStartX * k, 0.0, c.m_fStartY * k, kMarginX, kMarginY, aim.x2, aim.y2))
+            return true;
     }
     return false;
 }
