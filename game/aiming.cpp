@@ -13,13 +13,10 @@ constexpr int kOnePlayer = 1;  // m_nPlayers
 // Marks and the hand float this high above the board, clear of the draughts' tops.
 constexpr float kMarkHeight = 0.05f;
 
-// The mouse counts as over the board while the scene point stays in this box.
-constexpr float kBoardAreaHalfHeight = 0.5f;
+// The mouse counts as over the board while the board point stays in this square: the
+// empty floor around the board too, so a finger may be set beyond the rim.
 constexpr float kBoardAreaHalfWidth = 3.0f;
 
-// The hand closes a little before the outer band edge, so a player at the limit sees it
-// before the click is refused. Squared draught radii.
-constexpr float kHandOuter2 = 15.94f;
 // Hand scale: small when too near, growing with the distance, large when too far.
 constexpr float kHandScaleNear = 0.5f;
 constexpr float kHandScaleFar = 1.5f;
@@ -33,16 +30,30 @@ bool IsCheckIndex(int i) { return i >= 0 && i < kCheckCount; }
 int PosX(long nPos) { return static_cast<int16_t>(static_cast<uint32_t>(nPos) & 0xFFFFu); }
 int PosY(long nPos) { return static_cast<int16_t>((static_cast<uint32_t>(nPos) >> 16) & 0xFFFFu); }
 
+// Where a finger on board point p stands for the draught: off the board area (the system
+// cursor shows), or too near, inside or beyond the band. The hand shows this and the second
+// click obeys it, so the open hand means the click is taken. A NaN distance is beyond.
+enum class EAim { OffBoard, TooNear, InBand, TooFar };
+
+EAim JudgeAim(bool bOnPlane, const float p[3], CKickPhysics& physics, const CCheck& c) {
+    if (!bOnPlane || !(std::fabs(p[0]) <= kBoardAreaHalfWidth && std::fabs(p[2]) <= kBoardAreaHalfWidth))
+        return EAim::OffBoard;
+    const float d2 = physics.MarkDistance2(p, c);
+    if (d2 < kAimBandInner2 * c.m_fRadius2) return EAim::TooNear;
+    if (d2 <= kAimBandOuter2 * c.m_fRadius2) return EAim::InBand;
+    return EAim::TooFar;
+}
+
 }  // namespace
 
 void CGameWnd::OnPlayerClick(long nPos) {
-    GetWorldCoord(PosX(nPos), PosY(nPos), m_ptPick);
-    // The physics reads the board point (X, Z) from the first two coordinates.
-    m_ptPick[1] = m_ptPick[2];
     CGameSettings& s = m_settings;
     const int nMySide = MySide(s.MyWhite);
 
     if (m_abMarkSet[0] && m_abMarkSet[1]) {
+        // The finger is judged on the board plane, as the hand was: whatever is drawn under
+        // the cursor, the hand itself included, must not move it.
+        const bool bOnPlane = GetBoardPoint(PosX(nPos), PosY(nPos), m_ptPick);
         const int nIndex = m_nSelected;
         if (!IsCheckIndex(nIndex)) {
             platform::Log("Second mark without a selected draught (%d): the mark is dropped", nIndex);
@@ -53,7 +64,10 @@ void CGameWnd::OnPlayerClick(long nPos) {
         }
         CCheck check;
         m_desk.GetCheck(nIndex, check);
-        if (!m_physics.MakeFlick(nIndex, m_vFirstMark, m_ptPick, check)) {
+        const bool bInBand = JudgeAim(bOnPlane, m_ptPick, m_physics, check) == EAim::InBand;
+        // The physics reads the board point (X, Z) from the first two coordinates.
+        m_ptPick[1] = m_ptPick[2];
+        if (!bInBand || !m_physics.MakeFlick(nIndex, m_vFirstMark, m_ptPick, check)) {
             RequestSound(SOUND_ERROR, 0);
             return;
         }
@@ -78,6 +92,9 @@ void CGameWnd::OnPlayerClick(long nPos) {
         return;
     }
 
+    // The first mark may take the top of a draught: no hand is drawn yet.
+    GetWorldCoord(PosX(nPos), PosY(nPos), m_ptPick);
+    m_ptPick[1] = m_ptPick[2];
     // Only the colour of the player to move may be picked.
     const bool bOtherPlayerMoves = s.m_nPlayers != kOnePlayer && !s.m_bMySideToMove;
     const int nExcluded = bOtherPlayerMoves ? nMySide : OtherSide(nMySide);
@@ -99,16 +116,15 @@ void CGameWnd::OnPlayerClick(long nPos) {
 
 void CGameWnd::OnAimMove(long nPos) {
     // The current screen has had the move already (OnMouseMove).
-    GetWorldCoord(PosX(nPos), PosY(nPos), m_ptPick);
+    const bool bOnPlane = GetBoardPoint(PosX(nPos), PosY(nPos), m_ptPick);
     m_vHand[0] = m_ptPick[0];
     m_vHand[1] = kMarkHeight;
     m_vHand[2] = m_ptPick[2];
     if (m_nCurScreen != SCREEN_GAME || !IsCheckIndex(m_nSelected)) return;
 
-    const bool bOverBoard = std::fabs(m_ptPick[1]) <= kBoardAreaHalfHeight &&
-                            std::fabs(m_ptPick[0]) <= kBoardAreaHalfWidth &&
-                            std::fabs(m_ptPick[2]) <= kBoardAreaHalfWidth;
-    if (!bOverBoard) {
+    const CCheck& selected = m_desk.m_aChecks[m_nSelected];
+    const EAim aim = JudgeAim(bOnPlane, m_ptPick, m_physics, selected);
+    if (aim == EAim::OffBoard) {
         m_bCursorShown = 1;
         ShowGLCursor(true);
         m_bHandShown = 0;
@@ -117,19 +133,14 @@ void CGameWnd::OnAimMove(long nPos) {
     m_bCursorShown = 0;
     ShowGLCursor(false);
     m_bHandShown = 1;
-    const CCheck& selected = m_desk.m_aChecks[m_nSelected];
-    const float r2 = selected.m_fRadius2;
-    const float d2 = m_physics.MarkDistance2(m_vHand, selected);
-    if (d2 < kAimBandInner2 * r2) {
-        m_bHandInvalid = 1;
+    m_bHandInvalid = aim == EAim::InBand ? 0 : 1;
+    if (aim == EAim::TooNear)
         m_settings.m_fHandScale = kHandScaleNear;
-    } else if (d2 <= kHandOuter2 * r2) {
-        m_bHandInvalid = 0;
-        m_settings.m_fHandScale = d2 / (kHandScaleSpan2 * r2) + kHandScaleBase;
-    } else {
-        m_bHandInvalid = 1;
+    else if (aim == EAim::TooFar)
         m_settings.m_fHandScale = kHandScaleFar;
-    }
+    else
+        m_settings.m_fHandScale = m_physics.MarkDistance2(m_vHand, selected) / (kHandScaleSpan2 * selected.m_fRadius2) +
+                                  kHandScaleBase;
 }
 
 void CGameWnd::CancelFlick() {

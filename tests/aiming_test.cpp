@@ -1,6 +1,7 @@
 // Aiming by mouse: which draught a click picks, the band the second mark must lie in and the
 // launch it writes; then the two clicks, the hand, the cancel and the pause on a headless game
-// window whose flicks run through the real threads and playback.
+// window whose flicks run through the real threads and playback; on the real renderer, the
+// hand as drawn against the click all over the screen.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -27,6 +28,8 @@
 #include "platform/clock.h"
 #include "position_builder.h"
 #include "tests/temp_profile_env.h"
+#include "tests/aim_choice.h"
+#include "tests/gl_game_wnd.h"
 #include "tests/headless_game_wnd.h"
 
 namespace {
@@ -98,24 +101,6 @@ TEST_F(AimPhysicsTest, AClickPicksTheFirstOwnDraughtOnTheBoardUnderIt) {
     const float r2 = desk.m_aChecks[12].m_fRadius2;
     EXPECT_EQ(r2, fRim * fRim);
     EXPECT_GT(fPastRim * fPastRim, r2);
-}
-
-TEST_F(AimPhysicsTest, MarkDistanceIsTakenInTheBoardPlaneFromTheSlideStart) {
-    CDesk desk = DeskWith(m_settings, {{12, 0.1f, -0.2f, SIDE_WHITE}});
-    const CCheck& c = desk.m_aChecks[12];
-    struct SCase {
-        float p[3];
-        float fExpected;
-    };
-    const SCase cases[] = {
-        {{0.1f, 0.0f, -0.2f}, 0.0f},
-        {{0.4f, 0.05f, -0.2f}, 0.09f},
-        {{0.1f, 7.0f, 0.2f}, 0.16f},  // the height does not count
-        {{0.4f, -3.0f, 0.2f}, 0.25f},
-    };
-    for (const SCase& t : cases)
-        EXPECT_NEAR(t.fExpected, m_physics.MarkDistance2(t.p, c), 1e-6f)
-            << "point (" << t.p[0] << ", " << t.p[1] << ", " << t.p[2] << ")";
 }
 
 TEST_F(AimPhysicsTest, TheSecondMarkIsAcceptedExactlyOnTheBandEdgesAndRefusedJustOutside) {
@@ -462,23 +447,6 @@ protected:
     std::atomic<uint32_t> m_clock{0};
 };
 
-TEST_F(AimWndTest, AFirstClickOnAnOwnDraughtPlacesTheMarkOnItsCentre) {
-    StartGame(3, 1);
-    m_wnd->m_sight.SetVisible(true);
-    ASSERT_TRUE(ControlsEnabled());
-    const int i = FrontDraught(SIDE_WHITE);
-    Click(OverCheck(i));
-    EXPECT_EQ(i, m_wnd->m_nSelected);
-    EXPECT_TRUE(MarkPlaced());
-    EXPECT_EQ(Check(i).m_fStartX, m_wnd->m_vFirstMark[0]);
-    EXPECT_EQ(kMarkHeight, m_wnd->m_vFirstMark[1]);
-    EXPECT_EQ(Check(i).m_fStartY, m_wnd->m_vFirstMark[2]);
-    EXPECT_FALSE(m_wnd->m_sight.IsVisible());
-    EXPECT_FALSE(ControlsEnabled()) << "the camera buttons rest while a mark is placed";
-    EXPECT_EQ(0, m_sounds.Count(SOUND_ERROR));
-    EXPECT_EQ(0, m_wnd->m_bBusy);
-}
-
 TEST_F(AimWndTest, OnlyThePlayerToMoveMayPickAndOnlyHisOwnColour) {
     struct SCase {
         const char* szName;
@@ -515,49 +483,17 @@ TEST_F(AimWndTest, OnlyThePlayerToMoveMayPickAndOnlyHisOwnColour) {
         const int nErrorsBefore = m_sounds.Count(SOUND_ERROR);
         const int i = FrontDraught(c.nSide);
         const SPick at = OverCheck(i);
+        m_wnd->m_sight.SetVisible(true);
         m_wnd->OnPlayerClick(Packed(at.px, at.py));
         EXPECT_EQ(c.bPicked ? i : -1, m_wnd->m_nSelected) << c.szName;
         EXPECT_EQ(c.bPicked, MarkPlaced()) << c.szName;
         EXPECT_EQ(c.bPicked ? 0 : 1, m_sounds.Count(SOUND_ERROR) - nErrorsBefore) << c.szName;
-    }
-}
-
-TEST_F(AimWndTest, AClickBesideEveryOwnDraughtPlaysTheErrorSoundAndLeavesNoMark) {
-    StartGame(3, 1);
-    Click(PixelOver(0.0f, 0.0f));  // the middle of the board is empty at the start
-    EXPECT_EQ(-1, m_wnd->m_nSelected);
-    EXPECT_FALSE(MarkPlaced());
-    EXPECT_EQ(1, m_sounds.Count(SOUND_ERROR));
-    EXPECT_TRUE(ControlsEnabled());
-    // A knocked-out draught's last place is empty board too.
-    const int i = FrontDraught(SIDE_WHITE);
-    const SPick at = OverCheck(i);
-    Check(i).m_bOnDesk = 0;
-    Click(at);
-    EXPECT_EQ(-1, m_wnd->m_nSelected);
-    EXPECT_EQ(2, m_sounds.Count(SOUND_ERROR));
-}
-
-TEST_F(AimWndTest, ARefusedSecondClickKeepsTheFirstMark) {
-    StartGame(3, 1);
-    const int i = FrontDraught(SIDE_WHITE);
-    Click(OverCheck(i));
-    ASSERT_TRUE(MarkPlaced());
-    struct SCase {
-        const char* szName;
-        float fBehind;  // distance of the second mark from the centre
-    };
-    int nErrors = 0;
-    for (const SCase c : {SCase{"on the draught itself", 0.0f}, SCase{"too near", 0.06f},
-                          SCase{"beyond the band", 0.30f}}) {
-        Click(c.fBehind > 0 ? BehindCheck(i, c.fBehind) : OverCheck(i));
-        EXPECT_EQ(++nErrors, m_sounds.Count(SOUND_ERROR)) << c.szName;
-        EXPECT_TRUE(MarkPlaced()) << c.szName;
-        EXPECT_EQ(i, m_wnd->m_nSelected) << c.szName;
-        EXPECT_EQ(0, m_wnd->m_bBusy) << c.szName;
-        EXPECT_FALSE(m_wnd->Physics().HasKickThread()) << c.szName;
-        EXPECT_EQ(0.0f, Check(i).m_fVx0) << c.szName;
-        EXPECT_EQ(0.0f, Check(i).m_fVy0) << c.szName;
+        // A mark sits on the draught's centre; the sight and the camera buttons rest meanwhile.
+        const std::vector<float> mark(m_wnd->m_vFirstMark, m_wnd->m_vFirstMark + 3);
+        if (c.bPicked) {
+            EXPECT_EQ((std::vector<float>{Check(i).m_fStartX, kMarkHeight, Check(i).m_fStartY}), mark) << c.szName;
+        }
+        EXPECT_EQ(!c.bPicked, m_wnd->m_sight.IsVisible() && ControlsEnabled()) << c.szName;
     }
 }
 
@@ -616,9 +552,8 @@ TEST_F(AimWndTest, TheHandGrowsWithTheFingerDistanceAndClosesOutsideTheBand) {
         bool bAccepted;  // a click at the hand starts the flick
     };
     const SCase cases[] = {
-        {0.5f, 1, false},   {1.9f, 1, false},  {2.1f, 0, true},  {9.0f, 0, true},
-        {15.9f, 0, true},   {15.97f, 1, true},  // closed hand, yet the click is taken
-        {16.1f, 1, false},  {30.0f, 1, false},
+        {0.0f, 1, false},   {0.5f, 1, false},   {1.9f, 1, false},  {2.1f, 0, true},  {9.0f, 0, true},
+        {15.9f, 0, true},   {15.97f, 0, true},  {16.1f, 1, false},  {30.0f, 1, false},
     };
     for (const SCase& c : cases) {
         StartGame(3, 1);
@@ -653,6 +588,8 @@ TEST_F(AimWndTest, TheHandGrowsWithTheFingerDistanceAndClosesOutsideTheBand) {
         Click(hand);
         EXPECT_EQ(c.bAccepted ? 1 : 0, m_wnd->m_bBusy) << "ratio " << c.fRatio;
         EXPECT_EQ(c.bAccepted ? 0 : 1, m_sounds.Count(SOUND_ERROR) - nErrorsBefore) << "ratio " << c.fRatio;
+        // A refused click keeps the first mark and launches nothing.
+        EXPECT_EQ(!c.bAccepted, MarkPlaced() && Check(i).m_fVx0 == 0.0f && Check(i).m_fVy0 == 0.0f) << c.fRatio;
         m_wnd->StopMatch();
     }
 }
@@ -722,6 +659,63 @@ TEST_F(AimWndTest, AfterAPauseInAFlickClicksWaitForItsEnd) {
     Click(OverCheck(b));
     EXPECT_EQ(b, m_wnd->m_nSelected) << "black's click is taken once the flick has ended";
     EXPECT_TRUE(MarkPlaced());
+}
+
+// ---- On the real renderer: the hand drawn under the cursor is what a click there does. ----
+
+class AimAgreementTest : public CGlGameWndTest {
+protected:
+    // A new two-player match, white's draught farthest towards +x+y (on the back row, by the
+    // rim) seen from the eye offset from it, and the first mark placed on it by a click.
+    void MarkBackRowDraught(const double eyeOffset[3]) {
+        wnd->StopMatch();
+        wnd->StartMatch();
+        wnd->SetScreen(SCREEN_GAME);
+        const CCheck* c = nullptr;
+        for (const CCheck& k : wnd->Desk().m_aChecks)
+            if (k.m_nSide == SIDE_WHITE && (!c || k.m_fStartX + k.m_fStartY > c->m_fStartX + c->m_fStartY)) c = &k;
+        const double target[3] = {c->m_fStartX, 0.0, c->m_fStartY};
+        const double eye[3] = {target[0] + eyeOffset[0], eyeOffset[1], target[2] + eyeOffset[2]};
+        wnd->SetCamera(CameraLookingAt(eye, target));
+        int x = 0, y = 0;
+        const SViewProjection vp = CameraViewProjection(wnd->GetCamera());
+        ASSERT_TRUE(aim_choice::ToWindow(vp, target[0], 0.0, target[2], 0, 0, x, y));
+        wnd->StepFrame();
+        wnd->InjectLButton(true, x, y);
+        wnd->InjectLButton(false, x, y);
+        wnd->StepFrame();
+        ASSERT_EQ(c - wnd->Desk().m_aChecks, wnd->m_nSelected);
+    }
+};
+
+TEST_F(AimAgreementTest, TheHandShowsOpenExactlyWhereTheSecondClickIsTakenOnEveryBoardAndView) {
+    constexpr int kGrid = 50;  // pixels between cursor positions
+    const double views[][3] = {{0.0, 0.55, 0.5}, {0.7, 0.3, 0.1}, {-0.3, 1.2, -0.5}};
+    const char* const szState[] = {"open", "closed", "hidden"};
+    for (int nBoard : {BOARD_SQUARE, BOARD_ROUND, BOARD_TWELVE}) {
+        wnd->Settings().BoardType = nBoard;
+        wnd->Settings().m_nPlayers = 3;
+        for (const auto& view : views) {
+            ASSERT_NO_FATAL_FAILURE(MarkBackRowDraught(view));
+            int nTakenBeyondRim = 0;
+            for (int y = kGrid / 2; y < kLogicalHeight; y += kGrid) {
+                for (int x = kGrid / 2; x < kLogicalWidth; x += kGrid) {
+                    wnd->InjectMouseMove(x, y);
+                    wnd->StepFrame();  // draws the hand under the cursor
+                    const int nState = wnd->m_bCursorShown ? 2 : wnd->m_bHandInvalid;
+                    // As the window loop hands it on, against the frame just drawn.
+                    wnd->OnLButtonDown(MK_LBUTTON, Packed(x, y));
+                    const bool bTaken = wnd->m_bBusy == 1;
+                    EXPECT_EQ(nState == 0, bTaken) << "board " << nBoard << ", eye " << view[0] << " " << view[1]
+                                                   << ", pixel " << x << " " << y << ": " << szState[nState];
+                    if (!bTaken) continue;
+                    nTakenBeyondRim += aim_choice::OnBoard(wnd->Settings(), wnd->m_ptPick[0], wnd->m_ptPick[2]) ? 0 : 1;
+                    ASSERT_NO_FATAL_FAILURE(MarkBackRowDraught(view));
+                }
+            }
+            EXPECT_GT(nTakenBeyondRim, 0) << "board " << nBoard << ", eye " << view[0] << " " << view[1];
+        }
+    }
 }
 
 }  // namespace

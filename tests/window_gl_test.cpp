@@ -109,10 +109,13 @@ void ExpectPicksMatchThePlane(CFloorWnd& wnd) {
         ASSERT_TRUE(PickBoardPlane(vp, px[0], px[1], want));
         ASSERT_LT(std::fabs(want[0]), CFloorWnd::kHalf) << "the test floor must be under the pixel";
         ASSERT_LT(std::fabs(want[2]), CFloorWnd::kHalf);
-        EXPECT_TRUE(wnd.GetWorldCoord(px[0], px[1], got)) << px[0] << ", " << px[1];
-        for (int k = 0; k < 3; ++k)
+        float board[3];
+        EXPECT_TRUE(wnd.GetWorldCoord(px[0], px[1], got) && wnd.GetBoardPoint(px[0], px[1], board));
+        for (int k = 0; k < 3; ++k) {
             EXPECT_NEAR(got[k], want[k], 1e-3)
                 << "pixel (" << px[0] << ", " << px[1] << ") coordinate " << k;
+            EXPECT_NEAR(board[k], got[k], 1e-3) << "the board point is the drawn floor's";
+        }
     }
 }
 
@@ -144,6 +147,9 @@ void ExpectCentreOnThePlateau(CFloorWnd& wnd) {
     float p[3];
     EXPECT_TRUE(wnd.GetWorldCoord(400, 300, p));
     EXPECT_NEAR(p[1], CFloorWnd::kPlateauY, 1e-3) << "the raised square's height, read from depth";
+    float q[3];
+    EXPECT_TRUE(wnd.GetBoardPoint(400, 300, q));
+    EXPECT_EQ(q[1], 0.0f) << "the board point looks through what is drawn";
     // Back through the drawn matrices it lands on the pixel asked for.
     const SViewProjection vp = CameraViewProjection(wnd.GetCamera());
     double wx = 0, wy = 0, wz = 0;

@@ -170,6 +170,10 @@ public:
     // where the ray meets the board plane y = 0 for the current camera; false when it misses
     // (out then far away). Positions outside the screen are clamped to its edge.
     bool GetWorldCoord(int x, int y, float out[3]);
+    // The point of the board plane y = 0 under logical pixel (x, y), through the same pixel
+    // and matrices as GetWorldCoord: what is drawn there (an aiming hand, a draught, nothing)
+    // does not move it. False when the ray misses the plane (out then far away).
+    bool GetBoardPoint(int x, int y, float out[3]);
 
     // ---- Log. ----
     static void wlog(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
@@ -215,6 +219,8 @@ private:
     void NoteMouse(uint32_t nMsg, long pos);
     void PlaceEyeFromAzimuth();
     void InjectMouse(uint32_t nMsg, int x, int y, unsigned nWParamHigh);
+    // A frame has been drawn with GL: its depth and matrices can be read.
+    bool HasFramePicture() const;
 
     EWindowBackend m_eBackend;
     std::unique_ptr<IWindowBackend> m_pBackend;

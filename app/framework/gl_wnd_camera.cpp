@@ -69,16 +69,28 @@ void CGLWnd::UpdateGLWindow() {
     }
 }
 
-bool CGLWnd::GetWorldCoord(int x, int y, float out[3]) {
+namespace {
+// The framebuffer pixel the last frame drew at logical pixel (x, y), clamped onto the screen.
+void FramePixel(IWindowBackend& backend, int x, int y, int& px, int& py) {
     x = std::clamp(x, 0, kLogicalWidth - 1);
     y = std::clamp(y, 0, kLogicalHeight - 1);
-    if (m_bCreated && m_pBackend->HasGlContext() && m_bFrameMatricesValid) {
-        int w = 0, h = 0;
-        m_pBackend->GetDrawableSize(w, h);
-        double fx = 0, fy = 0;
-        LogicalToViewport(x, y, w, h, fx, fy);
-        const int px = static_cast<int>(std::floor(fx));
-        const int py = static_cast<int>(std::floor(fy));
+    int w = 0, h = 0;
+    backend.GetDrawableSize(w, h);
+    double fx = 0, fy = 0;
+    LogicalToViewport(x, y, w, h, fx, fy);
+    px = static_cast<int>(std::floor(fx));
+    py = static_cast<int>(std::floor(fy));
+}
+}  // namespace
+
+bool CGLWnd::HasFramePicture() const {
+    return m_bCreated && m_pBackend->HasGlContext() && m_bFrameMatricesValid;
+}
+
+bool CGLWnd::GetWorldCoord(int x, int y, float out[3]) {
+    if (HasFramePicture()) {
+        int px = 0, py = 0;
+        FramePixel(*m_pBackend, x, y, px, py);
         float depth = 1.0f;
         if (m_pBackend->ReadDepth(px, py, depth)) {
             // Unproject the centre of the pixel whose depth was read.
@@ -86,5 +98,15 @@ bool CGLWnd::GetWorldCoord(int x, int y, float out[3]) {
             return depth < 1.0f;
         }
     }
-    return PickBoardPlane(CameraViewProjection(m_camera), x, y, out);
+    return GetBoardPoint(x, y, out);
+}
+
+bool CGLWnd::GetBoardPoint(int x, int y, float out[3]) {
+    if (HasFramePicture()) {
+        int px = 0, py = 0;
+        FramePixel(*m_pBackend, x, y, px, py);
+        return PickBoardPlaneAt(m_frameMatrices, px + 0.5, py + 0.5, out);
+    }
+    return PickBoardPlane(CameraViewProjection(m_camera), std::clamp(x, 0, kLogicalWidth - 1),
+                          std::clamp(y, 0, kLogicalHeight - 1), out);
 }

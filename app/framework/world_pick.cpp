@@ -104,10 +104,7 @@ bool UnprojectPoint(const SViewProjection& vp, double wx, double wy, double dept
     return true;
 }
 
-bool PickBoardPlane(const SViewProjection& vp, int nLogicalX, int nLogicalY, float out[3]) {
-    const double wx = vp.viewport[0] + (nLogicalX + 0.5) * vp.viewport[2] / kLogicalWidth;
-    const double wy = vp.viewport[1] +
-                      (kLogicalHeight - (nLogicalY + 0.5)) * vp.viewport[3] / kLogicalHeight;
+bool PickBoardPlaneAt(const SViewProjection& vp, double wx, double wy, float out[3]) {
     double nx = 0, ny = 0, nz = 0, fx = 0, fy = 0, fz = 0;
     if (gluUnProject(wx, wy, 0.0, vp.modelview, vp.projection, vp.viewport, &nx, &ny, &nz) !=
             GL_TRUE ||
@@ -127,4 +124,11 @@ bool PickBoardPlane(const SViewProjection& vp, int nLogicalX, int nLogicalY, flo
     out[1] = 0.0f;
     out[2] = static_cast<float>(nz + t * (fz - nz));
     return true;
+}
+
+bool PickBoardPlane(const SViewProjection& vp, int nLogicalX, int nLogicalY, float out[3]) {
+    const double wx = vp.viewport[0] + (nLogicalX + 0.5) * vp.viewport[2] / kLogicalWidth;
+    const double wy = vp.viewport[1] +
+                      (kLogicalHeight - (nLogicalY + 0.5)) * vp.viewport[3] / kLogicalHeight;
+    return PickBoardPlaneAt(vp, wx, wy, out);
 }

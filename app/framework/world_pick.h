@@ -32,7 +32,9 @@ SViewProjection CameraViewProjection(const stCamGeom& cam);
 // pixels) and depth (0 near .. 1 far). False when GLU cannot invert the matrices.
 bool UnprojectPoint(const SViewProjection& vp, double wx, double wy, double depth, float out[3]);
 
-// The board-plane point under the centre of a logical pixel (y counted from the top).
-// False when the ray runs parallel to the plane or meets it behind the eye; out then holds
-// the ray's point on the far plane, so it lies far outside any board.
+// The board-plane point under window position (wx, wy) (as UnprojectPoint). False when the
+// ray runs parallel to the plane or meets it behind the eye; out then holds the ray's point
+// on the far plane, so it lies far outside any board.
+bool PickBoardPlaneAt(const SViewProjection& vp, double wx, double wy, float out[3]);
+// The same under the centre of a logical pixel (y counted from the top).
 bool PickBoardPlane(const SViewProjection& vp, int nLogicalX, int nLogicalY, float out[3]);

@@ -2,7 +2,8 @@
 # Whole matches of the real game under Xvfb, played with real X clicks and keys: a quick game
 # at each level on its own board, material and turn rule, each flick aimed with two clicks
 # computed from the camera and the draughts at rest; the camera turned by keys and buttons,
-# TAB, pause and continue; games played to their result screens. Screenshots of aiming,
+# TAB, pause and continue; games played to their result screens. The first flick is a strong
+# pull with the finger over the floor beyond the board's rim. Screenshots of aiming,
 # flicks in motion and result screens are kept, and the click-to-screen delay of every flick.
 # Usage: match_e2e.sh GAME_BINARY ARTIFACTS_DIR AIM_POINTS_TOOL   (exit 77: no xvfb-run/xdotool)
 # KD_E2E_LONG=1 also plays a whole campaign to its end.
@@ -83,19 +84,21 @@ start_match() {
 # The pointer rests in the sky above the board, off every button.
 park_pointer() { move_to 400 40; }
 
-# aim -> sets AIM_1, AIM_2 ("x y") and AIM_OWN from the last draughts at rest.
+# aim [beyond-rim] -> sets AIM_1, AIM_2 ("x y") and AIM_OWN from the last draughts at rest, or
+# from the start layout with the finger beyond the rim.
 aim() {
     local pts rest
-    rest=$(last_rest_line)
+    rest=${1:-$(last_rest_line)}
     pts=$("$AIM_TOOL" "$BOARD" "$MY_WHITE" 1 ${rest:+"$rest"}) || { fail "$RUN: no own draught to aim from"; return 1; }
     read -r a b c d AIM_OWN AIM_TARGET <<<"$pts"
     AIM_1="$a $b" AIM_2="$c $d"
 }
 
-# player_flick N: two clicks; the first frame with the draught moving is timed from the second.
+# player_flick N [beyond-rim]: two clicks; the first frame with the draught moving is timed from
+# the second.
 player_flick() {
     local n=$1 turns t0 drawn wall
-    aim || return 1
+    aim ${2:-} || return 1
     turns=$(log_count "$PLAYER_TURN")
     drawn=$(log_count "$DRAWN")
     click_at $AIM_1
@@ -213,7 +216,7 @@ if start_game; then
     start_match beginer
     keep_shot "$LAST_SHOT" "$RUN-start"
     rests=$(flick_ends)
-    player_flick 1
+    player_flick 1 beyond-rim
     wait_turn_end "$rests"
     check "$RUN: after the computer's answer the move is back with the player" 0 $?
     check_turn_order
