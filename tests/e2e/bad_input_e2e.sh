@@ -156,7 +156,8 @@ refused_start no-pack-offscreen "$WORK/no-pack-bin/kelvodara" SDL_VIDEODRIVER=of
 new_profile no-pack-box
 SDL_AUDIODRIVER=dummy "$WORK/no-pack-bin/kelvodara" >"$ART/no-pack-x11.out" 2>&1 &
 GAME_PID=$!
-error_box() { xdotool search --name "^$ERROR_BOX_CAPTION\$" 2>/dev/null | head -n 1; }
+# (xwininfo: xdotool does not match the UTF-8 name SDL gives its box)
+error_box() { xwininfo -root -tree | awk -v n="\"$ERROR_BOX_CAPTION\":" '$2 == n { print $1; exit }'; }
 box_or_gone() { [[ -n $(error_box) ]] || game_gone; }
 wait_until 10 box_or_gone || fail "no-pack, X11: neither an error box nor an exit within 10 s"
 box=$(error_box)
