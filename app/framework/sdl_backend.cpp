@@ -170,6 +170,7 @@ void CSdlBackend::Destroy() {
     m_nButtons = 0;
     if (m_nKeptFrame != 0 && m_context) glDeleteTextures(1, &m_nKeptFrame);
     m_nKeptFrame = 0;
+    m_nKeptWidth = m_nKeptHeight = 0;
     if (m_context) SDL_GL_DeleteContext(m_context);
     m_context = nullptr;
     if (m_pWindow) SDL_DestroyWindow(m_pWindow);
