@@ -5,7 +5,9 @@
 
 #include "app/framework/dx_version.h"
 #include "app/framework/message_box.h"
+#include "app/framework/pack_image.h"
 #include "app/framework/sound.h"
+#include "app/framework/video_start.h"
 #include "app/game_wnd.h"
 #include "platform/log.h"
 
@@ -17,6 +19,18 @@ constexpr const char* kWindowTitle = "Kelvo Dara";
 constexpr int kWindowWidth = 800;
 constexpr int kWindowHeight = 600;
 constexpr int kIconId = 103;
+constexpr const char* kIconFolder = "textures";
+constexpr const char* kIconFile = "icon.tga";
+
+SImage LoadWindowIcon(CResource& pack) {
+    CPackImage icon;
+    std::string error;
+    if (!icon.Load(pack, kIconFolder, kIconFile, error) || !icon.Pixels()) {
+        platform::Log("The window has no icon: %s", error.c_str());
+        return {};
+    }
+    return *icon.Pixels();
+}
 
 }  // namespace
 
@@ -31,6 +45,7 @@ int RunGame(bool bHeadless) {
         CGameSettings windowSettings;
         windowSettings.Load();
         if (!g_pGameWnd->Resource().Open()) throw CGameMessage{g_pGameWnd->Resource().LastError()};
+        g_pGameWnd->SetWindowIcon(LoadWindowIcon(g_pGameWnd->Resource()));
         if (!g_pGameWnd->CreateGLWindow(kWindowTitle, kWindowWidth, kWindowHeight,
                                         windowSettings.DepthBits, windowSettings.FullScreen,
                                         kIconId, false))
@@ -52,6 +67,7 @@ int RunGame(bool bHeadless) {
     }
     delete g_pGameWnd;
     g_pGameWnd = nullptr;
+    ReleaseCheckedVideo();
     ReleaseGameSounds();
     ShutdownSound();
     return 0;

@@ -148,20 +148,13 @@ TEST(Letterbox, ViewportIsTheLargestCentredNearly4To3Rectangle) {
     }
 }
 
-TEST(Letterbox, WindowCornersAndBarsMapToTheLogicalEdges) {
+TEST(Letterbox, PositionsOffThePictureStickToItsEdge) {
     const int sizes[][2] = {{800, 600}, {1024, 768}, {1920, 1080}, {640, 480}, {1000, 600}};
     for (const auto& s : sizes) {
         const int W = s[0], H = s[1];
         const SViewportRect vp = LetterboxViewport(W, H);
-        const int top = H - (vp.y + vp.h);
         int lx = -1, ly = -1;
-        EXPECT_TRUE(WindowToLogical(vp.x, top, W, H, lx, ly));
-        EXPECT_EQ(lx, 0) << W << "x" << H << " top-left";
-        EXPECT_EQ(ly, 0) << W << "x" << H << " top-left";
-        EXPECT_TRUE(WindowToLogical(vp.x + vp.w - 1, top + vp.h - 1, W, H, lx, ly));
-        EXPECT_EQ(lx, 799) << W << "x" << H << " bottom-right";
-        EXPECT_EQ(ly, 599) << W << "x" << H << " bottom-right";
-        // Outside the picture the position sticks to its edge and says so.
+        // (The corners inside are checked by the round trip below.)
         EXPECT_FALSE(WindowToLogical(-50, -50, W, H, lx, ly));
         EXPECT_EQ(lx, 0);
         EXPECT_EQ(ly, 0);

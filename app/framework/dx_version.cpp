@@ -5,7 +5,7 @@
 
 #include <atomic>
 
-#include "platform/log.h"
+#include "app/framework/video_start.h"
 
 namespace {
 std::atomic<int> g_nInjectedVersion{-1};
@@ -16,11 +16,11 @@ void SetDirectXVersionForTest(int nVersion) { g_nInjectedVersion = nVersion; }
 int GetDirectXVersion() {
     const int injected = g_nInjectedVersion.load();
     if (injected >= 0) return injected;
+    ReleaseCheckedVideo();  // an earlier check's, never taken
     if (SDL_WasInit(SDL_INIT_VIDEO) != 0) return kVideoReadyVersion;
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-        platform::Log("Video cannot start: %s", SDL_GetError());
-        return 0;
-    }
-    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    if (!StartSdlVideo()) return 0;
+    // Stopping it again would close the display connection, and an X server without other
+    // clients then resets under the game's next connection: the window takes this one.
+    HoldCheckedVideo();
     return kVideoReadyVersion;
 }

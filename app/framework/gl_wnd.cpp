@@ -6,6 +6,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <thread>
+#include <utility>
 
 #include "app/framework/gl_context.h"
 #include "app/framework/gl_renderer.h"
@@ -178,6 +179,8 @@ void CGLWnd::ShowGLCursor(bool bShow) {
     if (m_bCreated) m_pBackend->ShowCursor(bShow);
 }
 
+void CGLWnd::SetWindowIcon(SImage icon) { m_config.icon = std::move(icon); }
+
 void CGLWnd::SetWndTitle(const std::string& title) {
     m_config.title = title;
     if (m_bCreated) m_pBackend->SetTitle(title);
@@ -284,6 +287,16 @@ void CGLWnd::DrainQueue() {
 }
 
 void CGLWnd::DrawFrame() {
+    // Inactive, the game draws nothing, and a cleared frame would show black: nothing is
+    // cleared or presented then, so the last frame stays, and its copy is shown again where
+    // the window is uncovered. The game is still called, as for any frame.
+    const bool bExposed = m_pBackend->TakeExposed();
+    if (!IsActive()) {
+        DrawScene();
+        if (bExposed) m_pBackend->ShowKeptFrame();
+        OnFrameShown();
+        return;
+    }
     m_viewport = m_pBackend->BeginFrame();
     m_bInFrame = true;  // the camera applied now, and any change while drawing, made the depth
     UpdateGLWindow();
@@ -293,6 +306,7 @@ void CGLWnd::DrawFrame() {
         SaveScreenshot(m_strScreenshotPath);
         m_strScreenshotPath.clear();
     }
+    m_pBackend->KeepFrame();
     m_pBackend->EndFrame();
     OnFrameShown();
 

@@ -111,7 +111,8 @@ public:
 
     bool IsFullScreen() const;
     // Shown, not minimised, and not left for another window (with no window manager giving
-    // focus, as under bare Xvfb, a shown window counts as active).
+    // focus, as under bare Xvfb, a shown window counts as active). An inactive window keeps
+    // showing its last active frame.
     bool IsActive() const;
     HWND GetHWND() { return &m_queue; }
     // The GL context (no device contexts here); null headless.
@@ -122,6 +123,8 @@ public:
     void ShowGLCursor(bool bShow);
     bool IsGLCursorShown() const { return m_bCursorShown; }
     void SetWndTitle(const std::string& title);
+    // The window list's picture (RGBA, as decoded from the pack) for every window made after.
+    void SetWindowIcon(SImage icon);
     const std::string& GetWndTitle() const { return m_config.title; }
     const char* GetVersion() const;
     // The letterboxed viewport of the last frame, framebuffer pixels.

@@ -12,6 +12,9 @@ public:
     void PollInput(std::vector<platform::SMessage>& out, bool& bQuit) override;
     SViewportRect BeginFrame() override;
     void EndFrame() override {}
+    void KeepFrame() override {}
+    bool ShowKeptFrame() override { return false; }
+    bool TakeExposed() override { return false; }
     bool IsFullScreen() const override { return m_bFullScreen; }
     bool IsActive() const override { return m_bCreated && m_bActive; }
     void SetTitle(const std::string& title) override { m_strTitle = title; }

@@ -3,17 +3,19 @@
 #include <SDL2/SDL.h>
 #include <SDL2/SDL_opengl.h>
 
+#include <algorithm>
+#include <utility>
+
+#include "app/framework/gl_state_guard.h"
 #include "app/framework/input_translate.h"
+#include "app/framework/video_start.h"
 #include "app/framework/win_messages.h"
 #include "app/framework/window_backend.h"
+#include "app/framework/x11_display.h"
 #include "platform/log.h"
 
 namespace {
 
-// A bare X server resets when its last client leaves and refuses connections meanwhile:
-// starting video is tried a few times before giving up.
-constexpr int kVideoStartTries = 10;
-constexpr int kVideoRetryMs = 100;
 constexpr int kPreferredDepthBits = 24;
 constexpr int kFallbackDepthBits = 16;
 
@@ -32,6 +34,9 @@ public:
     void EndFrame() override {
         if (m_pWindow) SDL_GL_SwapWindow(m_pWindow);
     }
+    void KeepFrame() override;
+    bool ShowKeptFrame() override;
+    bool TakeExposed() override { return std::exchange(m_bExposed, false); }
     bool IsFullScreen() const override;
     bool IsActive() const override;
     void SetTitle(const std::string& title) override {
@@ -48,6 +53,8 @@ public:
 private:
     bool StartVideo();
     bool CreateWindowAndContext(const SWindowConfig& config, bool bFullScreen);
+    void CoverScreen();
+    void SetIcon(const SImage& icon);
     void AddMouseMessage(std::vector<platform::SMessage>& out, uint32_t nMsg, int x, int y);
     void AddKeyMessage(std::vector<platform::SMessage>& out, const SDL_KeyboardEvent& key);
 
@@ -57,6 +64,11 @@ private:
     // keeps its display connection.
     bool m_bVideoStarted = false;
     bool m_bFocusLost = false;   // focus events come only where a window manager gives focus
+    bool m_bExposed = false;
+    // Full screen made by hand where no window manager would do it: a window over the screen.
+    bool m_bCoversScreen = false;
+    unsigned m_nKeptFrame = 0;  // texture holding the last frame presented
+    int m_nKeptWidth = 0, m_nKeptHeight = 0;
     uint32_t m_nButtons = 0;     // SDL button mask, kept from the events themselves
     int m_nLastX = 0, m_nLastY = 0;  // last mouse position, window pixels
 };
@@ -72,27 +84,16 @@ void SetColorAttributes(int nColorBits) {
 }
 
 bool CSdlBackend::StartVideo() {
-    if (m_bVideoStarted) return true;
-    // SDL drops a click that comes within 10 ms of the window getting focus. A click made
-    // while the game is busy (a window made again for a mode switch compiles its shaders in
-    // its first frame) reaches SDL together with the focus and would be lost. The activating
-    // click counts, as it does on Windows.
-    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
-    for (int nTry = 1; nTry <= kVideoStartTries; ++nTry) {
-        if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) {
-            m_bVideoStarted = true;
-            return true;
-        }
-        if (nTry < kVideoStartTries) SDL_Delay(kVideoRetryMs);
-    }
-    platform::Log("SDL video cannot start: %s", SDL_GetError());
-    return false;
+    if (!m_bVideoStarted) m_bVideoStarted = TakeCheckedVideo() || StartSdlVideo();
+    return m_bVideoStarted;
 }
 
 bool CSdlBackend::Create(const SWindowConfig& config) {
     if (m_pWindow) Destroy();
     if (!StartVideo()) return false;
     m_bFocusLost = false;
+    m_bExposed = false;
+    m_bCoversScreen = false;
     m_nButtons = 0;
     if (config.bFullScreen) {
         if (CreateWindowAndContext(config, true)) return true;
@@ -115,6 +116,8 @@ bool CSdlBackend::CreateWindowAndContext(const SWindowConfig& config, bool bFull
             platform::Log("SDL_CreateWindow failed: %s", SDL_GetError());
             continue;
         }
+        if (bFullScreen && !WindowManagerRuns(m_pWindow)) CoverScreen();
+        SetIcon(config.icon);
         m_context = SDL_GL_CreateContext(m_pWindow);
         if (m_context && SDL_GL_MakeCurrent(m_pWindow, m_context) == 0) return true;
         platform::Log("No GL context with %d depth bits: %s", nDepthBits, SDL_GetError());
@@ -126,9 +129,48 @@ bool CSdlBackend::CreateWindowAndContext(const SWindowConfig& config, bool bFull
     return false;
 }
 
+void CSdlBackend::CoverScreen() {
+    // Full screen is the window manager's work: without one the window would keep its size
+    // while SDL reports the screen's. A plain window the size of the screen does the same.
+    SDL_Rect bounds;
+    if (SDL_GetDisplayBounds(std::max(0, SDL_GetWindowDisplayIndex(m_pWindow)), &bounds) != 0) {
+        platform::Log("Screen size unknown (%s): the window stays as it is", SDL_GetError());
+        return;
+    }
+    SDL_SetWindowFullscreen(m_pWindow, 0);
+    SDL_SetWindowBordered(m_pWindow, SDL_FALSE);
+    SDL_SetWindowPosition(m_pWindow, bounds.x, bounds.y);
+    SDL_SetWindowSize(m_pWindow, bounds.w, bounds.h);
+    m_bCoversScreen = true;
+    platform::Log("No window manager: the window covers the %dx%d screen itself", bounds.w,
+                  bounds.h);
+}
+
+void CSdlBackend::SetIcon(const SImage& icon) {
+    if (icon.nWidth <= 0 || icon.nHeight <= 0 ||
+        icon.pixels.size() != static_cast<size_t>(icon.nWidth) * icon.nHeight * 4)
+        return;
+    SDL_Surface* pSurface = SDL_CreateRGBSurfaceWithFormat(0, icon.nWidth, icon.nHeight, 32,
+                                                           SDL_PIXELFORMAT_ABGR8888);
+    if (!pSurface) {
+        platform::Log("No window icon: %s", SDL_GetError());
+        return;
+    }
+    // SImage rows run bottom-up, a surface's top-down.
+    const size_t nRowBytes = static_cast<size_t>(icon.nWidth) * 4;
+    for (int y = 0; y < icon.nHeight; ++y)
+        std::copy_n(icon.pixels.data() + (icon.nHeight - 1 - y) * nRowBytes, nRowBytes,
+                    static_cast<uint8_t*>(pSurface->pixels) + y * pSurface->pitch);
+    SDL_SetWindowIcon(m_pWindow, pSurface);
+    SDL_FreeSurface(pSurface);
+}
+
 void CSdlBackend::Destroy() {
     if (m_nButtons != 0) SDL_CaptureMouse(SDL_FALSE);
     m_nButtons = 0;
+    if (m_nKeptFrame != 0 && m_context) glDeleteTextures(1, &m_nKeptFrame);
+    m_nKeptFrame = 0;
+    m_nKeptWidth = m_nKeptHeight = 0;
     if (m_context) SDL_GL_DeleteContext(m_context);
     m_context = nullptr;
     if (m_pWindow) SDL_DestroyWindow(m_pWindow);
@@ -171,6 +213,9 @@ void CSdlBackend::PollInput(std::vector<platform::SMessage>& out, bool& bQuit) {
                 if (e.window.windowID != SDL_GetWindowID(m_pWindow)) break;
                 if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) m_bFocusLost = true;
                 if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) m_bFocusLost = false;
+                if (e.window.event == SDL_WINDOWEVENT_EXPOSED ||
+                    e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
+                    m_bExposed = true;
                 break;
             case SDL_KEYDOWN:
             case SDL_KEYUP: AddKeyMessage(out, e.key); break;
@@ -216,8 +261,66 @@ SViewportRect CSdlBackend::BeginFrame() {
     return vp;
 }
 
+void CSdlBackend::KeepFrame() {
+    // A copy on the card, every frame: by the time the window is found inactive its last
+    // frame is already presented, and the back buffer then holds nothing defined.
+    int w = 0, h = 0;
+    GetDrawableSize(w, h);
+    GLint nBound = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &nBound);
+    if (m_nKeptFrame == 0) glGenTextures(1, &m_nKeptFrame);
+    glBindTexture(GL_TEXTURE_2D, m_nKeptFrame);
+    if (w != m_nKeptWidth || h != m_nKeptHeight) {
+        m_nKeptWidth = w;
+        m_nKeptHeight = h;
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, w, h, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
+    }
+    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, w, h);
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(nBound));
+}
+
+bool CSdlBackend::ShowKeptFrame() {
+    int w = 0, h = 0;
+    GetDrawableSize(w, h);
+    if (m_nKeptFrame == 0 || w != m_nKeptWidth || h != m_nKeptHeight) return false;
+    {
+        CGlStateGuard guard;
+        glMatrixMode(GL_PROJECTION);
+        glPushMatrix();
+        glLoadIdentity();
+        glMatrixMode(GL_MODELVIEW);
+        glPushMatrix();
+        glLoadIdentity();
+        for (GLenum cap :
+             {GL_DEPTH_TEST, GL_LIGHTING, GL_BLEND, GL_ALPHA_TEST, GL_FOG, GL_CULL_FACE})
+            glDisable(cap);
+        glEnable(GL_TEXTURE_2D);
+        glBindTexture(GL_TEXTURE_2D, m_nKeptFrame);
+        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+        glViewport(0, 0, w, h);
+        glBegin(GL_QUADS);
+        glTexCoord2f(0.0f, 0.0f);
+        glVertex2f(-1.0f, -1.0f);
+        glTexCoord2f(1.0f, 0.0f);
+        glVertex2f(1.0f, -1.0f);
+        glTexCoord2f(1.0f, 1.0f);
+        glVertex2f(1.0f, 1.0f);
+        glTexCoord2f(0.0f, 1.0f);
+        glVertex2f(-1.0f, 1.0f);
+        glEnd();
+        glPopMatrix();
+        glMatrixMode(GL_PROJECTION);
+        glPopMatrix();
+    }
+    SDL_GL_SwapWindow(m_pWindow);
+    return true;
+}
+
 bool CSdlBackend::IsFullScreen() const {
-    return m_pWindow && (SDL_GetWindowFlags(m_pWindow) & SDL_WINDOW_FULLSCREEN) != 0;
+    return m_pWindow &&
+           (m_bCoversScreen || (SDL_GetWindowFlags(m_pWindow) & SDL_WINDOW_FULLSCREEN) != 0);
 }
 
 bool CSdlBackend::IsActive() const {

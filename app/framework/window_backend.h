@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/framework/image.h"
 #include "app/framework/letterbox.h"
 #include "platform/window_queue.h"
 
@@ -15,6 +16,7 @@ struct SWindowConfig {
     int nHeight = kLogicalHeight;
     int nColorBits = 32;
     bool bFullScreen = false;
+    SImage icon;  // the window list's picture; none when empty
 };
 
 class IWindowBackend {
@@ -33,6 +35,13 @@ public:
     // Frame: clears the whole window and sets the letterboxed viewport, which it returns.
     virtual SViewportRect BeginFrame() = 0;
     virtual void EndFrame() = 0;
+    // The picture of an inactive window: KeepFrame, before EndFrame, copies the frame just
+    // drawn aside; ShowKeptFrame shows the copy again and presents it, false when none is kept
+    // for the window's present size.
+    virtual void KeepFrame() = 0;
+    virtual bool ShowKeptFrame() = 0;
+    // True once after the window was uncovered or resized: its picture must be shown again.
+    virtual bool TakeExposed() = 0;
 
     virtual bool IsFullScreen() const = 0;
     virtual bool IsActive() const = 0;

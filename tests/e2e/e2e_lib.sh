@@ -33,8 +33,9 @@ e2e_setup() {
         command -v $tool >/dev/null || { echo "FAIL: $tool is not installed"; exit 1; }
     done
     if [[ -z ${KD_E2E_IN_XVFB:-} ]]; then
-        # 24-bit 800x600 screen, no window manager: the game window sits at (0, 0).
-        KD_E2E_IN_XVFB=1 exec xvfb-run -a -s "-screen 0 ${SCREEN_SIZE}x24 -nolisten tcp" \
+        # 24-bit 800x600 screen, no window manager: the game window sits at (0, 0). Without
+        # -noreset the server resets whenever its last client leaves, between two steps.
+        KD_E2E_IN_XVFB=1 exec xvfb-run -a -s "-screen 0 ${SCREEN_SIZE}x24 -nolisten tcp -noreset" \
             bash "$E2E_SCRIPT" "$game" "$root" "$@"
     fi
     GAME=$(readlink -f "$game")
@@ -57,7 +58,23 @@ e2e_cleanup() {
         kill -KILL "$GAME_PID" 2>/dev/null
         wait "$GAME_PID" 2>/dev/null
     fi
+    ((${#X_PIDS[@]})) && kill "${X_PIDS[@]}" 2>/dev/null
     rm -rf "$WORK"
+}
+
+# ---- private X servers (for cases that need their own screen size, server or manager) ----
+X_PIDS=()  # ended with the run, with the helpers started on them
+# start_xvfb WxH [XVFB_ARGS...]: a 24-bit Xvfb on a free display; sets DISPLAY, XVFB_PID and
+# XVFB_LOG (its stderr). Pass -noreset unless the reset itself is under test.
+start_xvfb() {
+    local size=$1 number=$WORK/display-$RANDOM
+    shift
+    XVFB_LOG=$number.log
+    Xvfb -displayfd 3 -nolisten tcp -screen 0 "${size}x24" "$@" 3>"$number" 2>"$XVFB_LOG" &
+    XVFB_PID=$!
+    X_PIDS+=("$XVFB_PID")
+    wait_until 10 test -s "$number" || { fail "Xvfb $size did not start"; return 1; }
+    export DISPLAY=:$(head -n 1 "$number")
 }
 
 # Sanitizer reports in any game output of this run fail it (UBSan does not change the code).

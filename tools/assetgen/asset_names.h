@@ -11,6 +11,9 @@ namespace assets {
 inline constexpr const char* kManifest = "manifest.txt";
 inline constexpr const char* kFontImage = "textures/font.tga";
 inline constexpr const char* kFontMetrics = "textures/font.txt";
+// The window's icon, the desktop icon's picture at one size.
+inline constexpr const char* kIconImage = "textures/icon.tga";
+inline constexpr int kIconImageSize = 64;
 inline constexpr const char* kModelFolder = "models/3ds";
 inline constexpr const char* kSoundFolder = "sound";
 inline constexpr const char* kHighlightSuffix = "a";  // "single.tga" -> "singlea.tga"
@@ -120,6 +123,7 @@ inline std::vector<std::string> GameFiles() {
   }
   for (const char* i : kImages) add(i);
   add(kFontMetrics);
+  add(kIconImage);
   return out;
 }
 

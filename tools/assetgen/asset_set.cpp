@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "tools/assetgen/asset_names.h"
+#include "tools/assetgen/icon.h"
 #include "tools/assetgen/models.h"
 #include "tools/assetgen/sounds.h"
 #include "tools/assetgen/tds_writer.h"
@@ -44,6 +45,7 @@ AssetSet GenerateAll() {
     out[path] = WriteTga(ScreenPicture(path, fonts));
   }
   out[assets::kFontImage] = WriteTga(fonts.baked.AtlasImage());
+  out[assets::kIconImage] = WriteTga(PaintIcon(assets::kIconImageSize));
   const std::string metrics = fonts.baked.Metrics();
   out[assets::kFontMetrics] = Bytes(metrics.begin(), metrics.end());
 
