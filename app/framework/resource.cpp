@@ -8,11 +8,11 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <mutex>
-#include <cstdio>
 #include <sstream>
 
 #include "platform/crc32.h"
@@ -241,11 +241,12 @@ std::vector<std::string> CResource::SImpl::Candidates() const {
     return SearchPlaces(ExecutableDir(), datFile, searchDirs);
 }
 
-// The manifest must be present, well formed and agree with the archive's file list and sizes.
+// The most bytes an entry of this pack can unpack to.
 uint64_t CResource::SImpl::MaxEntryBytes() const {
     return std::min(kMaxEntryBytes, std::min(packBytes, kMaxEntryBytes) * kMaxDeflateRatio);
 }
 
+// The manifest must be present, well formed and agree with the archive's file list and sizes.
 bool CResource::SImpl::CheckPack(std::string& error) {
     const std::string manifestPath = mountPoint + "/" + kManifestName;
     PHYSFS_Stat st;
