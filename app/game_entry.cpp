@@ -3,12 +3,16 @@
 // Main thread.
 #include "app/game_entry.h"
 
+#include <vector>
+
 #include "app/framework/dx_version.h"
 #include "app/framework/message_box.h"
 #include "app/framework/pack_image.h"
 #include "app/framework/sound.h"
 #include "app/framework/video_start.h"
 #include "app/game_wnd.h"
+#include "app/scene_resources.h"
+#include "menus/shared_images.h"
 #include "platform/log.h"
 
 namespace {
@@ -32,6 +36,18 @@ SImage LoadWindowIcon(CResource& pack) {
     return *icon.Pixels();
 }
 
+// What the game cannot be played without: the font, the menus' background, the boards and
+// the hands. A damaged one is reported at start like a damaged pack.
+std::vector<CResource::SEntryName> EssentialEntries() {
+    std::vector<CResource::SEntryName> entries = {{kFontFolder, kFontFile},
+                                                  {kFontFolder, CGLFont::MetricsFile(kFontFile)}};
+    for (const SSharedImageDef& image : kSharedImages)
+        if (image.eImage == ESharedImage::Background) entries.push_back({image.szFolder, image.szFile});
+    for (const char* szBoard : kBoardFiles) entries.push_back({kModelFolder, szBoard});
+    for (const char* szHand : kHandFiles) entries.push_back({kModelFolder, szHand});
+    return entries;
+}
+
 }  // namespace
 
 void SetRunGameHooks(SRunGameHooks hooks) { g_hooks = std::move(hooks); }
@@ -44,8 +60,9 @@ int RunGame(bool bHeadless) {
         // Only the window options are read here; the window reloads the whole record in InitScene.
         CGameSettings windowSettings;
         windowSettings.Load();
-        if (!g_pGameWnd->Resource().Open()) throw CGameMessage{g_pGameWnd->Resource().LastError()};
-        g_pGameWnd->SetWindowIcon(LoadWindowIcon(g_pGameWnd->Resource()));
+        CResource& pack = g_pGameWnd->Resource();
+        if (!pack.Open() || !pack.CheckEntries(EssentialEntries())) throw CGameMessage{pack.LastError()};
+        g_pGameWnd->SetWindowIcon(LoadWindowIcon(pack));
         if (!g_pGameWnd->CreateGLWindow(kWindowTitle, kWindowWidth, kWindowHeight,
                                         windowSettings.DepthBits, windowSettings.FullScreen,
                                         kIconId, false))

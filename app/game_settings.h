@@ -28,11 +28,12 @@ public:
     CGameSettings(const CGameSettings&) = default;
     CGameSettings& operator=(const CGameSettings&) = default;
 
-    // Reads the eight persisted keys; a file that cannot be read leaves defaults and a log line.
+    // Reads the eight persisted keys; a file that cannot be read leaves defaults and a log line,
+    // and a value outside its key's list reads as the key's missing value, with a log line.
     void Load();
     // Writes the eight persisted keys, keeping every other line of the file; atomic replace.
-    // Returns false (and logs) when the file could not be written.
-    bool Save() const;
+    // Returns false (and logs) when the file could not be written; m_nSaveError keeps why.
+    bool Save();
     // The file both use: $XDG_CONFIG_HOME/kelvodara/kelvodara.ini.
     static std::string FilePath();
 
@@ -43,6 +44,7 @@ public:
     int DepthBits = 32;      // = 32 when the key is missing; colour depth for the window
     int StarType = 2;        // 1 star models drawn, 0 not, 2 (missing key) none
     bool FullScreen = true;  // = true at construction, false when the key is missing
+    int m_nSaveError = 0;    // errno of the last Save that failed, 0 after one that worked
     // --- match state ---
     int m_nSetResult = 0;        // result of the set just ended
     int m_bMatchOver = 1;        // = 1 until a match starts

@@ -21,7 +21,7 @@ constexpr const char* kStarFieldModelName = "starfield";
 void CGameWnd::DrawLoading() {
     // The framework turns ALT+ENTER into command 40001 itself: there is no accelerator
     // table to load.
-    if (!m_font.CreateFontFromRes(m_resource, "font.tga", "textures"))
+    if (!m_font.CreateFontFromRes(m_resource, kFontFile, kFontFolder))
         platform::Log("The texture font is missing: texts will not show");
     m_font.SetColor(kLoadingColor[0], kLoadingColor[1], kLoadingColor[2]);
     m_font.Print(kLoadingX, kLoadingY, 1.0f, "%s", kLoadingText);

@@ -21,6 +21,10 @@ inline constexpr SStarFieldBounds kStarFieldBounds = {-50.5f, 44.5f, -34.0f, 39.
 // The star field, the same points on every run.
 const std::array<SStarPoint, kStarCount>& StarField();
 
+// The texture font every text of the game is drawn with.
+inline constexpr const char* kFontFolder = "textures";
+inline constexpr const char* kFontFile = "font.tga";
+
 // Folder of every model in the pack.
 inline constexpr const char* kModelFolder = "models\\3ds";
 

@@ -1,5 +1,6 @@
 // The persisted part of CGameSettings: eight integer keys in kelvodara.ini. Window thread
 // (and the entry function before the window exists).
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -15,12 +16,16 @@ namespace {
 constexpr const char* kFileName = "kelvodara.ini";
 constexpr const char* kSection = "Kelvo Dara";
 
-// One persisted key: its name, the value a missing key reads as, and its field.
+// One persisted key: its name, the value a missing key reads as, its field, and the values
+// the game knows (none listed: any value). A value outside the list plays and shows as the
+// missing-key value, which is also the item the setup screen falls back to.
 struct SPersistedKey {
     const char* szName;
     int nMissing;
     int (*get)(const CGameSettings&);
     void (*set)(CGameSettings&, int);
+    int aValues[3];
+    int nValues;  // 0: any value
 };
 
 template <int CGameSettings::*Field>
@@ -30,17 +35,32 @@ void SetInt(CGameSettings& s, int v) { s.*Field = v; }
 int GetFullScreen(const CGameSettings& s) { return s.FullScreen ? 1 : 0; }
 void SetFullScreen(CGameSettings& s, int v) { s.FullScreen = v != 0; }
 
+constexpr int kStarsMissing = 2;  // no key: no star models, the same as off
+constexpr int kDepthMissing = 32;
+
 // File order; Load and Save both walk it in this order.
 constexpr SPersistedKey kKeys[] = {
-    {"GameMode", 0, GetInt<&CGameSettings::GameMode>, SetInt<&CGameSettings::GameMode>},
-    {"TurnType", 0, GetInt<&CGameSettings::TurnType>, SetInt<&CGameSettings::TurnType>},
-    {"CheckType", 0, GetInt<&CGameSettings::CheckType>, SetInt<&CGameSettings::CheckType>},
-    {"BoardType", 0, GetInt<&CGameSettings::BoardType>, SetInt<&CGameSettings::BoardType>},
-    {"MyWhite", 1, GetInt<&CGameSettings::MyWhite>, SetInt<&CGameSettings::MyWhite>},
-    {"FullScreen", 0, GetFullScreen, SetFullScreen},
-    {"StarType", 2, GetInt<&CGameSettings::StarType>, SetInt<&CGameSettings::StarType>},
-    {"DepthBits", 32, GetInt<&CGameSettings::DepthBits>, SetInt<&CGameSettings::DepthBits>},
+    {"GameMode", 0, GetInt<&CGameSettings::GameMode>, SetInt<&CGameSettings::GameMode>, {0, 1}, 2},
+    {"TurnType", 0, GetInt<&CGameSettings::TurnType>, SetInt<&CGameSettings::TurnType>, {0, 1}, 2},
+    {"CheckType", CHECK_BONE, GetInt<&CGameSettings::CheckType>, SetInt<&CGameSettings::CheckType>,
+     {CHECK_BONE, CHECK_WOOD, CHECK_STONE}, 3},
+    {"BoardType", BOARD_SQUARE, GetInt<&CGameSettings::BoardType>, SetInt<&CGameSettings::BoardType>,
+     {BOARD_SQUARE, BOARD_ROUND, BOARD_TWELVE}, 3},
+    {"MyWhite", 1, GetInt<&CGameSettings::MyWhite>, SetInt<&CGameSettings::MyWhite>, {0, 1}, 2},
+    {"FullScreen", 0, GetFullScreen, SetFullScreen, {}, 0},  // any non-zero value is full screen
+    {"StarType", kStarsMissing, GetInt<&CGameSettings::StarType>, SetInt<&CGameSettings::StarType>,
+     {0, 1, kStarsMissing}, 3},
+    {"DepthBits", kDepthMissing, GetInt<&CGameSettings::DepthBits>, SetInt<&CGameSettings::DepthBits>,
+     {16, 24, kDepthMissing}, 3},
 };
+
+// The value a key plays with: as read when the key knows it, else the missing-key value.
+int Listed(const SPersistedKey& key, int nValue) {
+    const int* pEnd = key.aValues + key.nValues;
+    if (key.nValues == 0 || std::find(key.aValues, pEnd, nValue) != pEnd) return nValue;
+    platform::Log("settings: %s=%d is not one of its values; using %d", key.szName, nValue, key.nMissing);
+    return key.nMissing;
+}
 
 // The file's text; no file (or no folder) reads as empty. False, with errno, when the file
 // is there but cannot be read.
@@ -48,6 +68,9 @@ bool ReadSettingsText(const std::string& path, std::string& text) {
     text.clear();
     return platform::ReadTextFile(path, text) || errno == ENOENT || errno == ENOTDIR;
 }
+
+// errno of a failure that may not have set one.
+int FailureCode() { return errno != 0 ? errno : EIO; }
 
 }  // namespace
 
@@ -61,14 +84,16 @@ void CGameSettings::Load() {
         text.clear();
     }
     for (const SPersistedKey& key : kKeys)
-        key.set(*this, platform::GetProfileIntFromText(text, kSection, key.szName, key.nMissing));
+        key.set(*this, Listed(key, platform::GetProfileIntFromText(text, kSection, key.szName, key.nMissing)));
 }
 
-bool CGameSettings::Save() const {
+bool CGameSettings::Save() {
     const std::string path = FilePath();
     std::string text;
+    m_nSaveError = 0;
     // A file we could not read may hold someone's data: leave it alone rather than replace it.
     if (!ReadSettingsText(path, text)) {
+        m_nSaveError = FailureCode();
         platform::Log("settings: not saved, %s exists but cannot be read (%s)", path.c_str(), std::strerror(errno));
         return false;
     }
@@ -78,10 +103,12 @@ bool CGameSettings::Save() const {
         text = platform::SetProfileStringInText(text, kSection, key.szName, value);
     }
     if (!platform::EnsureDir(platform::ConfigDir())) {
+        m_nSaveError = FailureCode();
         platform::Log("settings: not saved, cannot create the folder %s", platform::ConfigDir().c_str());
         return false;
     }
     if (!platform::WriteFileAtomically(path, text)) {
+        m_nSaveError = FailureCode();
         platform::Log("settings: not saved, cannot write %s (%s)", path.c_str(), std::strerror(errno));
         return false;
     }

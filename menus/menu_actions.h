@@ -24,6 +24,11 @@ void ContinueGame(CGameWnd& wnd);
 // "default" of the setup screen: every selector but the window one back to its first item,
 // and the settings from them. The file is not written.
 void ResetSetupToDefaults(CGameWnd& wnd);
+// "mainmnu" of the setup screen: saves the choices. False when the screen must stay so the
+// player reads why they were not saved; that happens once, later failures leave at once.
+bool SaveSetupChoices(CGameWnd& wnd);
+// The setup screen's line saying that the last save failed; nothing while saves work.
+void DrawSetupNotice(CGameWnd& wnd);
 
 inline constexpr const char* kGameTitle = "Kelvo Dara";
 // "Kelvo Dara  <version>": the game's name, two blanks, the framework's version text.

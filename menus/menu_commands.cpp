@@ -108,8 +108,7 @@ void OnGameCommand(CGameWnd& wnd, int nCommand) {
 
 void OnSetupCommand(CGameWnd& wnd, int nCommand) {
     if (nCommand == CMD_MAIN_MENU) {
-        wnd.Settings().Save();
-        BackToMainMenu(wnd);
+        if (SaveSetupChoices(wnd)) BackToMainMenu(wnd);
     } else if (nCommand == CMD_DEFAULT) {
         ResetSetupToDefaults(wnd);
     }

@@ -1,6 +1,9 @@
 // The setup screen's selectors and the settings record, both ways: the lists show the record
 // (SyncSetupLists), and a click or "default" changes the record at once. The file is written
 // only by "mainmnu" and by the window switch. Window thread.
+#include <cstdio>
+#include <cstring>
+
 #include "app/game_wnd.h"
 #include "menus/menu_actions.h"
 #include "menus/screen_setup.h"
@@ -20,17 +23,25 @@ void ShowItem(CGameWnd& wnd, const SSelectorDef& leader, int nId) {
     ForListAndFollowers(leader, [&](const SSelectorDef& def) { wnd.m_aLists[def.eList].SetCurItem(nId); });
 }
 
+// A value no item shows becomes the item shown, so the game plays what the screen says.
 void ShowSetting(CGameWnd& wnd, const SSelectorDef& def) {
-    const int nValue = wnd.Settings().*def.pField;
+    int& nValue = wnd.Settings().*def.pField;
     int nId = ItemIdForValue(def, nValue);
     if (nId < 0) {
         nId = def.nFallbackId;
-        if (!def.bQuietFallback)
+        if (!def.bQuietFallback) {
             platform::Log("Setup: the setting of list %d holds %d, which no item shows; showing item %d",
                           def.nNotify, nValue, nId);
+            nValue = ValueForItemId(def, nId);
+        }
     }
     ShowItem(wnd, def, nId);
 }
+
+// Centred in the empty band between the board picture and the rule and side selectors.
+constexpr int kNoticeY = 250;
+constexpr float kNoticeScale = 0.8f;
+constexpr int kNoticeColor[3] = {255, 90, 60};
 
 }  // namespace
 
@@ -75,4 +86,24 @@ void ResetSetupToDefaults(CGameWnd& wnd) {
         wnd.m_aLists[def.eList].SetFirst();
         if (def.pField) wnd.Settings().*def.pField = ValueForItemId(def, def.items.front().nId);
     }
+}
+
+bool SaveSetupChoices(CGameWnd& wnd) {
+    CGameSettings& s = wnd.Settings();
+    const bool bAlreadyTold = s.m_nSaveError != 0;
+    if (s.Save() || bAlreadyTold) return true;
+    // The first failure keeps the screen, whose notice tells the player.
+    platform::Log("Setup: the choices were not saved; the setup screen says so");
+    return false;
+}
+
+void DrawSetupNotice(CGameWnd& wnd) {
+    const int nError = wnd.Settings().m_nSaveError;
+    if (nError == 0) return;
+    char szText[160];
+    std::snprintf(szText, sizeof szText, "Your choices cannot be saved (%s); they hold until you quit",
+                  std::strerror(nError));
+    CGLFont& font = wnd.Font();
+    font.SetColor(kNoticeColor[0], kNoticeColor[1], kNoticeColor[2]);
+    font.Print((kLogicalWidth - font.GetWidth(szText, kNoticeScale)) / 2, kNoticeY, kNoticeScale, "%s", szText);
 }

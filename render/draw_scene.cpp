@@ -5,6 +5,7 @@
 
 #include "app/game_events.h"
 #include "app/game_wnd.h"
+#include "menus/menu_actions.h"
 #include "platform/log.h"
 #include "render/scene_gl.h"
 
@@ -56,6 +57,9 @@ void CGameWnd::DrawScene() {
         break;
     case SCREEN_ABOUT:
         DrawTextPage(m_pAboutLines, kAboutLineCount, m_nAboutFirst);
+        break;
+    case SCREEN_SETUP:
+        DrawSetupNotice(*this);
         break;
     default:
         break;

@@ -104,7 +104,7 @@ else
     run_installed missing
     wait_game_exit $START_TIMEOUT_S
     check "without its pack the game ends with code" 0 "$GAME_RC"
-    message=$(grep -F "was not found" "$ART/game-missing.out" | head -n 1)
+    message=$(grep -F -A 8 "was not found" "$ART/game-missing.out" | tr '\n' ' ')  # a place a line
     note "message: $message"
     rest=$message
     named=""

@@ -423,6 +423,25 @@ TEST_F(MenusTest, MainMenuButtonOfSetupSavesTheEightKeys) {
     EXPECT_EQ(loaded.StarType, 1);
 }
 
+TEST_F(MenusTest, ASaveThatFailsIsToldOnTheSetupScreenOnce) {
+    std::ofstream(m_dir / "plain") << "a file where the settings folder should be";
+    setenv("XDG_CONFIG_HOME", (m_dir / "plain").c_str(), 1);
+    int nNotices = 0;
+    wnd->Font().SetPrintListener([&](const SFontPrint& p) {
+        EXPECT_LE(p.x + wnd->Font().GetWidth(p.text, p.fScale), kScreenW) << p.text;
+        nNotices += p.text.find("cannot be saved") != std::string::npos;
+    });
+    auto notices = [&] { nNotices = 0; wnd->StepFrame(); return nNotices; };
+    wnd->SetScreen(SCREEN_SETUP);
+    EXPECT_EQ(notices(), 0);
+    Command(SCREEN_SETUP, CMD_MAIN_MENU);
+    EXPECT_EQ(wnd->GetScreen(), SCREEN_SETUP) << "the first failure keeps the screen that tells it";
+    EXPECT_EQ(notices(), 1);
+    Command(SCREEN_SETUP, CMD_MAIN_MENU);
+    EXPECT_EQ(wnd->GetScreen(), SCREEN_MAIN);
+    wnd->Font().SetPrintListener({});
+}
+
 TEST_F(MenusTest, AnyKeyLeavesSetupWithoutSavingAndTheListsShowTheRecord) {
     wnd->SetScreen(SCREEN_SETUP);
     Selector(NOTIFY_GAME_MODE);
@@ -430,6 +449,7 @@ TEST_F(MenusTest, AnyKeyLeavesSetupWithoutSavingAndTheListsShowTheRecord) {
     wnd->Settings().BoardType = BOARD_TWELVE;
     wnd->Settings().MyWhite = 5;
     wnd->Settings().StarType = 7;
+    wnd->Settings().CheckType = 7;
     Key('A');
     EXPECT_EQ(wnd->GetScreen(), SCREEN_MAIN);
     EXPECT_FALSE(fs::exists(SettingsFile()));
@@ -440,6 +460,8 @@ TEST_F(MenusTest, AnyKeyLeavesSetupWithoutSavingAndTheListsShowTheRecord) {
     EXPECT_EQ(CurItem(LIST_BOARD_PICTURE), BOARD_TWELVE);
     EXPECT_EQ(CurItem(LIST_SIDE), 1) << "any non-zero MyWhite plays white";
     EXPECT_EQ(CurItem(LIST_SKY), kStarsOffItem) << "a StarType that draws no stars shows stars off";
+    EXPECT_EQ(CurItem(LIST_CHECKS), CHECK_BONE);
+    EXPECT_EQ(wnd->Settings().CheckType, CHECK_BONE) << "what is played is what is shown";
 }
 
 TEST_F(MenusTest, TheWindowSelectorSwitchesToFullScreenAndKeepsTheSetupScreen) {

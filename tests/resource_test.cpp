@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -15,6 +16,7 @@
 
 #include "app/framework/resource.h"
 #include "platform/log.h"
+#include "tests/alloc_tracker.h"
 #include "tools/assetgen/asset_names.h"
 #include "tools/assetgen/byte_io.h"
 #include "tools/assetgen/zip_writer.h"
@@ -214,6 +216,8 @@ TEST_F(ResourceTest, DamagedPacksAreReportedWithTheFileAndEveryPlaceSearched) {
         {"manifest size differs", withManifest(thingLine + ManifestLine("textures/Hello.txt", 8, 0)), "textures/Hello.txt"},
         {"file missing from the manifest", withManifest(thingLine), "textures/Hello.txt"},
         {"empty manifest", withManifest(""), "no files"},
+        {"raw bytes in the manifest", withManifest("bad\x01\x7f\xff name\n"), "line 1"},
+        {"a huge name", withManifest(thingLine + helloLine + ManifestLine(std::string(5000, 'x') + "\x01", 1, 0)), "xxx"},
     };
     int index = 0;
     for (const auto& c : cases) {
@@ -228,6 +232,9 @@ TEST_F(ResourceTest, DamagedPacksAreReportedWithTheFileAndEveryPlaceSearched) {
         const std::string& e = pack.LastError();
         EXPECT_NE(e.find(path), std::string::npos) << c.label << ": " << e;
         EXPECT_NE(e.find(c.why), std::string::npos) << c.label << ": " << e;
+        EXPECT_LT(e.size(), 1000u) << c.label;
+        EXPECT_TRUE(std::all_of(e.begin(), e.end(), [](char ch) { return ch == '\n' || (ch >= ' ' && ch <= '~'); }))
+            << c.label << ": " << e;
         for (const std::string& place : {ExecutableDir() + name, std::string(KD_DATA_DIR) + "/" + name, path})
             EXPECT_NE(e.find(place), std::string::npos) << c.label << ": " << place << " not in " << e;
         EXPECT_NE(log.All().find(name), std::string::npos) << c.label;
@@ -235,6 +242,30 @@ TEST_F(ResourceTest, DamagedPacksAreReportedWithTheFileAndEveryPlaceSearched) {
         EXPECT_FALSE(pack.ReadFile("textures", "Hello.txt", data)) << c.label;
         std::printf("%-32s -> %s\n", c.label, e.c_str());
     }
+}
+
+TEST_F(ResourceTest, AHugeClaimedSizeIsRefusedBeforeAnyAllocation) {
+    constexpr uint32_t kClaim = 900u << 20;
+    const std::string big = "textures/big.bin";
+    auto files = TinyFiles("big");
+    std::string manifest = ManifestLine(big, kClaim, 0);
+    for (const auto& [name, data] : files) manifest += ManifestLine(name, data.size(), 0);
+    files[big] = Text("tiny");
+    files["manifest.txt"] = Text(manifest);
+    Bytes zip = assetgen::WriteStoredZip(files);
+    const std::string text(zip.begin(), zip.end());
+    // The manifest names the entry first, then its local header (sizes 12 and 8 bytes before the
+    // name) and its central directory record (26 and 22 before).
+    const size_t local = text.find(big, text.find(big) + 1), central = text.find(big, local + 1);
+    for (size_t at : {local - 12, local - 8, central - 26, central - 22}) assetgen::PatchU32(zip, at, kClaim);
+    CResource pack;
+    pack.SetDatFile(Put(UniqueName("huge"), zip));  // a path: the only place looked at
+    alloc_tracker::Reset();
+    EXPECT_FALSE(pack.Open());
+    Bytes data;
+    EXPECT_FALSE(pack.ReadFile("textures", "big.bin", data));
+    EXPECT_LT(alloc_tracker::Largest(), size_t{1} << 20);
+    EXPECT_NE(pack.LastError().find("big.bin"), std::string::npos) << pack.LastError();
 }
 
 TEST_F(ResourceTest, MissingPackNamesEveryPlaceSearchedInOrder) {

@@ -48,8 +48,8 @@ struct SProgress {
 };
 static_assert(std::atomic<long>::is_always_lock_free, "the progress is shared across processes");
 
-// Version v of the eight persisted values: every key changes within a few versions, and
-// DepthBits carries v itself so no two versions read alike.
+// Version v of the eight persisted values, each within its list: every key changes within a
+// few versions, GameMode at each, so a version never reads like the one before.
 CGameSettings Version(long v) {
     CGameSettings s;
     s.GameMode = int(v % 2);
@@ -59,7 +59,7 @@ CGameSettings Version(long v) {
     s.MyWhite = int(v / 5 % 2);
     s.FullScreen = v / 7 % 2 != 0;
     s.StarType = int(v / 11 % 3);
-    s.DepthBits = int(v);
+    s.DepthBits = (v / 13 % 2) ? 16 : 32;
     return s;
 }
 

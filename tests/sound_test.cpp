@@ -412,7 +412,8 @@ TEST_F(SoundTest, ANewEffectCutsThePreviousUnlessItIsKept) {
     }
 }
 
-TEST_F(SoundTest, ARestartedSoundPlaysFromTheStart) {
+// Rewinding starts a sound over; stopping keeps its place for the next Play, as DirectSound does.
+TEST_F(SoundTest, RewindStartsOverAndStopKeepsThePlace) {
     constexpr int kFirst = 2000;
     constexpr int kTolerance = 3;  // mono-to-stereo conversion may round by a step or two
     CSound& ramp = LoadBytes(RampWav(kFirst, kRate), "ramp");
@@ -425,6 +426,8 @@ TEST_F(SoundTest, ARestartedSoundPlaysFromTheStart) {
         {"rewound while playing", [&] { ramp.Reset(); }, true},
         {"the sound thread's replay", [&] { PlayEffectLikeTheSoundThread(&ramp, true, ramp, 0); }, true},
         {"left alone", [] {}, false},
+        {"stopped and played again", [&] { ramp.Stop(); EXPECT_FALSE(ramp.IsPlaying()); ramp.Play(0, 0); }, false},
+        {"stopped, rewound and played", [&] { ramp.Stop(); ramp.Reset(); ramp.Play(0, 0); }, true},
     };
     for (const Case& c : cases) {
         ASSERT_EQ(0, ramp.Play(0, 0));

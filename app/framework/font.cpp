@@ -31,11 +31,6 @@ struct SBakedFont {
 };
 SBakedFont g_lastBaked;
 
-std::string MetricsName(const std::string& file) {
-    const size_t nDot = file.rfind('.');
-    return (nDot == std::string::npos ? file : file.substr(0, nDot)) + ".txt";
-}
-
 std::string FormatText(const char* szFormat, va_list args) {
     std::vector<char> buf(kFirstBufferSize);
     va_list copy;
@@ -51,6 +46,11 @@ std::string FormatText(const char* szFormat, va_list args) {
 }
 
 }  // namespace
+
+std::string CGLFont::MetricsFile(const std::string& file) {
+    const size_t nDot = file.rfind('.');
+    return (nDot == std::string::npos ? file : file.substr(0, nDot)) + ".txt";
+}
 
 CGLFont::~CGLFont() { Release(); }
 
@@ -69,8 +69,8 @@ bool CGLFont::CreateFontFromRes(CResource& pack, const std::string& file, const 
         return false;
     }
     std::vector<uint8_t> text;
-    if (!pack.ReadFile(folder, MetricsName(file), text)) {
-        platform::Log("Font %s: its metrics %s cannot be read", where.c_str(), MetricsName(file).c_str());
+    if (!pack.ReadFile(folder, CGLFont::MetricsFile(file), text)) {
+        platform::Log("Font %s: its metrics %s cannot be read", where.c_str(), CGLFont::MetricsFile(file).c_str());
         return false;
     }
     CFontMetrics metrics;

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -30,11 +31,23 @@ constexpr const char* kSystemDataDir = "/usr/share/kelvodara";
 constexpr const char* kDataDirFromExe = "../share/kelvodara";
 // The real manifest is a few kilobytes; anything far larger is not ours.
 constexpr PHYSFS_sint64 kMaxManifestBytes = 4 << 20;
-// A single packed file larger than this is refused before allocating for it.
-constexpr uint64_t kMaxEntryBytes = 1ull << 30;
+// A packed file is read whole into memory, so a size claimed past these bounds is refused
+// before anything is allocated: the largest real entry is about 2 MB, and deflate packs at
+// most 1032 bytes into one.
+constexpr uint64_t kMaxEntryBytes = 64ull << 20;
+constexpr uint64_t kMaxDeflateRatio = 1032;
+// Names from a damaged pack go into messages as printable ASCII of at most this length.
+constexpr size_t kMaxShownName = 64;
 constexpr int kCrcHexDigits = 8;
 // Our packs are three folders deep at most; a far deeper tree is damage.
 constexpr int kMaxFolderDepth = 16;
+
+// A name from the pack as it may be shown: other bytes become '?', a long one is cut.
+std::string Shown(const std::string& name) {
+    std::string out;
+    for (char c : name.substr(0, kMaxShownName)) out += (c >= ' ' && c <= '~') ? c : '?';
+    return name.size() > kMaxShownName ? out + "..." : out;
+}
 
 std::string ToLower(std::string s) {
     for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -114,6 +127,11 @@ bool IsRegularFile(const std::string& path) {
     return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+uint64_t FileBytes(const std::string& path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 && st.st_size > 0 ? static_cast<uint64_t>(st.st_size) : 0;
+}
+
 std::string Canonical(const std::string& path) {
     char* real = realpath(path.c_str(), nullptr);
     if (!real) return path;
@@ -156,12 +174,12 @@ bool ParseManifest(const std::string& text, std::map<std::string, SEntry>& entri
         const bool crcOk = crc.size() == kCrcHexDigits &&
                            std::all_of(crc.begin(), crc.end(), [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); });
         if (name.empty() || !sizeOk || !crcOk || (fields >> extra)) {
-            error = "manifest line " + std::to_string(nLine) + " is malformed: \"" + line.substr(0, 80) + "\"";
+            error = "manifest line " + std::to_string(nLine) + " is malformed: \"" + Shown(line) + "\"";
             return false;
         }
         SEntry e{name, std::stoull(size), static_cast<uint32_t>(std::stoul(crc, nullptr, 16))};
         if (!entries.emplace(ToLower(name), e).second) {
-            error = "manifest names " + name + " twice (names are matched without case)";
+            error = "manifest names " + Shown(name) + " twice (names are matched without case)";
             return false;
         }
     }
@@ -195,6 +213,10 @@ bool ListFiles(const std::string& point, const std::string& dir, int depth, std:
     return ok;
 }
 
+std::string DamagedText(const std::string& pack, const std::string& why) {
+    return "The resource pack " + pack + " is damaged:\n" + why + ".\nPlease install the game again.";
+}
+
 }  // namespace
 
 struct CResource::SImpl {
@@ -207,13 +229,21 @@ struct CResource::SImpl {
     std::string mountKey;   // canonical path, the key of the shared mount
     std::string mountPoint;
     std::map<std::string, SEntry> manifest;  // lower-case name -> entry
+    uint64_t packBytes = 0;
 
     std::vector<std::string> Candidates() const;
+    uint64_t MaxEntryBytes() const;
     bool CheckPack(std::string& error);
+    bool Read(const std::string& folder, const std::string& file, std::vector<uint8_t>& out, std::string& why) const;
 };
 
 std::vector<std::string> CResource::SImpl::Candidates() const {
     return SearchPlaces(ExecutableDir(), datFile, searchDirs);
+}
+
+// The most bytes an entry of this pack can unpack to.
+uint64_t CResource::SImpl::MaxEntryBytes() const {
+    return std::min(kMaxEntryBytes, std::min(packBytes, kMaxEntryBytes) * kMaxDeflateRatio);
 }
 
 // The manifest must be present, well formed and agree with the archive's file list and sizes.
@@ -244,18 +274,22 @@ bool CResource::SImpl::CheckPack(std::string& error) {
     for (const auto& [key, e] : manifest) {
         auto it = files.find(e.name);
         if (it == files.end()) {
-            error = "the manifest lists " + e.name + " but the pack lacks it";
+            error = "the manifest lists " + Shown(e.name) + " but the pack lacks it";
             return false;
         }
         if (it->second != e.nSize) {
-            error = e.name + " holds " + std::to_string(it->second) + " bytes, the manifest says " +
+            error = Shown(e.name) + " holds " + std::to_string(it->second) + " bytes, the manifest says " +
                     std::to_string(e.nSize);
+            return false;
+        }
+        if (e.nSize > MaxEntryBytes()) {
+            error = Shown(e.name) + " claims " + std::to_string(e.nSize) + " bytes, more than the pack can hold";
             return false;
         }
     }
     for (const auto& [name, size] : files) {
         if (!manifest.count(ToLower(name))) {
-            error = name + " is in the pack but not in the manifest";
+            error = Shown(name) + " is in the pack but not in the manifest";
             return false;
         }
     }
@@ -298,7 +332,7 @@ bool CResource::Open() {
 
     const std::vector<std::string> places = d.Candidates();
     std::string searched;
-    for (const auto& p : places) searched += (searched.empty() ? "" : ", ") + p;
+    for (const auto& p : places) searched += (searched.empty() ? "" : "\n") + p;
 
     std::string found;
     for (const auto& p : places) {
@@ -309,21 +343,22 @@ bool CResource::Open() {
     }
     std::string problem;
     if (found.empty()) {
-        problem = "the resource pack " + d.datFile + " was not found";
+        problem = "The resource pack " + d.datFile + " was not found.";
     } else {
         // The first copy found is the one used: a damaged one is reported, not skipped silently.
         d.mountKey = Canonical(found);
+        d.packBytes = FileBytes(found);
         std::string why;
         if (!AcquireMount(d.mountKey, d.mountPoint, why)) {
-            problem = "the resource pack " + found + " is damaged: " + why;
+            problem = DamagedText(found, why);
         } else if (!d.CheckPack(why)) {
             ReleaseMount(d.mountKey);
             d.manifest.clear();
-            problem = "the resource pack " + found + " is damaged: " + why;
+            problem = DamagedText(found, why);
         }
     }
     if (!problem.empty()) {
-        d.lastError = problem + " (searched: " + searched + ")";
+        d.lastError = problem + "\nSearched, in this order:\n" + searched;
         platform::Log("%s", d.lastError.c_str());
         return false;
     }
@@ -339,42 +374,60 @@ const std::string& CResource::LastError() const { return m_pImpl->lastError; }
 
 const std::string& CResource::PackPath() const { return m_pImpl->packPath; }
 
-bool CResource::ReadFile(const std::string& folder, const std::string& file, std::vector<uint8_t>& out) {
+bool CResource::SImpl::Read(const std::string& folder, const std::string& file, std::vector<uint8_t>& out,
+                            std::string& why) const {
     out.clear();
-    const SImpl& d = *m_pImpl;
     const std::string path = JoinPath(folder, file);
-    if (!d.bOpen) {
-        platform::Log("cannot read %s/%s: the resource pack is not open", folder.c_str(), file.c_str());
+    if (!bOpen) {
+        why = "cannot read " + folder + "/" + file + ": the resource pack is not open";
         return false;
     }
     if (path.empty()) {
-        platform::Log("refused to read \"%s\" in \"%s\": not a name inside the pack", file.c_str(), folder.c_str());
+        why = "refused to read \"" + file + "\" in \"" + folder + "\": not a name inside the pack";
         return false;
     }
-    auto it = d.manifest.find(ToLower(path));
-    if (it == d.manifest.end()) {
-        platform::Log("%s is not in the resource pack %s", path.c_str(), d.packPath.c_str());
+    auto it = manifest.find(ToLower(path));
+    if (it == manifest.end()) {
+        why = path + " is not in the resource pack " + packPath;
         return false;
     }
     const SEntry& e = it->second;
-    if (e.nSize > kMaxEntryBytes) {
-        platform::Log("%s in %s: refused, the manifest claims %llu bytes", e.name.c_str(), d.packPath.c_str(),
-                      static_cast<unsigned long long>(e.nSize));
+    if (e.nSize > MaxEntryBytes()) {
+        why = Shown(e.name) + " in " + packPath + ": refused, the manifest claims " + std::to_string(e.nSize) + " bytes";
         return false;
     }
     std::vector<uint8_t> data;
-    if (!ReadPhysfsFile(d.mountPoint + "/" + e.name, e.nSize, data)) {
-        platform::Log("%s in %s cannot be read completely%s", e.name.c_str(), d.packPath.c_str(),
-                      PhysfsError().c_str());
+    if (!ReadPhysfsFile(mountPoint + "/" + e.name, e.nSize, data)) {
+        why = Shown(e.name) + " in " + packPath + " cannot be read completely" + PhysfsError();
         return false;
     }
     const uint32_t crc = platform::Crc32(data.data(), data.size());
     if (crc != e.nCrc) {
-        platform::Log("%s in %s is damaged: CRC-32 %08x, the manifest says %08x", e.name.c_str(),
-                      d.packPath.c_str(), crc, e.nCrc);
+        char sums[64];
+        std::snprintf(sums, sizeof sums, "CRC-32 %08x, the manifest says %08x", crc, e.nCrc);
+        why = Shown(e.name) + " in " + packPath + " is damaged: " + sums;
         return false;
     }
     out = std::move(data);
+    return true;
+}
+
+bool CResource::ReadFile(const std::string& folder, const std::string& file, std::vector<uint8_t>& out) {
+    std::string why;
+    if (m_pImpl->Read(folder, file, out, why)) return true;
+    platform::Log("%s", why.c_str());
+    return false;
+}
+
+bool CResource::CheckEntries(const std::vector<SEntryName>& entries) {
+    std::vector<uint8_t> bytes;
+    std::string why;
+    for (const SEntryName& entry : entries) {
+        if (m_pImpl->Read(entry.folder, entry.file, bytes, why)) continue;
+        m_pImpl->lastError = DamagedText(m_pImpl->packPath, why);
+        platform::Log("%s", m_pImpl->lastError.c_str());
+        return false;
+    }
     return true;
 }
 

@@ -26,7 +26,8 @@ public:
     static std::vector<std::string> SearchPlaces(const std::string& exeDir, const std::string& datFile,
                                                  const std::vector<std::string>& extraDirs);
     // Opens the pack (once; later calls return the first result). False when it is
-    // missing or damaged; LastError() then names the file and every place searched.
+    // missing or damaged; LastError() then names the file and, a line each, every place
+    // searched. Names taken from a damaged pack are shown as printable ASCII, cut short.
     bool Open();
     bool IsOpen() const;
     const std::string& LastError() const;
@@ -37,6 +38,13 @@ public:
     // line, when the pack is not open, the file is missing, or its size or CRC is wrong.
     bool ReadFile(const std::string& folder, const std::string& file, std::vector<uint8_t>& out);
     bool Exists(const std::string& folder, const std::string& file);
+
+    struct SEntryName {
+        std::string folder, file;
+    };
+    // Reads every entry through once the pack is open: false, with LastError naming the first
+    // one that is missing or damaged, when the game cannot do without it.
+    bool CheckEntries(const std::vector<SEntryName>& entries);
 
     // The normalised path of a folder and file: backslashes to slashes, no "./" or "..".
     static std::string JoinPath(const std::string& folder, const std::string& file);

@@ -136,10 +136,12 @@ struct CSound::SChunk {
     unsigned generation = 0;  // the device it was loaded on
     int nLoops = 0;           // of the last Play, so a rewind keeps looping
 
-    // True while this chunk is what its channel plays (channels may be shared); lock held.
+    // True while this chunk is on its channel, playing or paused (channels may be shared);
+    // lock held.
     bool IsOn(const SAudioState& a, int nChannel) const {
         return IsLive(a, generation) && Mix_Playing(nChannel) != 0 && Mix_GetChunk(nChannel) == pChunk;
     }
+    bool IsPaused(const SAudioState& a, int nChannel) const { return IsOn(a, nChannel) && Mix_Paused(nChannel) != 0; }
 };
 
 // ---- volume ----------------------------------------------------------------------------------
@@ -180,8 +182,15 @@ int CSound::Play(int /*nPriority*/, int nFlags) {
     SAudioState& a = Audio();
     std::lock_guard lock(a.mutex);
     if (!m_pChunk || !IsLive(a, m_pChunk->generation)) return kNoDevice;
-    m_pChunk->nLoops = (nFlags & kPlayFlagLooping) ? kLoopForever : 0;
+    const int nLoops = (nFlags & kPlayFlagLooping) ? kLoopForever : 0;
     Mix_Volume(m_nChannel, MixerVolumeFromHundredthsDb(m_nVolume));
+    // A stopped buffer plays on from where it stopped; the loop count of a paused channel
+    // cannot change, so a different one starts over.
+    if (m_pChunk->IsPaused(a, m_nChannel) && nLoops == m_pChunk->nLoops) {
+        Mix_Resume(m_nChannel);
+        return kOk;
+    }
+    m_pChunk->nLoops = nLoops;
     if (Mix_PlayChannel(m_nChannel, m_pChunk->pChunk, m_pChunk->nLoops) < 0) {
         platform::Log("Sound on channel %d cannot play: %s", m_nChannel, Mix_GetError());
         return kMixerError;
@@ -192,15 +201,22 @@ int CSound::Play(int /*nPriority*/, int nFlags) {
 void CSound::Stop() {
     SAudioState& a = Audio();
     std::lock_guard lock(a.mutex);
-    if (m_pChunk && m_pChunk->IsOn(a, m_nChannel)) Mix_HaltChannel(m_nChannel);
+    if (!m_pChunk || !m_pChunk->IsOn(a, m_nChannel)) return;
+    // Paused, not halted: the next Play goes on from here, as a DirectSound buffer does. The
+    // mixer marks a pause with the tick count, so one in SDL's first millisecond does not take.
+    Mix_Pause(m_nChannel);
+    if (Mix_Paused(m_nChannel) == 0) Mix_HaltChannel(m_nChannel);
 }
 
 void CSound::Reset() {
     SAudioState& a = Audio();
     std::lock_guard lock(a.mutex);
-    // The mixer cannot seek, but starting the chunk again on its channel is the same as
-    // rewinding a playing buffer; a stopped sound always starts from the beginning.
-    if (m_pChunk && m_pChunk->IsOn(a, m_nChannel))
+    if (!m_pChunk || !m_pChunk->IsOn(a, m_nChannel)) return;
+    // The mixer cannot seek: a stopped sound forgets its place, so the next Play starts at
+    // the beginning, and a playing one starts its chunk again.
+    if (m_pChunk->IsPaused(a, m_nChannel))
+        Mix_HaltChannel(m_nChannel);
+    else
         Mix_PlayChannel(m_nChannel, m_pChunk->pChunk, m_pChunk->nLoops);
 }
 
@@ -209,7 +225,7 @@ CSoundBuffer* CSound::GetBuffer(int nIndex) { return nIndex == 0 ? &m_buffer : n
 bool CSound::IsPlaying() const {
     SAudioState& a = Audio();
     std::lock_guard lock(a.mutex);
-    return m_pChunk && m_pChunk->IsOn(a, m_nChannel);
+    return m_pChunk && m_pChunk->IsOn(a, m_nChannel) && Mix_Paused(m_nChannel) == 0;
 }
 
 // ---- manager ---------------------------------------------------------------------------------

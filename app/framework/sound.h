@@ -31,10 +31,11 @@ public:
     CSound(const CSound&) = delete;
     CSound& operator=(const CSound&) = delete;
 
-    // Plays from the start (the mixer cannot resume mid-sound); flags 1 loops. 0 on success.
+    // Plays on from where Stop left it, else from the start; flags 1 loops. 0 on success.
     int Play(int nPriority = 0, int nFlags = 0);
+    // Stops and keeps the place, as a DirectSound buffer does.
     void Stop();
-    // Rewinds to the start: a playing sound starts over, a stopped one starts there anyway.
+    // Rewinds to the start: a playing sound starts over, a stopped one starts there next Play.
     void Reset();
     CSoundBuffer* GetBuffer(int nIndex);
     bool IsPlaying() const;
