@@ -25,6 +25,13 @@ constexpr float kSpinDegrees = float(180.0 / 3.14159265358979323846);
 // Passes with a collision whose signatures are kept to find a flick caught in a loop: more
 // than the longest loop of a draught that takes a new mover slot each pass.
 constexpr int kWatchedHitPasses = 128;
+// Passes in a row, each with a collision, that leave every draught where it was, after which
+// the draughts are pressed together for good and the flick ends as at rest. Their speeds may
+// still shrink a little with each exchange, so the state need not repeat, yet nothing moves:
+// computer-against-computer games show such draughts held for up to 30 s, and when they did
+// come apart at last, no draught went further than 0.0001. A hit handed along a row of
+// touching draughts leaves them where they are too, one pass per draught: far fewer passes.
+constexpr int kStillPassesToRest = 50;
 
 struct SMaterial {
     float fBounce;        // share of the normal speed difference handed over
@@ -134,6 +141,36 @@ private:
     int m_nKeptUntil = 0;            // the pass with a collision by which it must have come back
 };
 
+// Where the draughts on the board are: a pass that leaves it the same moved none of them.
+// A knocked-off draught is left out, so a fall shown in the real flick (and not in the
+// look-ahead) does not keep the two from ending alike.
+class CPlaces {
+public:
+    void Take(const CDesk& desk) {
+        for (int i = 0; i < kCheckCount; ++i) {
+            const CCheck& c = desk.m_aChecks[i];
+            m_a[i] = {Bits(c.m_fX), Bits(c.m_fY), c.m_bOnDesk};
+        }
+    }
+    bool Same(const CDesk& desk) const {
+        for (int i = 0; i < kCheckCount; ++i) {
+            const CCheck& c = desk.m_aChecks[i];
+            const SPlace& p = m_a[i];
+            if (p.nOnDesk != c.m_bOnDesk) return false;
+            if (c.m_bOnDesk && (p.x != Bits(c.m_fX) || p.y != Bits(c.m_fY))) return false;
+        }
+        return true;
+    }
+
+private:
+    static uint32_t Bits(float f) { return std::bit_cast<uint32_t>(f); }
+    struct SPlace {
+        uint32_t x, y;
+        int32_t nOnDesk;
+    };
+    SPlace m_a[kCheckCount];
+};
+
 class CFlick {
 public:
     CFlick(const SPhysicsConstants& k, CGameSettings& s, CDesk& desk, bool bAnimate)
@@ -166,6 +203,7 @@ private:
                 float ty) const;
     void AddMover(int nCheck);
     void StopLoop();
+    bool Wedged(bool bHit);
 
     const SPhysicsConstants& m_k;
     CGameSettings& m_s;
@@ -178,6 +216,9 @@ private:
     int m_nHits = 0;          // collisions so far
     uint64_t m_nSig = 0;      // signature of the current pass
     CLoopWatch m_loops;
+    CPlaces m_places;        // where the draughts were before this pass, after a pass with a collision
+    bool m_bPlaced = false;  // m_places holds them
+    int m_nStillPasses = 0;  // passes in a row with a collision that moved nothing
 };
 
 bool CFlick::SlideStep(CCheck& a) {
@@ -379,7 +420,7 @@ void CFlick::Launch(CCheck& c, float vx, float vy, float fNormalSpeed, float nx,
     c.m_fStartY = c.m_fPrevY = c.m_fY;
 }
 
-// The draughts of a flick caught in a loop stay where they are, at rest.
+// The draughts on the board of a flick caught in a loop, or wedged, stay where they are, at rest.
 void CFlick::StopLoop() {
     for (SMover& m : m_s.m_aMovers) {
         if (!m.bActive || m.nCheck < 0 || m.nCheck >= kCheckCount) continue;
@@ -388,6 +429,15 @@ void CFlick::StopLoop() {
         ComeToRest(a);
         m.bActive = 0;
     }
+}
+
+// Called after every pass: true when it ends a run of kStillPassesToRest passes with a
+// collision that moved nothing.
+bool CFlick::Wedged(bool bHit) {
+    m_nStillPasses = bHit && m_bPlaced && m_places.Same(m_desk) ? m_nStillPasses + 1 : 0;
+    m_bPlaced = bHit;
+    if (bHit) m_places.Take(m_desk);
+    return m_nStillPasses >= kStillPassesToRest;
 }
 
 EFlickEnd CFlick::Run(IStepRecorder* pRecorder) {
@@ -430,10 +480,10 @@ EFlickEnd CFlick::Run(IStepRecorder* pRecorder) {
             if (TestLeftBoard(a, m_s)) continue;
             CollisionSearch(i);
         }
-        if (bRunning && m_nHits != nHitsBefore && m_loops.SeenBefore(m_nSig, m_desk, movers)) {
-            StopLoop();
-            bRunning = false;
-        }
+        // The next pass finds nothing to slide; a fall the real flick shows plays to its end.
+        const bool bHit = bRunning && m_nHits != nHitsBefore;
+        const bool bWedged = Wedged(bHit);
+        if (bHit && (bWedged || m_loops.SeenBefore(m_nSig, m_desk, movers))) StopLoop();
         if (pRecorder) {
             if (!pRecorder->RecordStep(m_desk)) return EFlickEnd::Abandoned;
             m_desk.m_bKnock = 0;
