@@ -25,12 +25,13 @@ constexpr float kSpinDegrees = float(180.0 / 3.14159265358979323846);
 // Passes with a collision whose signatures are kept to find a flick caught in a loop: more
 // than the longest loop of a draught that takes a new mover slot each pass.
 constexpr int kWatchedHitPasses = 128;
-// Passes in a row, each with a collision, that leave every draught where it was, after which
-// the draughts are pressed together for good and the flick ends as at rest. Their speeds may
-// still shrink a little with each exchange, so the state need not repeat, yet nothing moves:
-// computer-against-computer games show such draughts held for up to 30 s, and when they did
-// come apart at last, no draught went further than 0.0001. A hit handed along a row of
-// touching draughts leaves them where they are too, one pass per draught: far fewer passes.
+// Passes in a row, each with a collision, that leave every draught on the board where it was,
+// after which the draughts are pressed together for good and the flick ends as at rest. Their
+// speeds may still shrink a little with each exchange, so the state need not repeat, yet
+// nothing moves. In computer-against-computer games such draughts stayed held for up to
+// 1,336 passes, and when they came apart at last no draught went further than 0.0001. A hit
+// handed along a row of touching draughts leaves them where they are too, but one pass per
+// draught.
 constexpr int kStillPassesToRest = 50;
 
 struct SMaterial {
@@ -65,7 +66,8 @@ float Dist2(float ax, float ay, float bx, float by) {
 }
 
 constexpr uint64_t kSignatureSeed = 1469598103934665603ull;
-void Mix(uint64_t& h, uint32_t v) { h = (h ^ v) * 1099511628211ull; }
+constexpr uint64_t kSignaturePrime = 1099511628211ull;
+void Mix(uint64_t& h, uint32_t v) { h = (h ^ v) * kSignaturePrime; }
 void Mix(uint64_t& h, float f) { Mix(h, std::bit_cast<uint32_t>(f)); }
 
 // Ends as at rest the slide of a draught that stops.
@@ -202,7 +204,7 @@ private:
     void Launch(CCheck& c, float vx, float vy, float fNormalSpeed, float nx, float ny, float tx,
                 float ty) const;
     void AddMover(int nCheck);
-    void StopLoop();
+    void RestWhereTheyAre();
     bool Wedged(bool bHit);
 
     const SPhysicsConstants& m_k;
@@ -214,7 +216,6 @@ private:
     const float m_dt;
     int m_nFirstActive = -1;  // first active mover slot of the current pass
     int m_nHits = 0;          // collisions so far
-    uint64_t m_nSig = 0;      // signature of the current pass
     CLoopWatch m_loops;
     CPlaces m_places;        // where the draughts were before this pass, after a pass with a collision
     bool m_bPlaced = false;  // m_places holds them
@@ -421,7 +422,7 @@ void CFlick::Launch(CCheck& c, float vx, float vy, float fNormalSpeed, float nx,
 }
 
 // The draughts on the board of a flick caught in a loop, or wedged, stay where they are, at rest.
-void CFlick::StopLoop() {
+void CFlick::RestWhereTheyAre() {
     for (SMover& m : m_s.m_aMovers) {
         if (!m.bActive || m.nCheck < 0 || m.nCheck >= kCheckCount) continue;
         CCheck& a = m_desk.m_aChecks[m.nCheck];
@@ -452,12 +453,12 @@ EFlickEnd CFlick::Run(IStepRecorder* pRecorder) {
         bRunning = false;
         m_nFirstActive = -1;
         const int nHitsBefore = m_nHits;
-        m_nSig = kSignatureSeed;
+        uint64_t nSig = kSignatureSeed;
         for (int nSlot = 0; nSlot < kMoverSlots; ++nSlot) {
             if (!movers[nSlot].bActive) continue;
             if (m_nFirstActive < 0) m_nFirstActive = nSlot;
             const int i = movers[nSlot].nCheck;
-            Mix(m_nSig, uint32_t(nSlot * kCheckCount + i));
+            Mix(nSig, uint32_t(nSlot) * kCheckCount + uint32_t(i));
             if (i < 0 || i >= kCheckCount) {
                 movers[nSlot].bActive = 0;
                 continue;
@@ -475,15 +476,15 @@ EFlickEnd CFlick::Run(IStepRecorder* pRecorder) {
                 continue;
             }
             bRunning = true;
-            Mix(m_nSig, a.m_fX);
-            Mix(m_nSig, a.m_fY);
+            Mix(nSig, a.m_fX);
+            Mix(nSig, a.m_fY);
             if (TestLeftBoard(a, m_s)) continue;
             CollisionSearch(i);
         }
-        // The next pass finds nothing to slide; a fall the real flick shows plays to its end.
         const bool bHit = bRunning && m_nHits != nHitsBefore;
         const bool bWedged = Wedged(bHit);
-        if (bHit && (bWedged || m_loops.SeenBefore(m_nSig, m_desk, movers))) StopLoop();
+        // The next pass finds nothing to slide; a fall the real flick shows plays to its end.
+        if (bHit && (bWedged || m_loops.SeenBefore(nSig, m_desk, movers))) RestWhereTheyAre();
         if (pRecorder) {
             if (!pRecorder->RecordStep(m_desk)) return EFlickEnd::Abandoned;
             m_desk.m_bKnock = 0;
