@@ -1,5 +1,7 @@
 #include "physics/check.h"
 
+#include <bit>
+
 #include "app/game_settings.h"
 
 void CCheck::Init(float x, float y, int nSide) {
@@ -24,6 +26,28 @@ void CCheck::Init(float x, float y, int nSide) {
     m_bOnDesk = 1;
     m_bFalling = 0;
     m_bMoving = 0;
+}
+
+namespace {
+
+bool SameBits(float a, float b) { return std::bit_cast<uint32_t>(a) == std::bit_cast<uint32_t>(b); }
+
+}  // namespace
+
+bool CCheck::SameMotion(const CCheck& o) const {
+    static constexpr float CCheck::*kFloats[] = {
+        &CCheck::m_fX,        &CCheck::m_fY,         &CCheck::m_fHeight,    &CCheck::m_fPrevX,
+        &CCheck::m_fPrevY,    &CCheck::m_fExitX,     &CCheck::m_fExitY,     &CCheck::m_fTiltScale,
+        &CCheck::m_fStartX,   &CCheck::m_fStartY,    &CCheck::m_fSlideTime, &CCheck::m_fFallTime,
+        &CCheck::m_fSpeed,    &CCheck::m_fRadius,    &CCheck::m_fRadius2,   &CCheck::m_fVx0,
+        &CCheck::m_fVy0,      &CCheck::m_fVx,        &CCheck::m_fVy,        &CCheck::m_fAimCos,
+        &CCheck::m_fDirX,     &CCheck::m_fDirY,      &CCheck::m_fKickCos,   &CCheck::m_fKickSin,
+        &CCheck::m_fTilt,     &CCheck::m_fTiltAxisZ, &CCheck::m_fTiltAxisX,
+    };
+    for (const auto f : kFloats)
+        if (!SameBits(this->*f, o.*f)) return false;
+    return m_bFalling == o.m_bFalling && m_bOnDesk == o.m_bOnDesk && m_bJustHit == o.m_bJustHit &&
+           m_nSide == o.m_nSide && m_nExitEdge == o.m_nExitEdge && m_bMoving == o.m_bMoving;
 }
 
 CGLObject CCheck::DrawTransform() const {

@@ -19,6 +19,9 @@ public:
     void Init(float x, float y, int nSide);
     void SetSettings(CGameSettings* pSettings) { m_pSettings = pSettings; }
     CGameSettings* GetSettings() const { return m_pSettings; }
+    // Bit for bit the same in every field the simulation reads. The spin fields are left out:
+    // the simulation only ever writes them, so they never change where a draught goes.
+    bool SameMotion(const CCheck& o) const;
 
     // Draws the model with the tilt, position and spin of the fields. The draught itself is
     // not changed, so the computer's thread may read the live position while it is drawn.
@@ -27,6 +30,7 @@ public:
     // position and the spin.
     CGLObject DrawTransform() const;
 
+    // A new field below belongs in SameMotion unless the simulation never reads it.
     CGameSettings* m_pSettings = nullptr;  // shared settings: radius, board shape
     int32_t m_bFalling = 0;    // 1 while a knocked-off draught plays its fall
     int32_t m_bOnDesk = 1;     // 0 from the moment the centre leaves the board

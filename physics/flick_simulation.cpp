@@ -1,7 +1,11 @@
 #include "physics/flick_simulation.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
+#include <memory>
+#include <new>
 
 #include "app/game_settings.h"
 #include "physics/desk.h"
@@ -18,6 +22,17 @@ constexpr float kSubStepShare = 10.0f;
 constexpr float kNearestHitBound = 5.0f;
 constexpr float kKnockLoudness = -300.0f;
 constexpr float kSpinDegrees = float(180.0 / 3.14159265358979323846);
+// Passes with a collision whose signatures are kept to find a flick caught in a loop: more
+// than the longest loop of a draught that takes a new mover slot each pass.
+constexpr int kWatchedHitPasses = 128;
+// Passes in a row, each with a collision, that leave every draught on the board where it was,
+// after which the draughts are pressed together for good and the flick ends as at rest. Their
+// speeds may still shrink a little with each exchange, so the state need not repeat, yet
+// nothing moves. In computer-against-computer games such draughts stayed held for up to
+// 1,336 passes, and when they came apart at last no draught went further than 0.0001. A hit
+// handed along a row of touching draughts leaves them where they are too, but one pass per
+// draught.
+constexpr int kStillPassesToRest = 50;
 
 struct SMaterial {
     float fBounce;        // share of the normal speed difference handed over
@@ -50,6 +65,114 @@ float Dist2(float ax, float ay, float bx, float by) {
     return dx * dx + dy * dy;
 }
 
+constexpr uint64_t kSignatureSeed = 1469598103934665603ull;
+constexpr uint64_t kSignaturePrime = 1099511628211ull;
+void Mix(uint64_t& h, uint32_t v) { h = (h ^ v) * kSignaturePrime; }
+void Mix(uint64_t& h, float f) { Mix(h, std::bit_cast<uint32_t>(f)); }
+
+// Ends as at rest the slide of a draught that stops.
+void ComeToRest(CCheck& a) {
+    a.m_fAimCos = a.m_fDirX = a.m_fDirY = 0.0f;
+    a.m_fSpin0 = a.m_fSpin = 0.0f;
+    a.m_fSlideTime = a.m_fSpeed = 0.0f;
+    a.m_fVx0 = a.m_fVy0 = 0.0f;
+    a.m_fPrevX = a.m_fStartX = a.m_fX;
+    a.m_fPrevY = a.m_fStartY = a.m_fY;
+    a.m_bMoving = 0;
+    a.m_bJustHit = 0;
+}
+
+// Finds a flick caught in a loop. Draughts pressed together can hand the same speeds back
+// and forth in the first tenth of every step, so friction never acts and the passes repeat
+// for ever. Each pass is a function of the draughts and the active mover slots before it
+// (spin is only ever written), so a state seen twice means the flick can never change again.
+// A pass without a collision moves some draught on for good (its slide time grows, or it
+// stops, or it falls), so every loop holds a pass with a collision: only those are watched.
+// A cheap signature of each such pass (a function of the state before it) finds a repeat
+// that may be a loop of some period; the state is then kept whole, and the flick ends when
+// it comes back exactly, one period later.
+// A draught that stops and is hit again each pass takes the next lower slot each time, so
+// such a loop repeats only when its slot has come round, about kMoverSlots passes.
+class CLoopWatch {
+public:
+    // Called after each pass with a collision: true when the state is one seen before.
+    bool SeenBefore(uint64_t nSig, const CDesk& desk, const SMover* movers) {
+        if (m_kept && m_kept->nSig == nSig && m_kept->Same(desk, movers)) return true;
+        // A kept state waits one suspected period for its return before another replaces it.
+        if (!m_kept || m_nHitPasses > m_nKeptUntil) {
+            const int nBack = std::min(m_nHitPasses, kWatchedHitPasses);
+            for (int nPeriod = 1; nPeriod <= nBack; ++nPeriod) {
+                if (m_aSigs[(m_nHitPasses - nPeriod) % kWatchedHitPasses] != nSig) continue;
+                // Kept off the stack: loops are rare, and a look-ahead runs many flicks.
+                if (!m_kept) m_kept.reset(new (std::nothrow) SState);
+                if (!m_kept) break;
+                m_kept->Keep(nSig, desk, movers);
+                m_nKeptUntil = m_nHitPasses + nPeriod;
+                break;
+            }
+        }
+        m_aSigs[m_nHitPasses % kWatchedHitPasses] = nSig;
+        ++m_nHitPasses;
+        return false;
+    }
+
+private:
+    struct SState {
+        void Keep(uint64_t sig, const CDesk& desk, const SMover* movers) {
+            nSig = sig;
+            std::copy(desk.m_aChecks, desk.m_aChecks + kCheckCount, aChecks);
+            std::copy(movers, movers + kMoverSlots, aMovers);
+        }
+        // The draught of a free slot is never read.
+        bool Same(const CDesk& desk, const SMover* movers) const {
+            for (int i = 0; i < kMoverSlots; ++i) {
+                if (aMovers[i].bActive != movers[i].bActive) return false;
+                if (movers[i].bActive && aMovers[i].nCheck != movers[i].nCheck) return false;
+            }
+            for (int i = 0; i < kCheckCount; ++i)
+                if (!aChecks[i].SameMotion(desk.m_aChecks[i])) return false;
+            return true;
+        }
+        uint64_t nSig = 0;
+        CCheck aChecks[kCheckCount];
+        SMover aMovers[kMoverSlots];
+    };
+    uint64_t m_aSigs[kWatchedHitPasses];  // by pass with a collision, a ring; m_nHitPasses written
+    int m_nHitPasses = 0;
+    std::unique_ptr<SState> m_kept;  // a state suspected to come back
+    int m_nKeptUntil = 0;            // the pass with a collision by which it must have come back
+};
+
+// Where the draughts on the board are: a pass that leaves it the same moved none of them.
+// A knocked-off draught is left out, so a fall shown in the real flick (and not in the
+// look-ahead) does not keep the two from ending alike.
+class CPlaces {
+public:
+    void Take(const CDesk& desk) {
+        for (int i = 0; i < kCheckCount; ++i) {
+            const CCheck& c = desk.m_aChecks[i];
+            m_a[i] = {Bits(c.m_fX), Bits(c.m_fY), c.m_bOnDesk};
+        }
+    }
+    bool Same(const CDesk& desk) const {
+        for (int i = 0; i < kCheckCount; ++i) {
+            const CCheck& c = desk.m_aChecks[i];
+            const SPlace& p = m_a[i];
+            if (p.nOnDesk != c.m_bOnDesk) return false;
+            if (c.m_bOnDesk && (p.x != Bits(c.m_fX) || p.y != Bits(c.m_fY))) return false;
+        }
+        return true;
+    }
+
+private:
+    static uint32_t Bits(float f) { return std::bit_cast<uint32_t>(f); }
+    struct SPlace {
+        uint32_t x, y;
+        int32_t nOnDesk;
+    };
+    SPlace m_a[kCheckCount];
+};
+
 class CFlick {
 public:
     CFlick(const SPhysicsConstants& k, CGameSettings& s, CDesk& desk, bool bAnimate)
@@ -81,6 +204,8 @@ private:
     void Launch(CCheck& c, float vx, float vy, float fNormalSpeed, float nx, float ny, float tx,
                 float ty) const;
     void AddMover(int nCheck);
+    void RestWhereTheyAre();
+    bool Wedged(bool bHit);
 
     const SPhysicsConstants& m_k;
     CGameSettings& m_s;
@@ -90,6 +215,11 @@ private:
     const float m_mu;
     const float m_dt;
     int m_nFirstActive = -1;  // first active mover slot of the current pass
+    int m_nHits = 0;          // collisions so far
+    CLoopWatch m_loops;
+    CPlaces m_places;        // where the draughts were before this pass, after a pass with a collision
+    bool m_bPlaced = false;  // m_places holds them
+    int m_nStillPasses = 0;  // passes in a row with a collision that moved nothing
 };
 
 bool CFlick::SlideStep(CCheck& a) {
@@ -116,15 +246,7 @@ bool CFlick::SlideStep(CCheck& a) {
     if ((a.m_fSpin0 >= 0.0f && a.m_fSpin <= 0.0f) || (a.m_fSpin0 <= 0.0f && a.m_fSpin >= 0.0f))
         a.m_fSpin0 = a.m_fSpin = 0.0f;
     if (bMoved) return true;
-
-    a.m_fAimCos = a.m_fDirX = a.m_fDirY = 0.0f;
-    a.m_fSpin0 = a.m_fSpin = 0.0f;
-    a.m_fSlideTime = a.m_fSpeed = 0.0f;
-    a.m_fVx0 = a.m_fVy0 = 0.0f;
-    a.m_fPrevX = a.m_fStartX = a.m_fX;
-    a.m_fPrevY = a.m_fStartY = a.m_fY;
-    a.m_bMoving = 0;
-    a.m_bJustHit = 0;
+    ComeToRest(a);
     return false;
 }
 
@@ -205,6 +327,7 @@ void CFlick::Resolve(int nA, int nHit) {
 
     CCheck& b = m_desk.m_aChecks[nHit];
     AddMover(nHit);
+    ++m_nHits;
 
     a.m_fX = a.m_fStartX = fSafeX;
     a.m_fY = a.m_fStartY = fSafeY;
@@ -298,6 +421,26 @@ void CFlick::Launch(CCheck& c, float vx, float vy, float fNormalSpeed, float nx,
     c.m_fStartY = c.m_fPrevY = c.m_fY;
 }
 
+// The draughts on the board of a flick caught in a loop, or wedged, stay where they are, at rest.
+void CFlick::RestWhereTheyAre() {
+    for (SMover& m : m_s.m_aMovers) {
+        if (!m.bActive || m.nCheck < 0 || m.nCheck >= kCheckCount) continue;
+        CCheck& a = m_desk.m_aChecks[m.nCheck];
+        if (!a.m_bOnDesk || !a.m_bMoving) continue;
+        ComeToRest(a);
+        m.bActive = 0;
+    }
+}
+
+// Called after every pass: true when it ends a run of kStillPassesToRest passes with a
+// collision that moved nothing.
+bool CFlick::Wedged(bool bHit) {
+    m_nStillPasses = bHit && m_bPlaced && m_places.Same(m_desk) ? m_nStillPasses + 1 : 0;
+    m_bPlaced = bHit;
+    if (bHit) m_places.Take(m_desk);
+    return m_nStillPasses >= kStillPassesToRest;
+}
+
 EFlickEnd CFlick::Run(IStepRecorder* pRecorder) {
     SMover* movers = m_s.m_aMovers;
     bool bRunning = true;
@@ -309,10 +452,13 @@ EFlickEnd CFlick::Run(IStepRecorder* pRecorder) {
         }
         bRunning = false;
         m_nFirstActive = -1;
+        const int nHitsBefore = m_nHits;
+        uint64_t nSig = kSignatureSeed;
         for (int nSlot = 0; nSlot < kMoverSlots; ++nSlot) {
             if (!movers[nSlot].bActive) continue;
             if (m_nFirstActive < 0) m_nFirstActive = nSlot;
             const int i = movers[nSlot].nCheck;
+            Mix(nSig, uint32_t(nSlot) * kCheckCount + uint32_t(i));
             if (i < 0 || i >= kCheckCount) {
                 movers[nSlot].bActive = 0;
                 continue;
@@ -330,9 +476,15 @@ EFlickEnd CFlick::Run(IStepRecorder* pRecorder) {
                 continue;
             }
             bRunning = true;
+            Mix(nSig, a.m_fX);
+            Mix(nSig, a.m_fY);
             if (TestLeftBoard(a, m_s)) continue;
             CollisionSearch(i);
         }
+        const bool bHit = bRunning && m_nHits != nHitsBefore;
+        const bool bWedged = Wedged(bHit);
+        // The next pass finds nothing to slide; a fall the real flick shows plays to its end.
+        if (bHit && (bWedged || m_loops.SeenBefore(nSig, m_desk, movers))) RestWhereTheyAre();
         if (pRecorder) {
             if (!pRecorder->RecordStep(m_desk)) return EFlickEnd::Abandoned;
             m_desk.m_bKnock = 0;

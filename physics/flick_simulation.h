@@ -18,7 +18,7 @@ public:
 };
 
 enum class EFlickEnd {
-    Rest,        // nothing moves any more
+    Rest,        // nothing moves any more, or draughts only press against each other
     NotOnBoard,  // the flicked draught was off the board: nothing simulated
     PassCap,     // stopped by the pass limit (a flick that would never end)
     Abandoned,   // the recorder asked to stop

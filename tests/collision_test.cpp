@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "physics/flick_simulation.h"
+#include "physics/kick_physics.h"
 #include "position_builder.h"
 
 namespace {
@@ -28,7 +29,65 @@ struct CFirstImpact : IStepRecorder {
     }
 };
 
+struct CStepCount : IStepRecorder {
+    int nSteps = 0, nMovingLast = 0;  // steps, draughts sliding in the last one
+    bool RecordStep(const CDesk& step) override {
+        nMovingLast = 0;
+        for (const CCheck& c : step.m_aChecks) nMovingLast += c.m_bMoving;
+        return ++nSteps > 0;
+    }
+};
+
 }  // namespace
+
+TEST(Collision, WedgedDraughtsEndTheFlickAtRestWhereTheyLie) {
+    // Square board, wood. Case 0, a computer game: draught 1 flicked into 2, the two then hand
+    // the same speeds back and forth every step. Case 1, two players: black's first flick by
+    // clicks (the board points the aim read) wedges 0 against 11 and 13, their speeds shrinking
+    // a little with every exchange. Draught 8, then 2, is off the board.
+    const float kAt[2][kCheckCount][2] = {
+        {{-0.543600023f, -0.0604000092f}, {-0.422800004f, -0.0604000092f}, {-0.302000016f, -0.0604000092f},
+         {-0.181200027f, -0.0604000092f}, {-0.0635259151f, -0.0603997819f}, {0.0552004687f, -0.0604113713f},
+         {0.174968973f, -0.0599505007f}, {0.279988617f, -0.125162885f}, {}, {0.543600023f, -0.0604000092f},
+         {-0.563031614f, 0.0604000092f}, {-0.447026998f, 0.0604000092f}, {-0.33101818f, 0.0604000092f},
+         {-0.214853659f, 0.0604000986f}, {-0.0987475738f, 0.0603976138f}, {0.0173735823f, 0.0604540408f},
+         {0.133374199f, 0.059498705f}, {0.248875082f, 0.0709131211f}, {0.373753726f, 0.0108619118f},
+         {0.543600023f, 0.0604000092f}},
+        {{-0x1.1652bep-1f, -0x1.1652bep-1f}, {-0x1.b0f27cp-2f, -0x1.1652bep-1f}, {}, {-0x1.225f5p-3f, -0x1.40a82p-1f},
+         {-0x1.93b87ep-5f, -0x1.15f6bcp-1f}, {0x1.162998p-4f, -0x1.1654d4p-1f}, {0x1.7f78a2p-3f, -0x1.1652b2p-1f},
+         {0x1.3a6f5p-2f, -0x1.1652bep-1f}, {0x1.b38364p-2f, -0x1.1652bep-1f}, {0x1.1652bep-1f, -0x1.1652bep-1f},
+         {-0x1.299436p-2f, -0x1.455038p-1f}, {-0x1.7a823ep-2f, 0x1.1e4152p-1f}, {-0x1.04fa1ap-2f, 0x1.15a76ap-1f},
+         {-0x1.1c60f4p-3f, 0x1.165cc4p-1f}, {-0x1.7676dcp-6f, 0x1.16524p-1f}, {0x1.7d8606p-4f, 0x1.1652bep-1f},
+         {0x1.ac583ap-3f, 0x1.1652bep-1f}, {0x1.4cf67cp-2f, 0x1.1652bep-1f}, {0x1.c3c252p-2f, 0x1.1652bep-1f},
+         {0x1.1d47a6p-1f, 0x1.1652bep-1f}}};
+    const SPhysicsConstants k;
+    for (int nCase = 0; nCase < 2; ++nCase) {
+        CDesk end[2];
+        for (int animate = 0; animate < 2; ++animate) {
+            SCOPED_TRACE(testing::Message() << "case " << nCase << " animate " << animate);
+            CGameSettings s;
+            s.BoardType = BOARD_SQUARE;
+            s.CheckType = CHECK_WOOD;
+            CDesk d = EmptyDesk(s);
+            for (int i = 0; i < kCheckCount; ++i)
+                if (i != (nCase ? 2 : 8)) d.m_aChecks[i].Init(kAt[nCase][i][0], kAt[nCase][i][1], i < 10 ? SIDE_BLACK : SIDE_WHITE);
+            const int nCheck = nCase ? 0 : 1;
+            float first[3] = {-0x1.1652bep-1f, 0.05f, -0x1.1652bep-1f}, finger[3] = {-0x1.3f24fep-1f, -0x1.43cb26p-1f, -0x1.43cb26p-1f};
+            CKickPhysics aim;
+            aim.SetSettings(&s);
+            if (nCase) ASSERT_TRUE(aim.MakeFlick(nCheck, first, finger, d.m_aChecks[nCheck]));
+            else Launch(d, s, nCheck, 3.83980846f, 1.05425763f);
+            CStepCount rec;
+            EXPECT_EQ(RunFlick(k, s, nCheck, d, animate != 0, &rec), EFlickEnd::Rest);
+            EXPECT_LT(rec.nSteps, 250) << "the draughts are held after 44 (case 0) and 95 (case 1) steps";
+            EXPECT_EQ(s.m_nKnockedWhite + s.m_nKnockedBlack, 0);
+            EXPECT_EQ(rec.nMovingLast, 0) << "the last step shows them at rest";
+            end[animate] = d;
+        }
+        for (int i = 0; i < kCheckCount; ++i)  // the look-ahead predicts the real flick
+            EXPECT_TRUE(end[0].m_aChecks[i].m_fX == end[1].m_aChecks[i].m_fX && end[0].m_aChecks[i].m_fY == end[1].m_aChecks[i].m_fY) << i;
+    }
+}
 
 TEST(Collision, HeadOnHitHandsOverTheBounceShareAndKeepsNormalMomentum) {
     const SPhysicsConstants k;

@@ -17,29 +17,6 @@ TEST(Desk, CountOnDeskCountsOnlyWhiteAndBlackOnTheBoard) {
     EXPECT_EQ(b, 1);
 }
 
-TEST(Desk, CopiesAreIndependentAndCarryEveryField) {
-    CGameSettings s;
-    CDesk a = DeskWith(s, {{3, 0.1f, 0.2f, SIDE_BLACK}});
-    a.SetKnock(1);
-    a.m_nKnockVolume = -700;
-    a.m_aLayout[519] = 4.5f;
-    a.m_aChecks[3].Set3DS(42);
-    CDesk b(a);
-    EXPECT_EQ(b.GetKnock(), 1);
-    EXPECT_EQ(b.m_nKnockVolume, -700);
-    EXPECT_EQ(b.m_aLayout[519], 4.5f);
-    EXPECT_EQ(b.GetSettings(), &s);
-    CCheck c;
-    b.GetCheck(3, c);
-    EXPECT_EQ(c.Get3DS(), 42) << "the framework part is copied too";
-    c.m_fX = 0.6f;
-    c.m_bOnDesk = 0;
-    b.SetCheck(3, c);
-    EXPECT_EQ(a.m_aChecks[3].m_fX, 0.1f) << "changing the copy leaves the source";
-    EXPECT_EQ(a.m_aChecks[3].m_bOnDesk, 1);
-    EXPECT_EQ(b.m_aChecks[3].m_fX, 0.6f);
-}
-
 TEST(Check, InitPlacesAtRestWithTheSettingsRadius) {
     CGameSettings s;
     CCheck c;
