@@ -484,7 +484,13 @@ EFlickEnd CFlick::Run(IStepRecorder* pRecorder) {
         const bool bHit = bRunning && m_nHits != nHitsBefore;
         const bool bWedged = Wedged(bHit);
         // The next pass finds nothing to slide; a fall the real flick shows plays to its end.
-        if (bHit && (bWedged || m_loops.SeenBefore(nSig, m_desk, movers))) RestWhereTheyAre();
+        if (bHit && (bWedged || m_loops.SeenBefore(nSig, m_desk, movers))) {
+            RestWhereTheyAre();
+            // Only the real flick tells: the look-ahead meets such draughts often.
+            if (m_bAnimate)
+                platform::Log("Draughts held pressed together after %d steps rest where they are",
+                              nPass + 1);
+        }
         if (pRecorder) {
             if (!pRecorder->RecordStep(m_desk)) return EFlickEnd::Abandoned;
             m_desk.m_bKnock = 0;

@@ -37,5 +37,6 @@ flick 2 581 461 609 493 && pass "black's turn passed after $((($(date +%s%N) - t
     fail "black's flick did not end within $TURN_S s"
 keep_shot "$(shot)" after-black
 log_has "A flick was ended after" && fail "a flick ran into the step limit" || pass "no flick ran into the step limit"
+log_has "Draughts held pressed together" && pass "the wedge came and was ended" || fail "the clicks no longer wedge the draughts"
 cp "$LOG" "$ART/wedged.log"
 e2e_finish
