@@ -11,6 +11,7 @@
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -549,16 +550,27 @@ TEST_F(MenusTest, AboutHasIntroductionChronologyAndCredits) {
     }
     EXPECT_TRUE(IsColor(kAboutLines[14], kLabelColor));
     EXPECT_FLOAT_EQ(kAboutLines[14].fScale, 1.0f);
-    // Each episode opens with two orange lines: its date and its place.
+    // Each episode opens with two orange lines: its date, with a year later than the last
+    // episode's, and its place.
+    const std::regex year(R"(\b(1[0-9]{3}|20[0-9]{2})(?![0-9]))");
     int nEpisodes = 0;
     int nCredits = -1;
+    int nLastYear = 0;
     for (int i = 15; i < kAboutLineCount; ++i) {
         if (std::string(kAboutLines[i].szText) == "   CREDITS.") nCredits = i;
         if (nCredits < 0 && IsColor(kAboutLines[i], kTitleColor) && IsColor(kAboutLines[i + 1], kTitleColor)) {
+            std::cmatch m;
+            ASSERT_TRUE(std::regex_search(kAboutLines[i].szText, m, year)) << kAboutLines[i].szText;
+            EXPECT_GT(std::stoi(m.str(1)), nLastYear) << kAboutLines[i].szText;
+            nLastYear = std::stoi(m.str(1));
             ++nEpisodes;
             ++i;
         }
     }
+    // The page is written for players: no source folders or build tools.
+    for (int i = 0; i < kAboutLineCount; ++i)
+        for (const char* szWord : {"/", "C++", "CMake", "compile", "thread"})
+            EXPECT_EQ(std::string(kAboutLines[i].szText).find(szWord), std::string::npos) << "line " << i;
     EXPECT_EQ(nEpisodes, 10);
     ASSERT_GT(nCredits, 0);
     EXPECT_STREQ(kAboutLines[nCredits - 1].szText, "");
