@@ -498,20 +498,8 @@ TEST_F(CameraWndTest, TabFocusesTheSideWhoseDraughtsTheCameraFollows) {
     }
 }
 
-TEST_F(CameraWndTest, TabWithNoOwnDraughtGoesStraightToTheCentre) {
-    StartGame(1);
-    for (int k = 0; k < kChecksPerSide; ++k) Check(kWhiteBase + k).m_bOnDesk = 0;
-    for (int nStart : {-1, 4, 9}) {
-        S().m_nFocus = nStart;
-        stCamGeom off = ViewFrom(1.0, 2.0, 1.5, 0.4, 0.0, -0.3);
-        m_wnd->SetCamera(off);
-        Key(VK_TAB, true);
-        EXPECT_EQ(-1, S().m_nFocus) << "from focus " << nStart;
-        PumpSwing();
-        ExpectSameView(Retargeted(off, 0.0, 0.0), m_wnd->GetCamera(), 1e-6, "from focus " + std::to_string(nStart));
-        EXPECT_FALSE(m_wnd->m_sight.IsVisible());
-    }
-    // A focus that is no ordinal is logged and the walk starts again from the centre.
+// A focus that is no ordinal is logged and the walk starts again from the centre.
+TEST_F(CameraWndTest, TabFromAFocusThatIsNoOrdinalStartsOver) {
     StartGame(1);
     S().m_nFocus = 42;
     Key(VK_TAB, true);
@@ -652,13 +640,14 @@ TEST_F(CameraWndTest, SwingingToTheCentreHeadsFromTheEyesOwnPosition) {
     struct SCase {
         double ex, ez;
         double azimuth;  // expected; NAN: the old heading stays
+        int nFocus;      // before TAB; with no own draught on the board every focus goes to the centre
     };
     const double kNoChange = NAN;
     const SCase cases[] = {
-        {1.0, 1.0, std::atan2(1.0, 1.0)},    {-1.0, 1.0, std::atan2(1.0, -1.0)},
-        {-1.0, -1.0, std::atan2(-1.0, -1.0)}, {1.0, -1.0, std::atan2(-1.0, 1.0)},
-        {0.0, 1.5, std::numbers::pi / 2},    // straight in front of the centre
-        {1.2, 0.0, kNoChange},               {0.0, -1.0, kNoChange},
+        {1.0, 1.0, std::atan2(1.0, 1.0), 5},    {-1.0, 1.0, std::atan2(1.0, -1.0), -1},
+        {-1.0, -1.0, std::atan2(-1.0, -1.0), 9}, {1.0, -1.0, std::atan2(-1.0, 1.0), 4},
+        {0.0, 1.5, std::numbers::pi / 2, 0},    // straight in front of the centre
+        {1.2, 0.0, kNoChange, -1},              {0.0, -1.0, kNoChange, 9},
     };
     constexpr double kOldAzimuth = -0.77;
     StartGame(1);
@@ -667,11 +656,13 @@ TEST_F(CameraWndTest, SwingingToTheCentreHeadsFromTheEyesOwnPosition) {
         stCamGeom start = ViewFrom(c.ex, 2.0, c.ez, 0.3, 0.0, -0.4);
         start.azimuth = kOldAzimuth;
         m_wnd->SetCamera(start);
-        S().m_nFocus = 5;
+        S().m_nFocus = c.nFocus;
         Key(VK_TAB, true);
         PumpSwing();
         std::ostringstream what;
-        what << "eye (" << c.ex << ", " << c.ez << ")";
+        what << "eye (" << c.ex << ", " << c.ez << ") focus " << c.nFocus;
+        EXPECT_EQ(-1, S().m_nFocus) << what.str();
+        EXPECT_FALSE(m_wnd->m_sight.IsVisible()) << what.str();
         stCamGeom expected = Retargeted(start, 0.0, 0.0);
         expected.azimuth = std::isnan(c.azimuth) ? kOldAzimuth : c.azimuth;
         ExpectSameView(expected, m_wnd->GetCamera(), 1e-9, what.str());

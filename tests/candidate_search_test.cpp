@@ -35,40 +35,6 @@ double SpeedTimesMaterial(int nBoard, int nMaterial) {
 // ---------------------------------------------------------------------------------------
 // Aim
 
-struct SAimCase {
-    const char* name;
-    int nBoard, nMaterial;
-    float ox, oy, tx, ty;
-    float ex, ey;  // expected aim point
-    float vx, vy;  // expected base velocity
-};
-
-TEST(CandidateAim, ExamplesOfTheRules) {
-    const SAimCase cases[] = {
-        {"square wood, along x", BOARD_SQUARE, CHECK_WOOD, 0.0f, 0.0f, 0.2f, 0.0f, 0.72f, 0.0f, 2.016f, 0.0f},
-        {"square bone, along x", BOARD_SQUARE, CHECK_BONE, 0.0f, 0.0f, 0.2f, 0.0f, 0.72f, 0.0f, 2.2176f, 0.0f},
-        {"square stone, slope 1/2", BOARD_SQUARE, CHECK_STONE, 0.0f, 0.0f, 0.2f, 0.1f, 0.72f, 0.36f, 1.6128f, 0.8064f},
-        {"square, out through the top", BOARD_SQUARE, CHECK_WOOD, 0.1f, -0.5f, 0.2f, -0.1f, 0.405f, 0.72f, 0.854f, 3.416f},
-        {"square, out to the lower left", BOARD_SQUARE, CHECK_WOOD, 0.3f, 0.3f, 0.1f, 0.2f, -0.72f, -0.21f, -2.856f, -1.428f},
-        {"round bone, same x", BOARD_ROUND, CHECK_BONE, 0.0f, -0.3f, 0.0f, 0.1f, 0.0f, 0.83f, 0.0f, 3.4804f},
-        {"round wood, same x", BOARD_ROUND, CHECK_WOOD, 0.0f, -0.3f, 0.0f, 0.1f, 0.0f, 0.83f, 0.0f, 3.7968f},
-        {"round stone, same x downwards", BOARD_ROUND, CHECK_STONE, 0.0f, 0.3f, 0.0f, -0.1f, 0.0f, -0.83f, 0.0f, -2.8476f},
-        {"round, same y to the right", BOARD_ROUND, CHECK_WOOD, -0.3f, 0.1f, 0.2f, 0.1f, 0.823954f, 0.1f, 3.776485f, 0.0f},
-        {"round, same y to the left", BOARD_ROUND, CHECK_WOOD, 0.2f, 0.1f, -0.3f, 0.1f, -0.823954f, 0.1f, -3.440485f, 0.0f},
-        {"twelve, same y to the right", BOARD_TWELVE, CHECK_WOOD, -0.3f, -0.2f, 0.1f, -0.2f, 0.871341f, -0.2f, 2.811220f, 0.0f},
-    };
-    for (const SAimCase& c : cases) {
-        const CGameSettings s = Settings(c.nBoard, c.nMaterial);
-        ai::SAim aim;
-        ASSERT_TRUE(ai::AimAtTarget(s, c.ox, c.oy, c.tx, c.ty, aim)) << c.name;
-        EXPECT_NEAR(aim.fEx, c.ex, kTol) << c.name;
-        EXPECT_NEAR(aim.fEy, c.ey, kTol) << c.name;
-        EXPECT_NEAR(aim.fVx0, c.vx, 1e-4f) << c.name << ": expected V0 (" << c.vx << ", " << c.vy << "), got ("
-                                          << aim.fVx0 << ", " << aim.fVy0 << ")";
-        EXPECT_NEAR(aim.fVy0, c.vy, 1e-4f) << c.name;
-    }
-}
-
 // For any own draught and target on a board: the aim point lies on the edge (the circle
 // for round and twelve-sided), on the line through both centres, beyond the target; the
 // direction is the unit vector towards the target and V0 = (E - O) x speed x material.

@@ -162,10 +162,12 @@ TEST_F(CompTurnTest, TurnPlaysTheChosenFlickOnTheSimulationThread) {
 // shows the draughts where the chosen candidate's look-ahead left them.
 TEST_F(CompTurnTest, UnspoiltComputerFlickEndsWhereItsLookAheadSaid) {
     int nKnocked = 0;
-    for (int nBoard = BOARD_SQUARE; nBoard <= BOARD_TWELVE; ++nBoard) {
-        SCOPED_TRACE(testing::Message() << "board " << nBoard);
-        m_settings.BoardType = nBoard;
-        m_settings.m_nLevel = LEVEL_PRO;
+    for (int n = 0; n < 6; ++n) {
+        m_settings.BoardType = n % 3;
+        m_settings.m_nLevel = n < 3 ? LEVEL_PRO : LEVEL_EXPERT;
+        m_settings.TurnType = n % 2;
+        m_settings.CheckType = (n / 2) % 3;
+        SCOPED_TRACE(testing::Message() << "board " << n % 3 << " level " << m_settings.m_nLevel);
         m_live = StartDesk(m_settings);
         KickCandidateTable table;
         CGameSettings apart(m_settings);

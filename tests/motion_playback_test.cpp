@@ -169,40 +169,31 @@ TEST_F(MotionPlaybackTest, AFrameLatePastTheLastRecordFinishesAtOnce) {
     EXPECT_EQ(Finishes(), 1);
 }
 
-TEST_F(MotionPlaybackTest, RecordLengthComesFromTheSettings) {
+TEST_F(MotionPlaybackTest, RecordLengthComesFromTheSettingsAndHoldsAcrossTheClockWrap) {
     struct SCase {
         int nFrameMs;       // the settings' value
         int nRecordMs;      // the length a record is shown
-    } cases[] = {{20, 20}, {10, 10}, {0, 10}, {-5, 10}};
+        uint32_t nStart;    // the clock at the first frame
+    } cases[] = {{20, 20, kClockStart}, {0, 10, kClockStart}, {-5, 10, kClockStart},
+                 {10, 10, 0xFFFFFFF6u}};  // 10 ms before the 32-bit clock wraps
     for (const SCase& c : cases) {
-        SCOPED_TRACE("m_nFrameMs " + std::to_string(c.nFrameMs));
+        SCOPED_TRACE("m_nFrameMs " + std::to_string(c.nFrameMs) + " from " + std::to_string(c.nStart));
+        m_nClock = c.nStart;
         m_physics.ClearMotions();
         m_sent.clear();
         g_bPlaybackStarted = 0;
         m_settings.m_nFrameMs = c.nFrameMs;
         QueueTagged(3);
         m_physics.StartPlayback();
-        FrameAt(kClockStart);
+        FrameAt(c.nStart);
         m_live.m_aChecks[0].m_fX = kOverwritten;
-        EXPECT_EQ(FrameAt(kClockStart + uint32_t(c.nRecordMs) - 1), kOverwritten);
-        EXPECT_EQ(FrameAt(kClockStart + uint32_t(c.nRecordMs)), 0.0f);
-        EXPECT_EQ(FrameAt(kClockStart + uint32_t(3 * c.nRecordMs)), 2.0f) << "one record skipped";
-        FrameAt(kClockStart + uint32_t(4 * c.nRecordMs));
-        FrameAt(kClockStart + uint32_t(5 * c.nRecordMs));
+        EXPECT_EQ(FrameAt(c.nStart + uint32_t(c.nRecordMs) - 1), kOverwritten);
+        EXPECT_EQ(FrameAt(c.nStart + uint32_t(c.nRecordMs)), 0.0f);
+        EXPECT_EQ(FrameAt(c.nStart + uint32_t(3 * c.nRecordMs)), 2.0f) << "one record skipped";
+        FrameAt(c.nStart + uint32_t(4 * c.nRecordMs));
+        FrameAt(c.nStart + uint32_t(5 * c.nRecordMs));
         EXPECT_EQ(Finishes(), 1);
     }
-}
-
-TEST_F(MotionPlaybackTest, PlaybackKeepsRealTimeAcrossTheClockWrap) {
-    const uint32_t nStart = 0xFFFFFFF6u;  // 10 ms before the 32-bit clock wraps
-    m_nClock = nStart;
-    QueueTagged(4);
-    m_physics.StartPlayback();
-    FrameAt(nStart);
-    EXPECT_EQ(FrameAt(nStart + 10u), 0.0f);  // exactly at the wrap
-    EXPECT_EQ(FrameAt(nStart + 15u), 0.0f);
-    EXPECT_EQ(FrameAt(nStart + 20u), 1.0f);
-    EXPECT_EQ(FrameAt(nStart + 40u), 3.0f);
 }
 
 TEST_F(MotionPlaybackTest, TheFlickSoundsOnceAndEachCollisionKnocksInItsMaterial) {

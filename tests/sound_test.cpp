@@ -218,6 +218,10 @@ TEST(WavFormat, AcceptsWholePcmFilesAndNamesWhatIsWrongWithOthers) {
     std::vector<uint8_t> cutData(good.begin(), good.end() - 50);
     std::vector<uint8_t> nonPcm = good;
     nonPcm[kFormatTagAt] = 3;
+    // Stereo: 4-byte frames, so 198 bytes are whole samples but not whole frames.
+    std::vector<uint8_t> stereoHalf = patched32(patched32(good, 28, kRate * 4), kDataSizeAt, 198);
+    stereoHalf[22] = 2;
+    stereoHalf[32] = 4;
 
     struct Case {
         const char* name;
@@ -238,6 +242,7 @@ TEST(WavFormat, AcceptsWholePcmFilesAndNamesWhatIsWrongWithOthers) {
                                  kDataSizeAt, 0),
          false, "non-empty", 0},
         {"half a frame", patched32(good, kDataSizeAt, 199), false, "frames", 0},
+        {"half a stereo frame", stereoHalf, false, "frames", 0},
         {"not PCM", nonPcm, false, "not PCM", 0},
         {"not a WAV", std::vector<uint8_t>(64, 'x'), false, "not a RIFF", 0},
         {"empty file", {}, false, "not a RIFF", 0},
@@ -258,22 +263,6 @@ TEST(WavFormat, AcceptsWholePcmFilesAndNamesWhatIsWrongWithOthers) {
                 << c.name << ": expected '" << c.errorPart << "' in '" << error << "'";
         }
     }
-}
-
-TEST(WavFormat, HalfAFrameOfStereoDataIsRefused) {
-    std::vector<uint8_t> wav = MakeWav(std::vector<int16_t>(10, 0), kRate);
-    wav[22] = 2;  // channels
-    wav[32] = 4;  // block align
-    wav[28] = 0x88;  // byte rate 88200 = 0x015888
-    wav[29] = 0x58;
-    wav[30] = 0x01;
-    wav[40] = 18;  // 4.5 frames
-    wav.resize(44 + 18);
-    wav[4] = static_cast<uint8_t>(wav.size() - 8);
-    SWavInfo info;
-    std::string error;
-    EXPECT_FALSE(ParseWav(wav, info, error));
-    EXPECT_NE(std::string::npos, error.find("frames")) << error;
 }
 
 // ---- volume law ---------------------------------------------------------------------------------
@@ -469,7 +458,6 @@ TEST_F(SoundTest, BrokenOrMissingWavsLeaveNoSound) {
     const std::vector<uint8_t> good = RampWav(0, 100);
     std::vector<uint8_t> noFormat = good;
     std::copy_n("junk", 4, noFormat.begin() + 12);
-    const std::vector<uint8_t> truncated(good.begin(), good.end() - 20);
     struct Case {
         const char* name;
         std::vector<uint8_t> bytes;
@@ -477,8 +465,6 @@ TEST_F(SoundTest, BrokenOrMissingWavsLeaveNoSound) {
     };
     const Case cases[] = {
         {"nofmt.wav", noFormat, "fmt"},
-        {"short.wav", truncated, "truncated"},
-        {"text.wav", std::vector<uint8_t>(80, 'a'), "RIFF"},
         {"empty.wav", {}, "RIFF"},
     };
     for (const Case& c : cases) {

@@ -105,17 +105,6 @@ TEST_F(WidgetsTest, ButtonTakesClicksExactlyOnItsPicture) {
     }
 }
 
-TEST_F(WidgetsTest, PressPostsNotifyScreenAndButtonId) {
-    CGLMenu exitButton;
-    MakeButton(exitButton, 15, "exit", 45, 380);
-    ASSERT_TRUE(screen.OnMouseLButtonDown(0, Packed(50, 390)));
-    const auto posted = Drain(queue);
-    ASSERT_EQ(posted.size(), 1u);
-    EXPECT_EQ(posted[0].nMsg, static_cast<uint32_t>(UM_MENU_NOTIFY));
-    EXPECT_EQ(posted[0].wParam, static_cast<uintptr_t>(kScreenId));
-    EXPECT_EQ(posted[0].lParam, 15);
-}
-
 TEST_F(WidgetsTest, HighlightFollowsThePointer) {
     CGLMenu single;
     MakeButton(single, 10, "single", 7, 553);
@@ -163,37 +152,25 @@ TEST_F(WidgetsTest, DisabledButtonDrawsDimmedAndTakesNoClick) {
     EXPECT_EQ(Drain(queue).size(), 1u);
 }
 
-TEST_F(WidgetsTest, HiddenButtonIsNotDrawnAndTakesNoClick) {
-    CGLMenu about;
-    MakeButton(about, 13, "about", 660, 524);
-    about.SetVisible(false);
-    EXPECT_TRUE(screen.CollectDraws().empty());
-    EXPECT_FALSE(screen.OnMouseLButtonDown(0, Packed(665, 530)));
-    EXPECT_TRUE(Drain(queue).empty());
-    about.SetVisible(true);
-    EXPECT_EQ(screen.CollectDraws().size(), 1u);
-    EXPECT_TRUE(screen.OnMouseLButtonDown(0, Packed(665, 530)));
-}
-
-TEST_F(WidgetsTest, ButtonWithoutPictureDrawsNothingAndTakesNoClick) {
-    CGLMenu missing;
+TEST_F(WidgetsTest, HiddenReleasedOrPicturelessButtonsDrawNothingAndTakeNoClick) {
+    CGLMenu hidden, released, missing;
+    MakeButton(hidden, 13, "about", 660, 524);
+    hidden.SetVisible(false);
+    MakeButton(released, 2, "back", 148, 230);
+    released.Release();
+    released.Release();
     missing.Create(5);
     EXPECT_FALSE(missing.LoadFromRes(Pack(), "nosuchbutton", kMenuFolder, "TGA"));
     EXPECT_TRUE(log.Mentions("nosuchbutton")) << "the missing picture is named in the log";
     missing.SetPos(0, 0);
     screen.AddMenu(&missing);
     EXPECT_TRUE(screen.CollectDraws().empty());
-    for (int x : {0, 1, 50}) EXPECT_FALSE(screen.OnMouseLButtonDown(0, Packed(x, 0))) << "x " << x;
+    for (auto [x, y] : {std::pair{665, 530}, {150, 235}, {0, 0}, {50, 0}})
+        EXPECT_FALSE(screen.OnMouseLButtonDown(0, Packed(x, y))) << x << ", " << y;
     EXPECT_TRUE(Drain(queue).empty());
-}
-
-TEST_F(WidgetsTest, ReleasedButtonDrawsNothingAndReleaseTwiceIsSafe) {
-    CGLMenu back;
-    MakeButton(back, 2, "back", 148, 230);
-    back.Release();
-    back.Release();
-    EXPECT_TRUE(screen.CollectDraws().empty());
-    EXPECT_FALSE(screen.OnMouseLButtonDown(0, Packed(150, 235)));
+    hidden.SetVisible(true);
+    EXPECT_EQ(screen.CollectDraws().size(), 1u);
+    EXPECT_TRUE(screen.OnMouseLButtonDown(0, Packed(665, 530)));
 }
 
 TEST_F(WidgetsTest, PressPlaysTheButtonSound) {

@@ -439,34 +439,6 @@ TEST(HeadlessWindow, AtomsAreCountedPerName) {
     GlobalDeleteAtom(0xFFFF);  // unknown: ignored
 }
 
-TEST(HeadlessWindow, CameraTurnsKeepTheEyeOnItsCircle) {
-    CRecordingWnd wnd;
-    ASSERT_TRUE(wnd.Create());
-    const stCamGeom start = wnd.GetCamera();
-    wnd.RotateCameraLeft(0);
-    EXPECT_NEAR(wnd.GetCamera().azimuth - start.azimuth, 0.02, 1e-7) << "0 means the default step";
-    wnd.RotateCameraLeft(0.5f);
-    wnd.RotateCameraRight(0.5f);
-    wnd.RotateCameraRight(0);
-    const stCamGeom& c = wnd.GetCamera();
-    EXPECT_NEAR(c.azimuth, start.azimuth, 1e-7);
-    EXPECT_NEAR(c.ex, start.ex, 1e-7);
-    EXPECT_NEAR(c.ez, start.ez, 1e-7);
-    EXPECT_EQ(c.ey, start.ey) << "turning does not change the height";
-    wnd.RotateCameraLeft(1.0f);
-    EXPECT_NEAR(c.radius, start.radius, 1e-12);
-    EXPECT_NEAR(c.ex, c.tx + c.radius * std::cos(c.azimuth), 1e-12);
-    EXPECT_NEAR(c.ez, c.tz + c.radius * std::sin(c.azimuth), 1e-12);
-    const double distance = c.distance;
-    wnd.MoveCameraAroundUp();
-    wnd.MoveCameraAroundDown();
-    wnd.MoveCameraAroundDown();
-    EXPECT_NEAR(wnd.GetCamera().distance, distance, 1e-12);
-    wnd.ResetCamera();
-    EXPECT_EQ(wnd.GetCamera().ez, DefaultCamera().ez);
-    EXPECT_EQ(wnd.GetCameraStep(), kCameraZoomStep);
-}
-
 TEST(HeadlessWindow, WorldCoordMeetsTheBoardPlane) {
     CRecordingWnd wnd;
     ASSERT_TRUE(wnd.Create());
