@@ -41,6 +41,7 @@ constexpr SHeadline kHeadlines[] = {
 };
 constexpr int kHeadlineY = 280;
 constexpr float kHeadlineScale = 1.0f;
+constexpr int kHeadlineOutline[3] = {8, 10, 24};  // thin strokes read clearly over the starry sky
 
 // The headline of each outcome on one result screen.
 struct SScreenHeadlines {
@@ -107,7 +108,7 @@ void CGameWnd::DrawResultTexts() {
 
     const SHeadline& headline = kHeadlines[eHeadline];
     m_font.SetColor(headline.r, headline.g, headline.b);
-    m_font.Print(headline.x, kHeadlineY, kHeadlineScale, "%s", headline.szText);
+    m_font.PrintOutlined(headline.x, kHeadlineY, kHeadlineScale, kHeadlineOutline, "%s", headline.szText);
 
     if (!bCampaignOver) m_bResultShown = 1;
     const int nCountX = bCampaignOver ? kCampaignCountX : kSetCountX;

@@ -584,11 +584,15 @@ TEST(Pack, MenuRowsFitTheirSpacing) {
   REQUIRE_PACK();
   // Main and level menus stand 26 px apart; the small setup selectors 30 px apart and at most
   // 130 px wide where a neighbour follows.
-  for (const char* name : {"single", "multi", "help", "about", "beginer", "proffi", "expert"}) {
+  std::set<int> levelWidths;
+  for (const char* name : {"single", "multi", "help", "about", "beginer", "proffi", "expert", "back"}) {
     const Bytes* b = Pack::Get().Find(std::string("textures/mmenu/") + name + ".tga");
     ASSERT_NE(b, nullptr) << name;
     EXPECT_LE(ParseTga(*b).height, 26) << name;
+    if (std::string("beginer proffi expert back").find(name) != std::string::npos)
+      levelWidths.insert(ParseTga(*b).width);
   }
+  EXPECT_EQ(levelWidths.size(), 1u) << "the level screens' buttons differ in width";
   for (const char* name : {"modern", "classic", "short", "long"}) {
     const Bytes* b = Pack::Get().Find(std::string("textures/smenu/") + name + ".tga");
     ASSERT_NE(b, nullptr) << name;
@@ -604,6 +608,48 @@ TEST(Pack, MenuRowsFitTheirSpacing) {
   ASSERT_NE(bg, nullptr);
   EXPECT_EQ(ParseTga(*bg).width, 800);
   EXPECT_EQ(ParseTga(*bg).height, 600);
+}
+
+TEST(Pack, ArtShowsWhatAClickDoes) {
+  REQUIRE_PACK();
+  constexpr int kEnd = 12, kPlateRows = 26;
+  struct Measure {
+    double lightHeight = 0;  // mean height of the light ink against the middle row
+    int goldRightOverLeft = 0, sideCover = 0, cover = 0;  // the last two above the plate
+  };
+  auto measure = [&](const std::string& name) {
+    Measure m;
+    const Bytes* b = Pack::Get().Find(name);
+    if (!b) return ADD_FAILURE() << name, m;
+    const TgaInfo t = ParseTga(*b);
+    int light = 0;
+    for (int y = 0; y < t.height; ++y)
+      for (int x = 0; x < t.width; ++x) {
+        const uint8_t* p = &(*b)[18 + t.idLength + (static_cast<size_t>(y) * t.width + x) * 4];  // BGRA
+        if (p[0] > 190 && p[1] > 190 && p[2] > 190) m.lightHeight += y - (t.height - 1) / 2.0, ++light;
+        if (y < kPlateRows && (x < kEnd || x >= t.width - kEnd))
+          m.goldRightOverLeft += (p[3] > 128 && p[2] > 150 && p[0] < 150) * (x < kEnd ? -1 : 1);
+        if (y >= kPlateRows) (x == 0 || x == t.width - 1 ? m.sideCover : m.cover) += p[3] > 0;
+      }
+    m.lightHeight /= std::max(light, 1);
+    return m;
+  };
+  // The page arrows point the way the page goes: the top one ("arrdown") up toward the start, the
+  // bottom one ("arrup") down toward the end; a triangle's ink lies toward its base.
+  EXPECT_LT(measure("textures/help/arrdown.tga").lightHeight, -0.5);
+  EXPECT_GT(measure("textures/help/arrup.tga").lightHeight, 0.5);
+  // Selectors only step on: one arrow at the plate's right end, none mirroring it at the left.
+  // The draught pairs stand whole, clear of the picture's sides.
+  for (const auto& s : assets::kSelectorItems) {
+    const std::string name = std::string(s.folder) + "/" + s.file;
+    const Measure m = measure(name);
+    if (s.highlighted) {
+      EXPECT_GE(m.goldRightOverLeft, 15) << name;
+    }
+    if (name.find("/checks/") == std::string::npos) continue;
+    EXPECT_EQ(m.sideCover, 0) << name << ": a draught is cut by the picture's edge";
+    EXPECT_GT(m.cover, 3000) << name;
+  }
 }
 
 // ---------------------------------------------------------------------------------------------

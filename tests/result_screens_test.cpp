@@ -4,6 +4,7 @@
 // with the real renderer (SDL's offscreen driver) and keeps the pictures.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
@@ -18,6 +19,7 @@
 #include "app/app_messages.h"
 #include "app/framework/model_registry.h"
 #include "app/game_wnd.h"
+#include "app/scene_resources.h"
 #include "app/msg_thread.h"
 #include "game/match_logic.h"
 #include "menus/sound_effects.h"
@@ -223,24 +225,53 @@ constexpr SHeadline kDraw = {"D R A W", 255, 255, 200, 363};
 constexpr SHeadline kPartyWhites = {"P A R T Y   W H I T E S", 255, 195, 85, 285};
 constexpr SHeadline kPartyBlacks = {"P A R T Y   B L A C K S", 255, 195, 85, 285};
 
-TEST_F(ResultTextsTest, OnePlayerHeadlineFollowsTheSetResultAndCountsShowTheLastBoardsLosses) {
+TEST_F(ResultTextsTest, HeadlineFollowsPlayersResultAndBoardAndCountsShowTheLosses) {
     struct SCase {
-        int nScreen, nResult, nWhite, nBlack;
+        int nScreen, nPlayers, nMyWhite, nResult, nWhite, nBlack;
         SHeadline headline;
     };
-    // The boards disagree with the result on purpose: one player's headline reads the result only.
+    // One player's game and set screens read the result only (the boards disagree on purpose); two
+    // players' screens name the side with more draughts left, whatever result the record holds; the
+    // campaign's end judges one player from his side's draughts, never from the result.
     const SCase cases[] = {
-        {SCREEN_GAME_OVER, SET_WON, 3, 0, kYouWinGame},     {SCREEN_GAME_OVER, SET_LOST, 0, 7, kYouLostGame},
-        {SCREEN_GAME_OVER, SET_DRAW, 0, 0, kGameDraw},      {SCREEN_GAME_OVER, SET_WON, 0, 10, kYouWinGame},
-        {SCREEN_SET_OVER, SET_WON, 10, 0, kYouWinParty},    {SCREEN_SET_OVER, SET_LOST, 2, 5, kYouLostParty},
-        {SCREEN_SET_OVER, SET_DRAW, 0, 0, kDraw},           {SCREEN_SET_OVER, SET_DRAW, 4, 9, kDraw},
+        {SCREEN_GAME_OVER, kOnePlayer, 1, SET_WON, 3, 0, kYouWinGame},
+        {SCREEN_GAME_OVER, kOnePlayer, 1, SET_LOST, 0, 7, kYouLostGame},
+        {SCREEN_GAME_OVER, kOnePlayer, 1, SET_DRAW, 0, 0, kGameDraw},
+        {SCREEN_GAME_OVER, kOnePlayer, 1, SET_WON, 0, 10, kYouWinGame},
+        {SCREEN_SET_OVER, kOnePlayer, 1, SET_WON, 10, 0, kYouWinParty},
+        {SCREEN_SET_OVER, kOnePlayer, 1, SET_LOST, 2, 5, kYouLostParty},
+        {SCREEN_SET_OVER, kOnePlayer, 1, SET_DRAW, 0, 0, kDraw},
+        {SCREEN_SET_OVER, kOnePlayer, 1, SET_DRAW, 4, 9, kDraw},
+        {SCREEN_GAME_OVER, kTwoPlayers, 1, SET_LOST, 4, 0, kGameWhites},
+        {SCREEN_GAME_OVER, kTwoPlayers, 1, SET_LOST, 1, 2, kGameBlacks},
+        {SCREEN_GAME_OVER, kTwoPlayers, 1, SET_LOST, 0, 0, kGameDraw},
+        {SCREEN_GAME_OVER, kTwoPlayers, 1, SET_LOST, 3, 3, kGameDraw},
+        {SCREEN_SET_OVER, kTwoPlayers, 1, SET_LOST, 5, 0, kPartyWhites},
+        {SCREEN_SET_OVER, kTwoPlayers, 1, SET_LOST, 0, 8, kPartyBlacks},
+        {SCREEN_SET_OVER, kTwoPlayers, 1, SET_LOST, 2, 2, kDraw},
+        {SCREEN_CAMPAIGN_OVER, kTwoPlayers, 1, SET_LOST, 7, 6, kGameWhites},
+        {SCREEN_CAMPAIGN_OVER, kTwoPlayers, 0, SET_LOST, 0, 1, kGameBlacks},
+        {SCREEN_CAMPAIGN_OVER, kTwoPlayers, 1, SET_LOST, 0, 0, kGameDraw},
+        {SCREEN_CAMPAIGN_OVER, kOnePlayer, 1, SET_DRAW, 3, 0, kYouWinGame},
+        {SCREEN_CAMPAIGN_OVER, kOnePlayer, 1, SET_DRAW, 0, 2, kYouLostGame},
+        {SCREEN_CAMPAIGN_OVER, kOnePlayer, 1, SET_LOST, 0, 0, kGameDraw},
+        {SCREEN_CAMPAIGN_OVER, kOnePlayer, 0, SET_WON, 0, 4, kYouWinGame},
+        {SCREEN_CAMPAIGN_OVER, kOnePlayer, 0, SET_DRAW, 5, 0, kYouLostGame},
+        {SCREEN_CAMPAIGN_OVER, kOnePlayer, 0, SET_WON, 2, 2, kGameDraw},
     };
     for (const SCase& c : cases) {
-        ShowResult(c.nScreen, kOnePlayer, c.nResult, c.nWhite, c.nBlack);
+        S().MyWhite = c.nMyWhite;
+        S().m_nLostWhiteTotal = 12 + c.nWhite;
+        S().m_nLostBlackTotal = 40 - c.nBlack;
+        ShowResult(c.nScreen, c.nPlayers, c.nResult, c.nWhite, c.nBlack);
         Frame();
-        const std::string what = "screen " + std::to_string(c.nScreen) + " result " + std::to_string(c.nResult) +
+        const std::string what = "screen " + std::to_string(c.nScreen) + " players " + std::to_string(c.nPlayers) +
+                                 " MyWhite " + std::to_string(c.nMyWhite) + " result " + std::to_string(c.nResult) +
                                  " board " + std::to_string(c.nWhite) + "/" + std::to_string(c.nBlack);
-        ExpectTexts(what, c.headline, 256, kPerSide - c.nWhite, kPerSide - c.nBlack);
+        if (c.nScreen == SCREEN_CAMPAIGN_OVER)
+            ExpectTexts(what, c.headline, 255, 12 + c.nWhite, 40 - c.nBlack);  // the campaign's totals
+        else
+            ExpectTexts(what, c.headline, 256, kPerSide - c.nWhite, kPerSide - c.nBlack);
         EXPECT_EQ(1, wnd->m_bResultShown) << what;
     }
 }
@@ -254,55 +285,6 @@ TEST_F(ResultTextsTest, OnePlayerWithoutAKnownResultGetsNoTextAtAll) {
                                           << Describe(m_prints);
             EXPECT_EQ(0, wnd->m_bResultShown) << "screen " << nScreen << " result " << nResult;
         }
-}
-
-TEST_F(ResultTextsTest, TwoPlayersHeadlineNamesTheSideWithMoreDraughtsLeft) {
-    struct SCase {
-        int nScreen, nWhite, nBlack;
-        SHeadline headline;
-    };
-    const SCase cases[] = {
-        {SCREEN_GAME_OVER, 4, 0, kGameWhites},      {SCREEN_GAME_OVER, 1, 2, kGameBlacks},
-        {SCREEN_GAME_OVER, 0, 0, kGameDraw},        {SCREEN_GAME_OVER, 3, 3, kGameDraw},
-        {SCREEN_SET_OVER, 5, 0, kPartyWhites},      {SCREEN_SET_OVER, 0, 8, kPartyBlacks},
-        {SCREEN_SET_OVER, 2, 2, kDraw},             {SCREEN_CAMPAIGN_OVER, 7, 6, kGameWhites},
-        {SCREEN_CAMPAIGN_OVER, 0, 1, kGameBlacks},  {SCREEN_CAMPAIGN_OVER, 0, 0, kGameDraw},
-    };
-    S().m_nLostWhiteTotal = 23;
-    S().m_nLostBlackTotal = 31;
-    for (const SCase& c : cases) {
-        // A one-player result left in the record must not matter.
-        ShowResult(c.nScreen, kTwoPlayers, SET_LOST, c.nWhite, c.nBlack);
-        Frame();
-        const std::string what =
-            "screen " + std::to_string(c.nScreen) + " board " + std::to_string(c.nWhite) + "/" + std::to_string(c.nBlack);
-        if (c.nScreen == SCREEN_CAMPAIGN_OVER)
-            ExpectTexts(what, c.headline, 255, 23, 31);
-        else
-            ExpectTexts(what, c.headline, 256, kPerSide - c.nWhite, kPerSide - c.nBlack);
-    }
-}
-
-TEST_F(ResultTextsTest, CampaignOverJudgesFromThePlayersSideAndCountsTheTotals) {
-    struct SCase {
-        int nMyWhite, nWhite, nBlack;
-        SHeadline headline;
-    };
-    const SCase cases[] = {
-        {1, 3, 0, kYouWinGame},  {1, 0, 2, kYouLostGame}, {1, 0, 0, kGameDraw},
-        {0, 0, 4, kYouWinGame},  {0, 5, 0, kYouLostGame}, {0, 2, 2, kGameDraw},
-    };
-    for (const SCase& c : cases) {
-        S().MyWhite = c.nMyWhite;
-        S().m_nLostWhiteTotal = 12 + c.nWhite;
-        S().m_nLostBlackTotal = 40 - c.nBlack;
-        // The set result says the opposite of the boards: the campaign screen must not read it.
-        ShowResult(SCREEN_CAMPAIGN_OVER, kOnePlayer, SET_DRAW, c.nWhite, c.nBlack);
-        Frame();
-        const std::string what = "MyWhite " + std::to_string(c.nMyWhite) + " board " + std::to_string(c.nWhite) +
-                                 "/" + std::to_string(c.nBlack);
-        ExpectTexts(what, c.headline, 255, 12 + c.nWhite, 40 - c.nBlack);
-    }
 }
 
 TEST_F(ResultTextsTest, OnlyTheCampaignOverScreenPlaysItsSoundAndOnlyOncePerResult) {
@@ -557,48 +539,64 @@ protected:
     }
 };
 
-TEST_F(GlFramesTest, ResultTextsShowOnlyWhereTheyArePlacedAndInTheirColours) {
-    struct SCase {
-        const char* szName;
-        int nScreen, nResult;
-        const char* szHeadline;
-        int x;
-        uint8_t r, g, b;
+// Every headline of every result screen with the real pictures: the texts stay in their places and
+// show their colours, and no text pixel comes within two pixels of a button's.
+TEST_F(GlFramesTest, EveryHeadlineKeepsItsPlaceAndColourAndClearsTheButtons) {
+    // With MyWhite 1 the campaign's end reads the boards as the result says.
+    struct SOutcome { const char* szName; int nPlayers, nResult, nWhite, nBlack; };
+    const SOutcome outcomes[] = {{"won", kOnePlayer, SET_WON, 3, 1},         {"lost", kOnePlayer, SET_LOST, 1, 3},
+                                 {"draw", kOnePlayer, SET_DRAW, 2, 2},       {"whites", kTwoPlayers, SET_WON, 3, 1},
+                                 {"blacks", kTwoPlayers, SET_WON, 1, 3}};
+    const std::pair<const char*, int> screens[] = {
+        {"game", SCREEN_GAME_OVER}, {"set", SCREEN_SET_OVER}, {"campaign", SCREEN_CAMPAIGN_OVER}};
+    constexpr int kGap = 2;
+    wnd->Settings().MyWhite = 1;
+    std::vector<SFontPrint> prints;
+    wnd->Font().SetPrintListener([&](const SFontPrint& p) { prints.push_back(p); });
+    auto showButtons = [&](bool bShow) {
+        for (CGLMenu& m : wnd->m_aMenus) m.SetVisible(bShow);
+        wnd->m_leaveGame.SetVisible(bShow);
     };
-    const SCase cases[] = {
-        {"result-game-won", SCREEN_GAME_OVER, SET_WON, "Y O U    W I N   G A M E", 281, 255, 255, 0},
-        {"result-set-lost", SCREEN_SET_OVER, SET_LOST, "Y O U    L O S T   P A R T Y", 259, 255, 0, 0},
-    };
-    wnd->Settings().m_nPlayers = kOnePlayer;
-    LeaveOnBoard(wnd->Desk(), 4, 0);
-    for (const SCase& c : cases) {
-        wnd->SetScreen(c.nScreen);
-        wnd->Settings().m_nSetResult = SET_RUNNING;
-        const SPng bare = Shot(std::string(c.szName) + "-without-text");
-        wnd->Settings().m_nSetResult = c.nResult;
-        const SPng shown = Shot(c.szName);
-        const SBox boxes[] = {TextBox(c.x, 280, c.szHeadline), TextBox(256, 40, "knocked out white draughts: 6"),
-                              TextBox(256, 20, "knocked out black draughts: 10")};
-        int aInside[3] = {0, 0, 0};
-        int nOutside = 0;
-        int nHeadlineColour = 0;  // pixels of the headline close to its colour
-        for (const auto& [x, y] : Differences(bare, shown)) {
-            bool bIn = false;
-            for (int i = 0; i < 3; ++i)
-                if (boxes[i].Holds(x, y)) {
-                    ++aInside[i];
-                    bIn = true;
-                }
-            if (!bIn) ++nOutside;
-            const uint8_t* p = shown.At(x, y);
-            if (boxes[0].Holds(x, y) && std::abs(p[0] - c.r) < 40 && std::abs(p[1] - c.g) < 40 &&
-                std::abs(p[2] - c.b) < 40)
-                ++nHeadlineColour;
+    for (const auto& [szScreen, nScreen] : screens) {
+        wnd->SetScreen(nScreen);
+        wnd->Font().Release();  // the pictures alone
+        const SPng bare = Shot(std::string("result-") + szScreen + "-bare");
+        showButtons(false);
+        const auto buttons = Differences(bare, Shot(std::string("result-") + szScreen + "-no-buttons"));
+        showButtons(true);
+        ASSERT_TRUE(wnd->Font().CreateFontFromRes(wnd->Resource(), kFontFile, kFontFolder));
+        std::vector<bool> nearButton(kScreenW * kScreenH);
+        EXPECT_GT(buttons.size(), 2000u) << szScreen << ": two buttons drawn";
+        for (const auto& [x, y] : buttons)
+            for (int dy = -kGap; dy <= kGap; ++dy)
+                for (int dx = -kGap; dx <= kGap; ++dx)
+                    nearButton[std::clamp(y + dy, 0, kScreenH - 1) * kScreenW +
+                               std::clamp(x + dx, 0, kScreenW - 1)] = true;
+        for (const SOutcome& o : outcomes) {
+            const std::string what = std::string(szScreen) + "-" + o.szName;
+            wnd->Settings().m_nPlayers = o.nPlayers;
+            wnd->Settings().m_nSetResult = o.nResult;
+            LeaveOnBoard(wnd->Desk(), o.nWhite, o.nBlack);
+            prints.clear();
+            const SPng shown = Shot("result-" + what);
+            ASSERT_EQ(3u, prints.size()) << what;
+            int nOutside = 0, nNearButton = 0, nHeadlineColour = 0;
+            const SFontPrint& head = prints[0];
+            for (const auto& [x, y] : Differences(bare, shown)) {
+                bool bIn = false;
+                for (const SFontPrint& p : prints) bIn = bIn || TextBox(p.x, p.y, p.text).Holds(x, y);
+                nOutside += !bIn;
+                nNearButton += nearButton[y * kScreenW + x];
+                const uint8_t* p = shown.At(x, y);
+                nHeadlineColour += TextBox(head.x, head.y, head.text).Holds(x, y) && std::abs(p[0] - head.r) < 40 &&
+                                   std::abs(p[1] - head.g) < 40 && std::abs(p[2] - head.b) < 40;
+            }
+            EXPECT_EQ(0, nOutside) << what << ": text outside its place";
+            EXPECT_EQ(0, nNearButton) << what << ": \"" << head.text << "\" meets a button";
+            EXPECT_GT(nHeadlineColour, 100) << what << ": headline colour";
         }
-        EXPECT_EQ(0, nOutside) << c.szName << ": text outside its place";
-        for (int i = 0; i < 3; ++i) EXPECT_GT(aInside[i], 50) << c.szName << ": text " << i << " missing";
-        EXPECT_GT(nHeadlineColour, 50) << c.szName << ": headline colour";
     }
+    wnd->Font().SetPrintListener({});
 }
 
 TEST_F(GlFramesTest, TheBeginnersAimLineIsYellowAndGoesWithTheHand) {

@@ -126,6 +126,22 @@ void CGLFont::Print(int x, int y, float fScale, const char* szFormat, ...) {
     DrawText(x, y, fScale, text.c_str());
 }
 
+void CGLFont::PrintOutlined(int x, int y, float fScale, const int aOutline[3], const char* szFormat, ...) {
+    va_list args;
+    va_start(args, szFormat);
+    const std::string text = FormatText(szFormat, args);
+    va_end(args);
+    NotifyPrint(x, y, fScale, text);
+    const int aColor[3] = {m_aColor[0], m_aColor[1], m_aColor[2]};
+    constexpr int kBold = 1;  // the strokes are drawn at x and x + kBold
+    SetColor(aOutline[0], aOutline[1], aOutline[2]);
+    for (int dy = -1; dy <= 1; ++dy)
+        for (int dx = -1; dx <= kBold + 1; ++dx)
+            if (dy != 0 || dx < 0 || dx > kBold) DrawText(x + dx, y + dy, fScale, text.c_str());
+    SetColor(aColor[0], aColor[1], aColor[2]);
+    for (int dx = 0; dx <= kBold; ++dx) DrawText(x + dx, y, fScale, text.c_str());
+}
+
 void CGLFont::NotifyPrint(int x, int y, float fScale, const std::string& text) const {
     if (m_printListener) m_printListener({x, y, fScale, text, m_aColor[0], m_aColor[1], m_aColor[2]});
 }

@@ -47,6 +47,10 @@ public:
     void Print(int x, int y, const char* szFormat, ...) __attribute__((format(printf, 4, 5)));
     void Print(int x, int y, float fScale, const char* szFormat, ...)
         __attribute__((format(printf, 5, 6)));
+    // Like Print, drawn heavier for a headline over a busy picture: the strokes thickened by a
+    // pixel to the right and ringed by a one-pixel outline in the colour aOutline (0..255 each).
+    void PrintOutlined(int x, int y, float fScale, const int aOutline[3], const char* szFormat, ...)
+        __attribute__((format(printf, 6, 7)));
     // Advance width of a text in logical pixels at the given scale, rounded.
     int GetWidth(const std::string& text, float fScale = 1.0f) const;
     const CFontMetrics& Metrics() const { return m_metrics; }

@@ -1,4 +1,6 @@
-// Menu buttons: labelled plates sized to their text, and icon plates for the camera and scroll keys.
+// Menu buttons: labelled plates sized to their text or fitted to where the screens place them, and
+// icon plates for the camera and scroll keys.
+#include <algorithm>
 #include <cmath>
 #include <stdexcept>
 #include <string_view>
@@ -11,6 +13,60 @@ namespace {
 
 constexpr int kMargin = 2;
 constexpr int kLabelPadding = 18;
+constexpr int kCompactPlateWidth = 102;
+constexpr float kCompactPadding = 8;
+constexpr float kCompactLabelMax = 15.0f;
+constexpr float kLabelTracking = 0.5f;
+
+// Buttons whose plate stands a transparent inset right of where the picture is placed.
+enum class Plate { kLevel, kCompact };
+struct PlacedButton {
+  std::string_view base;
+  Plate plate;
+  int inset;
+};
+constexpr PlacedButton kPlacedButtons[] = {
+    // The level screens place these at x 137, 122, 140 and 148: equal pictures whose plates line
+    // up at x 148.
+    {"beginer", Plate::kLevel, 11},
+    {"proffi", Plate::kLevel, 26},
+    {"expert", Plate::kLevel, 8},
+    {"back", Plate::kLevel, 0},
+    // Beside the result headlines (x 257 to 530 at the widest, outline included): "mainmnu" and
+    // "leavegm" at x 150 end before them; "again" at x 508 and "nextl" at x 500 begin their plates
+    // at x 534, after them. Their partners on the pause and setup screens match them.
+    {"mainmnu", Plate::kCompact, 0},
+    {"leavegm", Plate::kCompact, 0},
+    {"again", Plate::kCompact, 26},
+    {"nextl", Plate::kCompact, 34},
+    {"cont", Plate::kCompact, 0},
+    {"default", Plate::kCompact, 0},
+};
+constexpr int kLevelColumnInset = 26;  // the largest level inset: every level picture is as wide
+
+// The largest label height at which every compact label fits its plate, so they all match.
+float CompactLabelHeight(const Fonts& fonts) {
+  const float room = kCompactPlateWidth - 2 * (kMargin + kCompactPadding);
+  float px = kCompactLabelMax;
+  for (const auto& b : assets::kButtons)
+    for (const auto& p : kPlacedButtons)
+      if (p.base == b.base && p.plate == Plate::kCompact)
+        while (fonts.bold.Width(b.label, px, kLabelTracking) > room) px -= 0.5f;
+  return px;
+}
+
+int LabelPlateWidth(const Fonts& fonts, const std::string& label) {
+  const int width = static_cast<int>(std::ceil(fonts.baked.Width(label))) + 2 * (kLabelPadding + kMargin);
+  return width + (width & 1);
+}
+
+int LevelPlateWidth(const Fonts& fonts) {
+  int widest = 0;
+  for (const auto& b : assets::kButtons)
+    for (const auto& p : kPlacedButtons)
+      if (p.base == b.base && p.plate == Plate::kLevel) widest = std::max(widest, LabelPlateWidth(fonts, b.label));
+  return widest;
+}
 
 struct IconSize {
   std::string_view base;
@@ -19,14 +75,6 @@ struct IconSize {
 constexpr IconSize kIconSizes[] = {{"arrup", 32, 32},   {"arrdown", 32, 32},  {"rot_left", 90, 28},
                                    {"rot_right", 90, 28}, {"rot_up", 28, 40},  {"rot_down", 28, 40},
                                    {"minus", 28, 28},   {"plus", 28, 28},     {"focus", 28, 28}};
-
-// Triangle pointing along (dx, dy), centred at (cx, cy).
-std::vector<Pt> Arrowhead(float cx, float cy, float dx, float dy, float size) {
-  const float px = -dy, py = dx;
-  return {{cx + dx * size, cy + dy * size},
-          {cx - dx * size * 0.6f + px * size * 0.85f, cy - dy * size * 0.6f + py * size * 0.85f},
-          {cx - dx * size * 0.6f - px * size * 0.85f, cy - dy * size * 0.6f - py * size * 0.85f}};
-}
 
 void DrawIcon(Image& img, std::string_view base, bool hi, const Fonts& fonts) {
   const float w = static_cast<float>(img.Width()), h = static_cast<float>(img.Height());
@@ -37,8 +85,10 @@ void DrawIcon(Image& img, std::string_view base, bool hi, const Fonts& fonts) {
     const auto poly = Arrowhead(x, y, dx, dy, s);
     shape.FillColor([&](float px, float py) { return SdPolygon(px, py, poly) - 0.6f; }, white);
   };
-  if (base == "arrup") tri(cx, cy - 1, 0, 1, 8);
-  if (base == "arrdown") tri(cx, cy + 1, 0, -1, 8);
+  // "arrup" stands at the foot of the page and moves on toward its end, "arrdown" at the head
+  // moves back toward its start: each points the way the page goes.
+  if (base == "arrup") tri(cx, cy + 1, 0, -1, 8);
+  if (base == "arrdown") tri(cx, cy - 1, 0, 1, 8);
   if (base == "rot_up") tri(cx, cy - 1, 0, 1, 7);
   if (base == "rot_down") tri(cx, cy + 1, 0, -1, 7);
   if (base == "rot_left" || base == "rot_right") {
@@ -81,8 +131,21 @@ Image ButtonPicture(const assets::Button& b, bool hi, const Fonts& fonts) {
       }
     throw std::invalid_argument(std::string("no icon is drawn for button '") + b.base + "'");
   }
-  const int width = static_cast<int>(std::ceil(fonts.baked.Width(label))) + 2 * (kLabelPadding + kMargin);
-  Image img(width + (width & 1), style::kButtonHeight);
+  for (const auto& p : kPlacedButtons) {
+    if (p.base != b.base) continue;
+    const bool compact = p.plate == Plate::kCompact;
+    const int plateWidth = compact ? kCompactPlateWidth : LevelPlateWidth(fonts);
+    Image plate(plateWidth, style::kButtonHeight);
+    DrawPlate(plate, kMargin, 7, hi);
+    if (compact)
+      DrawFaceButtonLabel(plate, fonts.bold, label, CompactLabelHeight(fonts), hi, plateWidth / 2.0f, kLabelTracking);
+    else
+      DrawBakedLabel(plate, fonts, label, hi, plateWidth / 2.0f);
+    Image img(plateWidth + (compact ? p.inset : kLevelColumnInset), style::kButtonHeight);
+    img.Composite(plate, p.inset, 0);
+    return img;
+  }
+  Image img(LabelPlateWidth(fonts, label), style::kButtonHeight);
   DrawPlate(img, kMargin, 7, hi);
   DrawBakedLabel(img, fonts, label, hi, img.Width() / 2.0f);
   return img;

@@ -1,9 +1,12 @@
-// Setup screen items: cycling selectors (plates with chevrons, or rendered draughts) and the
+// Setup screen items: cycling selectors (plates with a cycle arrow, or rendered draughts) and the
 // description panels and board pictures that follow them.
+#include <algorithm>
 #include <cmath>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
+#include "tools/assetgen/scene_units.h"
 #include "tools/assetgen/ui_images.h"
 
 namespace assetgen {
@@ -59,43 +62,44 @@ const std::vector<Panel>& Panels() {
   return kPanels;
 }
 
-void Chevrons(Image& img, bool hi) {
-  const float cy = img.Height() / 2.0f, w = static_cast<float>(img.Width());
+constexpr float kCycleRadius = 5.5f;
+constexpr float kCycleInset = 13;  // from the right end to the icon's centre
+constexpr float kCycleGap = 1.1f;  // radians left open at the top, where the arrowhead points
+
+// A click steps the list on, wrapping: one clockwise circular arrow at the right end says so.
+void CycleArrow(Image& img, bool hi) {
+  const float cx = img.Width() - kCycleInset, cy = img.Height() / 2.0f;
   const Color c = hi ? style::kGoldBright : WithAlpha(style::kGold, 0.8f);
-  for (int side = 0; side < 2; ++side) {
-    const float x = side == 0 ? 11.0f : w - 11.0f, dir = side == 0 ? -1.0f : 1.0f;
-    const std::vector<Pt> tri = {{x + dir * 4, cy}, {x - dir * 3, cy + 5}, {x - dir * 3, cy - 5}};
-    img.FillColor([&](float px, float py) { return SdPolygon(px, py, tri); }, c);
-  }
+  // The stroke runs clockwise from the tail, right of the top, round to the tip, left of it.
+  const float tail = kPi / 2 - kCycleGap / 2, tip = kPi / 2 + kCycleGap / 2;
+  img.FillColor([&](float x, float y) {
+    const float a = std::atan2(y - cy, x - cx);
+    return a > tail && a < tip ? 1.0f : std::fabs(SdCircle(x, y, cx, cy, kCycleRadius)) - 0.9f;
+  }, c);
+  const float hx = cx + kCycleRadius * std::cos(tip), hy = cy + kCycleRadius * std::sin(tip);
+  const auto head = Arrowhead(hx + 1.2f, hy, std::sin(tip), -std::cos(tip), 3.6f);
+  img.FillColor([&](float x, float y) { return SdPolygon(x, y, head); }, c);
 }
 
 Image TextSelector(const TextItem& item, bool hi, const Fonts& fonts) {
   Image img(item.width, style::kButtonHeight);
   DrawPlate(img, kMargin, 7, hi);
-  Chevrons(img, hi);
-  float centre = item.width / 2.0f;
+  CycleArrow(img, hi);
+  // The label fills the room between the left end (or the side icon) and the arrow, shrinking to fit.
+  float left = 10;
   if (item.disc) {
-    const float dx = 27, dy = img.Height() / 2.0f;
+    const float dx = 19, dy = img.Height() / 2.0f;
     const Color fill = item.disc == 1 ? Rgb(238, 230, 210) : Rgb(40, 30, 26);
     img.FillColor([&](float x, float y) { return SdCircle(x, y, dx, dy, 6.5f); }, fill);
     img.FillColor([&](float x, float y) { return std::fabs(SdCircle(x, y, dx, dy, 6.5f)) - 0.6f; }, style::kGold);
     img.FillColor([&](float x, float y) { return std::fabs(SdCircle(x, y, dx, dy, 4.0f)) - 0.4f; },
                   WithAlpha(style::kGold, 0.7f));
-    centre += 8;
+    left = 30;
   }
-  const Color text = hi ? style::kLabelHot : style::kLabel;
-  // Long labels shrink to stay clear of the chevrons (and the side icon).
-  const float room = item.width - 44.0f - (item.disc ? 16.0f : 0.0f);
+  const float right = item.width - 2 * kCycleInset, centre = (left + right) / 2;
   float px = kSelectorText;
-  while (px > 10 && fonts.bold.Width(item.text, px, 0.5f) > room) px -= 0.5f;
-  if (hi) {
-    Image mask(img.Width(), img.Height());
-    DrawFaceLabel(mask, fonts.bold, item.text, px, {1, 1, 1, 1}, centre, img.Height() / 2.0f, 0.5f);
-    AddGlow(img, mask, style::kGlow, 2, 0.7f);
-  }
-  DrawFaceLabel(img, fonts.bold, item.text, px, WithAlpha(style::kInk, 0.7f), centre + 1,
-                img.Height() / 2.0f - 1, 0.5f);
-  DrawFaceLabel(img, fonts.bold, item.text, px, text, centre, img.Height() / 2.0f, 0.5f);
+  while (px > 10 && fonts.bold.Width(item.text, px, 0.5f) > right - left) px -= 0.5f;
+  DrawFaceButtonLabel(img, fonts.bold, item.text, px, hi, centre, 0.5f);
   return img;
 }
 
@@ -114,22 +118,39 @@ Image PanelPicture(const Panel& p, const Fonts& fonts) {
   return img;
 }
 
+// First and last columns holding any coverage; {0, -1} for an empty picture.
+std::pair<int, int> CoveredColumns(const Image& img) {
+  int first = img.Width(), last = -1;
+  for (int y = 0; y < img.Height(); ++y)
+    for (int x = 0; x < img.Width(); ++x)
+      if (img.Get(x, y).a > 0) {
+        first = std::min(first, x);
+        last = std::max(last, x);
+      }
+  return {std::min(first, last + 1), last};
+}
+
 Image DraughtSelector(DraughtMaterial material, const char* label, bool hi, const Fonts& fonts) {
   constexpr int kW = 112, kH = 140, kPlateH = 26;
+  // The pair is rendered on a wide canvas whose height sets its size (about 100 px across, room
+  // for the glow), then centred, so neither draught is cut by the picture's edge.
+  constexpr int kPairCanvasW = 2 * kW, kPairCanvasH = 90;
   Image img(kW, kH);
   Image plate(kW, kPlateH);
   DrawPlate(plate, kMargin, 7, hi);
-  Chevrons(plate, hi);
-  const Image pair = DraughtPairPicture(material, kW, kH - kPlateH);
+  CycleArrow(plate, hi);
+  const Image pair = DraughtPairPicture(material, kPairCanvasW, kPairCanvasH);
+  const auto [first, last] = CoveredColumns(pair);
+  const int pairX = (kW - (last - first + 1)) / 2 - first;
   if (hi) {
     Image glowShape(kW, kH);
-    glowShape.Composite(pair, 0, kPlateH);
+    glowShape.Composite(pair, pairX, kPlateH);
     AddGlow(img, glowShape, style::kGlow, 5, 0.8f);
   }
-  img.Composite(pair, 0, kPlateH);
+  img.Composite(pair, pairX, kPlateH);
   img.Composite(plate, 0, 0);
-  DrawFaceLabel(img, fonts.bold, label, kSelectorText, hi ? style::kLabelHot : style::kLabel, kW / 2.0f,
-                kPlateH / 2.0f, 0.5f);
+  DrawFaceLabel(img, fonts.bold, label, kSelectorText, hi ? style::kLabelHot : style::kLabel,
+                kW / 2.0f - kCycleInset / 2, kPlateH / 2.0f, 0.5f);
   return img;
 }
 

@@ -43,6 +43,25 @@ void DrawBakedLabel(Image& img, const Fonts& fonts, const std::string& text, boo
   f.Draw(img, x, baseline, text, highlighted ? style::kLabelHot : style::kLabel);
 }
 
+void DrawFaceButtonLabel(Image& img, const FontFace& face, const std::string& text, float px, bool highlighted,
+                         float centreX, float tracking) {
+  const float centreY = img.Height() / 2.0f;
+  if (highlighted) {
+    Image mask(img.Width(), img.Height());
+    DrawFaceLabel(mask, face, text, px, {1, 1, 1, 1}, centreX, centreY, tracking);
+    AddGlow(img, mask, style::kGlow, 2, 0.7f);
+  }
+  DrawFaceLabel(img, face, text, px, WithAlpha(style::kInk, 0.7f), centreX + 1, centreY - 1, tracking);
+  DrawFaceLabel(img, face, text, px, highlighted ? style::kLabelHot : style::kLabel, centreX, centreY, tracking);
+}
+
+std::vector<Pt> Arrowhead(float cx, float cy, float dx, float dy, float size) {
+  const float px = -dy, py = dx;
+  return {{cx + dx * size, cy + dy * size},
+          {cx - dx * size * 0.6f + px * size * 0.85f, cy - dy * size * 0.6f + py * size * 0.85f},
+          {cx - dx * size * 0.6f - px * size * 0.85f, cy - dy * size * 0.6f - py * size * 0.85f}};
+}
+
 void DrawFaceLabel(Image& img, const FontFace& face, const std::string& text, float pixelHeight, Color color,
                    float centreX, float centreY, float tracking) {
   const float x = centreX - face.Width(text, pixelHeight, tracking) / 2;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "tools/assetgen/image.h"
 #include "tools/assetgen/text.h"
@@ -31,6 +32,11 @@ void DrawPlate(Image& img, int margin, float radius, bool highlighted);
 void AddGlow(Image& img, const Image& shape, Color color, int radius, float strength);
 // Centred label in the baked game font (vertically centred on the capitals).
 void DrawBakedLabel(Image& img, const Fonts& fonts, const std::string& text, bool highlighted, float centreX);
+// Centred label in the free-size face with the buttons' drop shadow, glowing when highlighted.
+void DrawFaceButtonLabel(Image& img, const FontFace& face, const std::string& text, float pixelHeight, bool highlighted,
+                         float centreX, float tracking);
+// Triangle pointing along the unit direction (dx, dy), centred at (cx, cy).
+std::vector<Pt> Arrowhead(float cx, float cy, float dx, float dy, float size);
 // Centred label in the free-size face.
 void DrawFaceLabel(Image& img, const FontFace& face, const std::string& text, float pixelHeight, Color color,
                    float centreX, float centreY, float tracking = 0);
