@@ -25,6 +25,8 @@ option() {  # folder, name: the last value given there, else the option's defaul
     v=$(grep -h "^-D$2=" "$T/root/$1/cache" 2>/dev/null | tail -n 1 | cut -d= -f2)
     echo "${v:-$(sed -nE "s/^option\($2 \"[^\"]*\" (ON|OFF)\)$/\1/p" "$SRC/CMakeLists.txt")}"
 }
+# The sanitizer runs of the suite set these for themselves; the scripts under test must not see them.
+unset KD_SANITIZE KD_TSAN
 export PATH="$T/bin:$PATH"
 expect "scripts/run starts the game" "game ran" "$(KD_APT_LOG=$T/apt-run "$T/root/scripts/run" 2>&1 | tail -n 1)"
 KD_APT_LOG=$T/apt-test "$T/root/scripts/test" >/dev/null 2>&1
