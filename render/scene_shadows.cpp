@@ -16,7 +16,7 @@
 
 namespace {
 
-constexpr int kSegments = 32;
+constexpr int kSegments = 24;  // around a patch; the twelve-sided and square corners fall on them
 constexpr float kPi = 3.14159265358979f;
 
 // A caster's outline seen from above: a circle (no corners) or a regular polygon.
@@ -35,7 +35,7 @@ struct SFalloff {
 
 // The board's shadow on a plane below it: the board's outline as the light casts it there.
 constexpr float kBoardShadowDrop = 0.3f;
-constexpr SFalloff kBoardFalloff = {1.0f, 1.22f, 1.5f, 0.8f, 0.35f};
+constexpr SFalloff kBoardFalloff = {1.0f, 1.15f, 1.38f, 0.8f, 0.35f};
 // A draught's shadow on the board: leaning away from the light a little more than the point
 // light alone would, as a broad lamp would, and lifted clear of the board's surface.
 constexpr float kDraughtTop = 0.024f;  // height of the draught models
@@ -67,28 +67,25 @@ float OutlineRadius(const SOutline& o, float a) {
     return o.fCircumradius * std::cos(sector / 2) / std::cos(local);
 }
 
-// One patch on the plane y = fY about (cx, cz), darkness fAlpha at its core.
-void DrawPatch(float cx, float fY, float cz, const SOutline& outline, const SFalloff& f, float fAlpha) {
+// One patch on the plane y = fY about (cx, cz), darkness fAlpha at its core, as triangles inside
+// the caller's glBegin(GL_TRIANGLES): every shadow of a frame goes in one draw.
+void EmitPatch(float cx, float fY, float cz, const SOutline& outline, const SFalloff& f, float fAlpha) {
     const auto& circle = UnitCircle();
     std::array<float, kSegments + 1> radius{};
     for (int i = 0; i <= kSegments; ++i)
         radius[i] = OutlineRadius(outline, 2 * kPi * static_cast<float>(i) / kSegments);
-    glBegin(GL_TRIANGLE_FAN);
-    glColor4f(0.0f, 0.0f, 0.0f, fAlpha * f.fCoreAlpha);
-    glVertex3f(cx, fY, cz);
-    for (int i = 0; i <= kSegments; ++i)
-        glVertex3f(cx + circle[i][0] * radius[i] * f.fCore, fY, cz + circle[i][1] * radius[i] * f.fCore);
-    glEnd();
-    const float aRings[3][2] = {{f.fCore, f.fCoreAlpha}, {f.fMid, f.fMidAlpha}, {f.fEdge, 0.0f}};
-    for (int ring = 0; ring < 2; ++ring) {
-        glBegin(GL_TRIANGLE_STRIP);
-        for (int i = 0; i <= kSegments; ++i)
-            for (int k = ring; k <= ring + 1; ++k) {
-                glColor4f(0.0f, 0.0f, 0.0f, fAlpha * aRings[k][1]);
-                const float r = radius[i] * aRings[k][0];
-                glVertex3f(cx + circle[i][0] * r, fY, cz + circle[i][1] * r);
-            }
-        glEnd();
+    const float aRings[4][2] = {{0.0f, f.fCoreAlpha}, {f.fCore, f.fCoreAlpha}, {f.fMid, f.fMidAlpha}, {f.fEdge, 0.0f}};
+    auto vertex = [&](int ring, int i) {
+        glColor4f(0.0f, 0.0f, 0.0f, fAlpha * aRings[ring][1]);
+        const float r = radius[i] * aRings[ring][0];
+        glVertex3f(cx + circle[i][0] * r, fY, cz + circle[i][1] * r);
+    };
+    for (int i = 0; i < kSegments; ++i) {
+        vertex(0, i), vertex(1, i), vertex(1, i + 1);
+        for (int ring = 1; ring < 3; ++ring) {
+            vertex(ring, i), vertex(ring + 1, i), vertex(ring + 1, i + 1);
+            vertex(ring, i), vertex(ring + 1, i + 1), vertex(ring, i + 1);
+        }
     }
 }
 
@@ -134,11 +131,14 @@ void DrawBoardShadow(const CGameSettings& s) {
     CastFromLight(0.0f, 0.0f, 0.0f, y, cx, cz);
     outline.fCircumradius *= (CGLight::kPosition[1] - y) / CGLight::kPosition[1];
     const CShadowPass pass;
-    DrawPatch(cx, y, cz, outline, kBoardFalloff, 1.0f);
+    glBegin(GL_TRIANGLES);
+    EmitPatch(cx, y, cz, outline, kBoardFalloff, 1.0f);
+    glEnd();
 }
 
 void DrawDraughtShadows(const CDesk& desk) {
     const CShadowPass pass;
+    glBegin(GL_TRIANGLES);
     for (const CCheck& c : desk.m_aChecks) {
         if (c.Get3DS() == kNoModel || (!c.m_bOnDesk && !c.m_bFalling)) continue;
         float fAlpha = std::clamp(1.0f - std::fabs(c.m_fHeight) / kHeightFade, 0.0f, 1.0f);
@@ -152,6 +152,7 @@ void DrawDraughtShadows(const CDesk& desk) {
             cx += dx / d * kDraughtLean * c.m_fRadius;
             cz += dz / d * kDraughtLean * c.m_fRadius;
         }
-        DrawPatch(cx, kDraughtShadowLift, cz, {0, 0.0f, c.m_fRadius}, kDraughtFalloff, fAlpha);
+        EmitPatch(cx, kDraughtShadowLift, cz, {0, 0.0f, c.m_fRadius}, kDraughtFalloff, fAlpha);
     }
+    glEnd();
 }

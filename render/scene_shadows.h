@@ -6,8 +6,9 @@
 class CDesk;
 class CGameSettings;
 
-// Under the board of the settings' BoardType (nothing for an unknown type), before the board.
+// Under the board of the settings' BoardType (nothing for an unknown type), after the board and
+// the sky: the board hides the shadow's middle, the rest darkens the sky about it.
 void DrawBoardShadow(const CGameSettings& settings);
-// Under every draught on the board, after the board and before the draughts. A draught that
-// leaves the board loses its shadow within a fraction of a second; one beside it has none.
+// Under every draught on the board, after the board and the draughts. A draught that leaves
+// the board loses its shadow within a fraction of a second; one beside it has none.
 void DrawDraughtShadows(const CDesk& desk);

@@ -6,11 +6,11 @@
 
 class CResource;
 
-// Registers the nebula dome (a sphere seen from inside, textured with the pack's sky picture);
-// kNoModel (logged) when the picture is missing, and then the calm sky stands in.
+// Compiles the nebula dome (a sphere in the colours of the pack's sky picture) for the current
+// GL context and registers it; kNoModel (logged) without the picture or GL, and then the calm
+// sky stands in.
 ModelHandle CreateSkyDomeModel(CResource& pack);
-// The dome about the eye, unlit, behind everything drawn after it; the depth buffer is left
-// untouched. Leaves lighting as it found it.
+// The dome about the eye, unlit, wherever nothing has been drawn yet; writes no depth.
 void DrawSkyDome(CGLObject& dome, const stCamGeom& camera);
-// A dark vertical gradient over the whole view, behind everything; touches no depth.
+// A dark vertical gradient wherever nothing has been drawn yet; writes no depth.
 void DrawCalmSky();
