@@ -21,8 +21,8 @@ Image TwelveBoardTexture();
 Image BoardSideTexture();
 // The sky all around the match scene, seen from inside: longitude across (0 at +x, growing
 // towards +z), latitude up from the nadir in the bottom row. Closes on itself at the seam.
-inline constexpr int kSkyTextureWidth = 1024;
-inline constexpr int kSkyTextureHeight = 512;
+inline constexpr int kSkyTextureWidth = 256;
+inline constexpr int kSkyTextureHeight = 128;
 Image NebulaSkyTexture();
 
 Color MeanColor(const Image& image);
