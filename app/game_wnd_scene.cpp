@@ -75,7 +75,7 @@ void CGameWnd::LoadSceneModels() {
 
     m_aSky[0].Set3DS(RegisterDisplayList(kStarFieldModelName, CompileStarField()));
     m_aSky[0].UseNotTexturedColor(true);
-    m_skyDome.Set3DS(CreateSkyDomeModel(m_resource));
+    m_skyDome.Set3DS(HasGl() ? CreateSkyDomeModel(m_resource) : kNoModel);
 
     m_marker.SetColor(kMarkerColor[0], kMarkerColor[1], kMarkerColor[2]);
     m_marker.UseNotTexturedColor(true);

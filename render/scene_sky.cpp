@@ -20,10 +20,9 @@
 namespace {
 
 // Fine enough that the nebula's clouds keep their shapes in the view (under 6 degrees between
-// vertices); its colours are shaded between the vertices, which costs far less per pixel than
-// sampling the picture.
+// vertices); the colours are shaded between the vertices rather than sampled per pixel.
 constexpr int kDomeSlices = 64;  // around the vertical
-constexpr int kDomeStacks = 32;   // from the nadir to the zenith
+constexpr int kDomeStacks = 32;  // from the nadir to the zenith
 constexpr float kPi = 3.14159265358979f;
 constexpr const char* kDomeModelName = "scene:sky dome";
 // The calm sky without the star models: dark at the bottom of the view, a little lighter
