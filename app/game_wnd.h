@@ -199,6 +199,7 @@ public:
     CGLObject m_aWhiteChecks[kCheckModelCount];
     CGLObject m_aSky[kSkyObjectCount];
     CGLObject m_marker;                        // aim marker sphere
+    CGLObject m_skyDome;                       // nebula behind the star models, about the eye
     CGLScreen m_aScreens[kScreenCount];
     int m_nCurScreen = SCREEN_MAIN;
     CGLMenu m_aMenus[kMenuButtonCount];        // by command number

@@ -6,6 +6,7 @@
 #include "app/framework/model_registry.h"
 #include "platform/log.h"
 #include "render/scene_gl.h"
+#include "render/scene_sky.h"
 
 namespace {
 
@@ -74,6 +75,7 @@ void CGameWnd::LoadSceneModels() {
 
     m_aSky[0].Set3DS(RegisterDisplayList(kStarFieldModelName, CompileStarField()));
     m_aSky[0].UseNotTexturedColor(true);
+    m_skyDome.Set3DS(HasGl() ? CreateSkyDomeModel(m_resource) : kNoModel);
 
     m_marker.SetColor(kMarkerColor[0], kMarkerColor[1], kMarkerColor[2]);
     m_marker.UseNotTexturedColor(true);
@@ -92,6 +94,7 @@ void CGameWnd::ReleaseSceneModels() {
     for (CGLObject& o : m_aBlackChecks) o.Set3DS(kNoModel);
     for (CGLObject& o : m_aWhiteChecks) o.Set3DS(kNoModel);
     for (CGLObject& o : m_aSky) o.Set3DS(kNoModel);
+    m_skyDome.Set3DS(kNoModel);
 }
 
 unsigned CGameWnd::CompileStarField() { return HasGl() ? CompileStarFieldList(StarField()) : 0; }

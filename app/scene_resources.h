@@ -49,6 +49,12 @@ inline constexpr SStarModel kStarModels[4] = {
     {"stars4.3ds", 0.0f, -30.0f, 0.0f, 20.0f},
 };
 
+// The nebula the sky dome shows behind the stars, and the dome's radius about the eye (inside
+// the far plane; it is drawn at the far end of the depth range whatever its size).
+inline constexpr const char* kSkyFolder = "textures\\scene";
+inline constexpr const char* kSkyFile = "nebula.tga";
+inline constexpr float kSkyDomeRadius = 50.0f;
+
 // The aim marker: a small green sphere.
 inline constexpr float kMarkerRadius = 0.01f;
 inline constexpr float kMarkerColor[3] = {0.0f, 108.0f / 255.0f, 0.0f};

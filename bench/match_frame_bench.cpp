@@ -22,6 +22,7 @@ using Clock = std::chrono::steady_clock;
 
 constexpr int kScreenW = 800, kScreenH = 600;
 constexpr int kLevelExpert = 2;
+constexpr int kStarModelsShown = 1;
 constexpr int kWarmupFrames = 20;
 constexpr int kQuietFrames = 1000;
 constexpr int kThinkingFramesWanted = 400;
@@ -37,6 +38,7 @@ void StartQuietMatch(CGameWnd& wnd, int nBoard) {
     s.m_nLevel = kLevelExpert;
     s.MyWhite = 1;  // the player moves first: nothing runs until he flicks
     s.GameMode = 0;
+    s.StarType = kStarModelsShown;  // the fuller sky: star models in front of the nebula
     wnd.StartMatch();
     wnd.SetScreen(SCREEN_GAME);
     for (int i = 0; i < kWarmupFrames; ++i) wnd.StepFrame();

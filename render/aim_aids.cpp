@@ -17,6 +17,10 @@ constexpr float kHandDrop = 0.02f;
 constexpr float kDegreesPerRadian = 57.295f;
 constexpr float kHalfTurn = 180.0f;
 constexpr float kQuarterTurn = 90.0f;
+constexpr float kRadiansPerDegree = 3.14159265f / 180.0f;
+// On a pull nearer than this outside the selected draught's rim, the hand's front (fingertips
+// or fist) rests there instead of reaching into the draught.
+constexpr float kHandClearance = 0.006f;
 
 // Heading about the vertical, in degrees, that turns the hand at (x2, y2) to face the
 // first mark at (x1, y1); board points are (scene x, scene z).
@@ -28,6 +32,22 @@ float HandHeading(float x1, float y1, float x2, float y2) {
         a = y2 > y1 ? -kQuarterTurn : kQuarterTurn;
     if (x2 > x1) a += kHalfTurn;
     return a;
+}
+
+// Moves the hand point (x, z) out to fMinDist from the first mark (mx, mz) when it is nearer,
+// straight away from the mark; on the mark itself, back along the heading a (degrees), so the
+// fingers, which point along (-cos a, sin a), still face it.
+void KeepHandOff(float mx, float mz, float fMinDist, float a, float& x, float& z) {
+    float dx = x - mx, dz = z - mz;
+    const float d = std::hypot(dx, dz);
+    if (d >= fMinDist) return;
+    if (d > 0.0f) {
+        dx /= d, dz /= d;
+    } else {
+        dx = std::cos(a * kRadiansPerDegree), dz = -std::sin(a * kRadiansPerDegree);
+    }
+    x = mx + dx * fMinDist;
+    z = mz + dz * fMinDist;
 }
 
 }  // namespace
@@ -50,7 +70,9 @@ void CGameWnd::DrawHand() {
     if (m_nSelected < 0 || m_nSelected >= kCheckCount || m_bCursorShown) return;
     CGLObject& hand = m_aHands[m_bHandInvalid == 1 ? kClosedHand : kOpenHand];
     const float a = HandHeading(m_vFirstMark[0], m_vFirstMark[2], m_vHand[0], m_vHand[2]);
-    hand.SetPos(m_vHand[0], kMarkHeight - kHandDrop, m_vHand[2]);
+    float x = m_vHand[0], z = m_vHand[2];
+    KeepHandOff(m_vFirstMark[0], m_vFirstMark[2], m_settings.m_fCheckRadius + kHandClearance, a, x, z);
+    hand.SetPos(x, kMarkHeight - kHandDrop, z);
     const float s = m_settings.m_fHandScale;
     hand.SetScale(s, s, s);
     hand.SetRotAngleY(a, 0.0f, 1.0f, 0.0f);

@@ -1,6 +1,6 @@
 // One frame of the game window: the current menu screen with its texts, or the game scene
-// (sky, board, draughts, aiming aids, turn text) under the game screen's buttons, and the
-// game's own cursor in full screen. Window thread.
+// (sky, board and draughts with their shadows, aiming aids, turn text) under the game
+// screen's buttons, and the game's own cursor in full screen. Window thread.
 #include <cstdio>
 
 #include "app/game_events.h"
@@ -8,6 +8,8 @@
 #include "menus/menu_actions.h"
 #include "platform/log.h"
 #include "render/scene_gl.h"
+#include "render/scene_shadows.h"
+#include "render/scene_sky.h"
 
 namespace {
 
@@ -75,6 +77,7 @@ void CGameWnd::DrawScene() {
 }
 
 void CGameWnd::DrawGameScene() {
+    const bool bGl = HasGl();
     if (m_settings.StarType == kStarModelsShown) {
         m_light.EnableLighting(false);
         SetWhiteColor();
@@ -84,8 +87,8 @@ void CGameWnd::DrawGameScene() {
         m_light.EnableLighting(true);
     }
     m_aSky[0].Draw();
-    if (m_settings.BoardType >= 0 && m_settings.BoardType < kBoardCount)
-        m_aBoards[m_settings.BoardType].Draw();
+    const bool bBoardShown = m_settings.BoardType >= 0 && m_settings.BoardType < kBoardCount;
+    if (bBoardShown) m_aBoards[m_settings.BoardType].Draw();
 
     if (m_hTimeoutCompTurnEvent.Wait(0)) {
         wlog("Signal m_hTimeoutCompTurnEvent");
@@ -96,6 +99,17 @@ void CGameWnd::DrawGameScene() {
         // The computer's thread may be writing its flick into the live position right now.
         std::lock_guard lock(m_physics.LiveDeskLock());
         for (int i = 0; i < kCheckCount; ++i) m_desk.m_aChecks[i].Draw();
+        if (bGl && bBoardShown) DrawDraughtShadows(m_desk);
+    }
+    // The sky comes last, at the far end of the depth range: it shows only where nothing covers it
+    // and takes the part of a draught's shadow that hangs past the board's edge. The board's
+    // shadow then darkens the sky about the board.
+    if (bGl) {
+        if (m_settings.StarType == kStarModelsShown && m_skyDome.Get3DS() != kNoModel)
+            DrawSkyDome(m_skyDome, GetCamera());
+        else
+            DrawCalmSky();
+        if (bBoardShown) DrawBoardShadow(m_settings);
     }
 
     m_sight.Draw(kLogicalWidth, kLogicalHeight, kWhite, kWhite, kWhite);

@@ -1,6 +1,7 @@
 // GL drawing of the framework, read back from an offscreen frame: models draw without GL
 // errors, a draught lands where its transform projects it, pictures and text land on their
-// logical pixels, and every draw call leaves the GL state as it found it.
+// logical pixels, and every draw call leaves the GL state as it found it. Then the game
+// window's match scene: a sky behind the board, the shadows, the hand clear of the draught.
 #include <GL/gl.h>
 #include <GL/glu.h>
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -25,6 +27,9 @@
 #include "app/scene_resources.h"
 #include "platform/log.h"
 #include "render/scene_gl.h"
+#include "render/scene_shadows.h"
+#include "render/scene_sky.h"
+#include "tests/gl_game_wnd.h"
 #include "tools/viewer/gl_offscreen.h"
 
 namespace {
@@ -33,6 +38,7 @@ constexpr int kW = 800;
 constexpr int kH = 600;
 constexpr const char* kModelFolder = "models\\3ds";
 constexpr double kPi = 3.14159265358979323846;
+constexpr int kTwoPlayers = 3;
 
 using Frame = std::vector<uint8_t>;  // RGBA rows bottom-up
 
@@ -631,6 +637,12 @@ TEST_F(GlDrawTest, EveryDrawCallLeavesTheGlStateAsItFoundIt) {
     ASSERT_TRUE(sight.LoadImageFromRes(*s_pack, "sight.tga", "textures"));
     CGLFont font;
     ASSERT_TRUE(font.CreateFontFromRes(*s_pack, "font.tga", "textures"));
+    CGLObject dome;
+    dome.Set3DS(CreateSkyDomeModel(*s_pack));
+    ASSERT_NE(dome.Get3DS(), kNoModel);
+    CGameSettings settings;  // its board's shadow
+    CDesk desk;              // one draught with a model
+    desk.m_aChecks[0].Set3DS(draught.Get3DS());
 
     const float kLineFrom[3] = {0.0f, 0.05f, 0.0f}, kLineTo[3] = {0.3f, 0.05f, 0.2f};
     bool bTexturing = false, bColourMaterial = false;
@@ -648,6 +660,10 @@ TEST_F(GlDrawTest, EveryDrawCallLeavesTheGlStateAsItFoundIt) {
          }},
         {"texture", [&] { sight.Draw(400 - 32, 300 - 32, kW, kH, 255, 255, 255); }},
         {"font", [&] { font.Print(30, 537, 0.9f, "FPS: %d", 60); }},
+        {"nebula sky", [&] { DrawSkyDome(dome, DefaultCamera()); }},
+        {"calm sky", [&] { DrawCalmSky(); }},
+        {"board shadow", [&] { DrawBoardShadow(settings); }},
+        {"draught shadows", [&] { DrawDraughtShadows(desk); }},
     };
     const std::pair<const char*, void (*)()> kStates[] = {{"state A", SetStateA}, {"state B", SetStateB}};
     const double eye[3] = {0.0, 1.5, 1.5}, target[3] = {0.0, 0.0, 0.0};
@@ -666,6 +682,109 @@ TEST_F(GlDrawTest, EveryDrawCallLeavesTheGlStateAsItFoundIt) {
         }
     glDeleteLists(nList, 1);
     glDeleteLists(FindModel(stars.Get3DS())->nDisplayList, 1);
+}
+
+// ---- the match scene of the game window ----
+
+class MatchSceneTest : public CGlGameWndTest {
+protected:
+    // One frame of the match, kept in the pictures folder under name.
+    SPng Shot(const std::string& name) {
+        std::filesystem::create_directories(KD_MATCH_SHOTS_DIR);
+        const std::string path = std::string(KD_MATCH_SHOTS_DIR) + "/" + name + ".png";
+        wnd->RequestScreenshot(path);
+        wnd->StepFrame();
+        SPng png;
+        EXPECT_TRUE(png.Load(path)) << path;
+        return png;
+    }
+    // Where a board point (x, 0, z) shows in the window's view.
+    std::array<int, 2> OnScreen(double x, double z) const {
+        const SViewProjection vp = CameraViewProjection(wnd->GetCamera());
+        double wx = 0, wy = 0, wz = 0;
+        gluProject(x, 0.0, z, vp.modelview, vp.projection, vp.viewport, &wx, &wy, &wz);
+        return {static_cast<int>(wx), static_cast<int>(wy)};
+    }
+};
+
+// Mean brightness of the 5 x 5 pixels about p, 0..255 (single stars do not decide it).
+double Brightness(const SPng& f, std::array<int, 2> p) {
+    double sum = 0;
+    for (int dy = -2; dy <= 2; ++dy)
+        for (int dx = -2; dx <= 2; ++dx)
+            for (int ch = 0; ch < 3; ++ch)
+                sum += f.At(std::clamp(p[0] + dx, 0, f.w - 1), std::clamp(p[1] + dy, 0, f.h - 1))[ch];
+    return sum / 75;
+}
+
+TEST_F(MatchSceneTest, TheBoardStandsInASkyAndCastsShadowsAwayFromTheLight) {
+    constexpr double kMinSky[2] = {8.0, 16.0};  // by StarType: the calm sky, the nebula
+    constexpr double kBoardHalfWidth[3] = {0.72, 0.83, 0.894};
+    constexpr const char* kBoardNames[3] = {"square", "round", "twelve"};
+    constexpr float kLoneAt[2] = {0.2f, 0.25f};
+    wnd->Settings().m_nPlayers = kTwoPlayers;
+    for (int nBoard = 0; nBoard < 3; ++nBoard)
+        for (int nStars : {0, 1}) {
+            const std::string what = "board " + std::to_string(nBoard) + " stars " + std::to_string(nStars);
+            wnd->Settings().BoardType = nBoard, wnd->Settings().StarType = nStars;
+            wnd->StartMatch(), wnd->SetScreen(SCREEN_GAME);
+            if (nStars == 1) Shot(std::string("match-board-") + kBoardNames[nBoard]);
+            // One draught alone on the board; the others out of sight far below it.
+            for (CCheck& c : wnd->Desk().m_aChecks) c.m_bOnDesk = 0, c.m_fHeight = -100.0f;
+            CCheck& lone = wnd->Desk().m_aChecks[0];
+            lone.m_bOnDesk = 1, lone.m_fHeight = 0.0f, lone.m_fX = kLoneAt[0], lone.m_fY = kLoneAt[1];
+            const SPng withDraught = Shot("shadow-" + what);
+            lone.m_bOnDesk = 0, lone.m_fHeight = -100.0f;
+            const SPng bare = Shot("bare-" + what);
+            wnd->Settings().BoardType = kBoardCount;  // no board at all
+            const SPng sky = Shot("sky-" + what);
+            wnd->StopMatch();
+
+            int nDark = 0, nSamples = 0;  // most of the sky is brighter than near-black
+            for (int y = 10; y < kH; y += 20)
+                for (int x = 10; x < kW; x += 20, ++nSamples) nDark += Brightness(sky, {x, y}) <= kMinSky[nStars];
+            EXPECT_LT(2 * nDark, nSamples) << what << ": the sky is near-black";
+            for (double side : {-1.0, 1.0}) {
+                const auto p = OnScreen(side * 1.12 * kBoardHalfWidth[nBoard], 0.0);
+                EXPECT_LT(Brightness(bare, p), 0.8 * Brightness(sky, p)) << what << ": beside the board at " << p[0];
+            }
+            // Beside the draught: darker away from the light than towards it.
+            const float* l = CGLight::kPosition;
+            const double ux = kLoneAt[0] - l[0], uz = kLoneAt[1] - l[2], k = 1.45 * lone.m_fRadius / std::hypot(ux, uz);
+            auto ratio = [&](double sign) {  // with the draught against without, 1.45 radii from it
+                const auto p = OnScreen(kLoneAt[0] + sign * k * ux, kLoneAt[1] + sign * k * uz);
+                return Brightness(withDraught, p) / std::max(1.0, Brightness(bare, p));
+            };
+            EXPECT_LT(ratio(1), ratio(-1) - 0.1) << what << ": shadow side " << ratio(1) << ", lit side " << ratio(-1);
+        }
+}
+
+TEST_F(MatchSceneTest, TheHandNeverReachesIntoTheSelectedDraught) {
+    constexpr float kMark[2] = {0.1f, -0.2f}, kDraughtTop = 0.024f;
+    const float r = wnd->Settings().m_fCheckRadius, r2 = r * r;
+    wnd->m_abMarkSet[0] = wnd->m_abMarkSet[1] = 1;
+    wnd->m_nSelected = wnd->m_bCursorShown = 0;
+    wnd->m_vFirstMark[0] = kMark[0], wnd->m_vFirstMark[2] = kMark[1];
+    for (float d : {0.0f, 0.02f, 0.05f, 0.07f, 0.082f, 0.1f})
+        for (int k = 0; k < 8; ++k) {
+            wnd->m_vHand[0] = kMark[0] + d * static_cast<float>(std::cos(k * kPi / 4));
+            wnd->m_vHand[2] = kMark[1] + d * static_cast<float>(std::sin(k * kPi / 4));
+            // As the aiming sets them: the closed hand at half size while too near.
+            wnd->m_bHandInvalid = d * d < 2 * r2;
+            wnd->Settings().m_fHandScale = wnd->m_bHandInvalid ? 0.5f : d * d / (14 * r2) + 0.5f;
+            wnd->DrawHand();
+            const CGLObject& h = wnd->Hand(wnd->m_bHandInvalid);
+            int nInside = 0;
+            for (const SMesh& m : FindModel(h.Get3DS())->data->meshes)
+                for (size_t i = 0; i + 2 < m.positions.size(); i += 3) {
+                    double v[3];
+                    for (int c = 0; c < 3; ++c) v[c] = m.positions[i + c] * h.GetScale()[c];
+                    Rotate(v, h.GetRotY().fAngle, 0, 1, 0);
+                    const double x = v[0] + h.GetPos()[0], y = v[1] + h.GetPos()[1], z = v[2] + h.GetPos()[2];
+                    nInside += std::hypot(x - kMark[0], z - kMark[1]) < r && y < kDraughtTop;
+                }
+            EXPECT_EQ(nInside, 0) << "pull " << d << " towards " << k * 45 << " degrees";
+        }
 }
 
 }  // namespace

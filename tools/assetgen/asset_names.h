@@ -14,6 +14,8 @@ inline constexpr const char* kFontMetrics = "textures/font.txt";
 // The window's icon, the desktop icon's picture at one size.
 inline constexpr const char* kIconImage = "textures/icon.tga";
 inline constexpr int kIconImageSize = 64;
+// The nebula sky the match scene is drawn in front of.
+inline constexpr const char* kSkyImage = "textures/scene/nebula.tga";
 inline constexpr const char* kModelFolder = "models/3ds";
 inline constexpr const char* kSoundFolder = "sound";
 inline constexpr const char* kHighlightSuffix = "a";  // "single.tga" -> "singlea.tga"
@@ -124,6 +126,7 @@ inline std::vector<std::string> GameFiles() {
   for (const char* i : kImages) add(i);
   add(kFontMetrics);
   add(kIconImage);
+  add(kSkyImage);
   return out;
 }
 

@@ -46,6 +46,7 @@ AssetSet GenerateAll() {
   }
   out[assets::kFontImage] = WriteTga(fonts.baked.AtlasImage());
   out[assets::kIconImage] = WriteTga(PaintIcon(assets::kIconImageSize));
+  out[assets::kSkyImage] = WriteTga(NebulaSkyTexture());
   const std::string metrics = fonts.baked.Metrics();
   out[assets::kFontMetrics] = Bytes(metrics.begin(), metrics.end());
 

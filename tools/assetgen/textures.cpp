@@ -165,6 +165,63 @@ Image BoardSideTexture() {
   });
 }
 
+namespace {
+
+// Value noise over space, so a picture painted by direction has no seam and no pinch at the poles.
+float SpaceNoise(float x, float y, float z, uint32_t seed) {
+  const float fx = std::floor(x), fy = std::floor(y), fz = std::floor(z);
+  const int ix = static_cast<int>(fx), iy = static_cast<int>(fy), iz = static_cast<int>(fz);
+  auto fade = [](float t) { return t * t * t * (t * (t * 6 - 15) + 10); };
+  const float tx = fade(x - fx), ty = fade(y - fy), tz = fade(z - fz);
+  auto at = [&](int dx, int dy, int dz) { return LatticeValue(ix + dx, (iy + dy) * 7919 + (iz + dz) * 104729, seed); };
+  auto lerp = [](float a, float b, float t) { return a + (b - a) * t; };
+  const float near = lerp(lerp(at(0, 0, 0), at(1, 0, 0), tx), lerp(at(0, 1, 0), at(1, 1, 0), tx), ty);
+  const float far = lerp(lerp(at(0, 0, 1), at(1, 0, 1), tx), lerp(at(0, 1, 1), at(1, 1, 1), tx), ty);
+  return lerp(near, far, tz);
+}
+
+float SpaceFbm(float x, float y, float z, uint32_t seed, int octaves) {
+  float sum = 0, amp = 0.5f, norm = 0;
+  for (int i = 0; i < octaves; ++i) {
+    sum += amp * SpaceNoise(x, y, z, seed + static_cast<uint32_t>(i) * 101u);
+    norm += amp;
+    x *= 2, y *= 2, z *= 2, amp *= 0.5f;
+  }
+  return sum / norm;
+}
+
+// The menus' night sky wrapped around the scene: a deep blue ground, a glowing band tilted
+// across the sphere with dark dust lanes, and violet and teal clouds. Stars come from the
+// scene's own star field: painted ones would blur when the picture is stretched over the view.
+Color SkyAt(float x, float y, float z) {
+  const float bandNormal[3] = {0.36f, 0.80f, 0.48f};
+  const float across = x * bandNormal[0] + y * bandNormal[1] + z * bandNormal[2];
+  const float band = std::exp(-across * across * 6.0f);
+  Color c = Mix(Rgb(8, 11, 30), Rgb(20, 28, 66), 0.4f + 0.6f * band);
+  c = Mix(c, Rgb(58, 76, 150), 0.6f * band * SpaceFbm(x * 2.5f, y * 2.5f, z * 2.5f, 93, 5));
+  const float violet = SmoothStep(0.45f, 0.8f, SpaceFbm(x * 2.2f + 5, y * 2.2f, z * 2.2f, 91, 6));
+  c = Mix(c, Rgb(112, 62, 146), violet * (0.3f + 0.3f * band));
+  const float teal = SmoothStep(0.5f, 0.85f, SpaceFbm(x * 3.1f, y * 3.1f + 9, z * 3.1f, 92, 6));
+  c = Mix(c, Rgb(36, 110, 140), teal * (0.25f + 0.25f * band));
+  const float dust = SmoothStep(0.5f, 0.7f, SpaceFbm(x * 6, y * 6, z * 6 + 3, 94, 4));
+  return Mix(c, Rgb(5, 6, 14), 0.5f * band * dust);
+}
+
+}  // namespace
+
+Image NebulaSkyTexture() {
+  constexpr int kW = kSkyTextureWidth, kH = kSkyTextureHeight;
+  Image img(kW, kH);
+  for (int j = 0; j < kH; ++j) {
+    const float lat = kPi * ((j + 0.5f) / kH - 0.5f);
+    for (int i = 0; i < kW; ++i) {
+      const float lon = 2 * kPi * (i + 0.5f) / kW;
+      img.Set(i, j, SkyAt(std::cos(lat) * std::cos(lon), std::sin(lat), std::cos(lat) * std::sin(lon)));
+    }
+  }
+  return img;
+}
+
 Color MeanColor(const Image& image) {
   double r = 0, g = 0, b = 0;
   const double n = static_cast<double>(image.Width()) * image.Height();

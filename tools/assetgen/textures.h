@@ -19,6 +19,11 @@ Image RoundBoardTexture();
 Image TwelveBoardTexture();
 // Wood for board sides and rims.
 Image BoardSideTexture();
+// The sky all around the match scene, seen from inside: longitude across (0 at +x, growing
+// towards +z), latitude up from the nadir in the bottom row. Closes on itself at the seam.
+inline constexpr int kSkyTextureWidth = 256;
+inline constexpr int kSkyTextureHeight = 128;
+Image NebulaSkyTexture();
 
 Color MeanColor(const Image& image);
 
