@@ -235,11 +235,13 @@ TEST_F(AnimThreadTest, ShiftTurnPostsEightStepsTenMillisecondsApart) {
             EXPECT_EQ(m.wParam, key);
             EXPECT_EQ(m.lParam, i) << "steps come in order 0..7";
         }
-        for (int i = 1; i < kTurnSteps; ++i) {
-            const double gap = MsBetween(got[static_cast<size_t>(i - 1)].at, got[static_cast<size_t>(i)].at);
-            // Arrival times jitter a little around the poster's 10 ms sleeps.
-            EXPECT_GE(gap, 5.0) << "gap before step " << i;
-        }
+        std::vector<double> gaps;
+        for (int i = 1; i < kTurnSteps; ++i)
+            gaps.push_back(MsBetween(got[static_cast<size_t>(i - 1)].at, got[static_cast<size_t>(i)].at));
+        // A receiver that wakes late for one step shortens the next gap: the median still
+        // shows the poster's 10 ms sleeps.
+        std::nth_element(gaps.begin(), gaps.begin() + gaps.size() / 2, gaps.end());
+        EXPECT_GE(gaps[gaps.size() / 2], 5.0) << "median gap between steps";
         const double span = MsBetween(got.front().at, got.back().at);
         // The receiver may wake late for the first step on a loaded machine (a sanitized build
         // on two cores took 66.9 ms); a poster sleeping even 8 ms would give 56.
