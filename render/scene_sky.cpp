@@ -104,12 +104,7 @@ void DrawSkyDome(CGLObject& dome, const stCamGeom& camera) {
 
 void DrawCalmSky() {
     const CGlStateGuard state;
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
+    const CGlClipSpace clipSpace;
     for (GLenum cap : {GL_LIGHTING, GL_TEXTURE_2D, GL_CULL_FACE, GL_BLEND, GL_ALPHA_TEST, GL_FOG}) glDisable(cap);
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LEQUAL);
@@ -127,7 +122,4 @@ void DrawCalmSky() {
     glVertex2f(-1.0f, 1.0f);
     glEnd();
     glDepthRange(aRange[0], aRange[1]);
-    glPopMatrix();
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
 }

@@ -67,3 +67,19 @@ CGlStateGuard::~CGlStateGuard() {
         else glDisable(kSwitches[i]);
     }
 }
+
+CGlClipSpace::CGlClipSpace() {
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+}
+
+CGlClipSpace::~CGlClipSpace() {
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+}

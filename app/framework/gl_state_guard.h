@@ -28,3 +28,13 @@ private:
     std::array<float, 4> m_afColor{}, m_afTexCoord{}, m_afAmbient{}, m_afDiffuse{}, m_afSpecular{}, m_afEmission{};
     std::array<float, 3> m_afNormal{};  // lights what is drawn without normals, such as lines
 };
+
+// Draws in clip space for its lifetime: both matrices pushed and set to the identity, popped after.
+// Inside a CGlStateGuard, which brings back the matrix mode.
+class CGlClipSpace {
+public:
+    CGlClipSpace();
+    ~CGlClipSpace();
+    CGlClipSpace(const CGlClipSpace&) = delete;
+    CGlClipSpace& operator=(const CGlClipSpace&) = delete;
+};

@@ -287,12 +287,7 @@ bool CSdlBackend::ShowKeptFrame() {
     if (m_nKeptFrame == 0 || w != m_nKeptWidth || h != m_nKeptHeight) return false;
     {
         CGlStateGuard guard;
-        glMatrixMode(GL_PROJECTION);
-        glPushMatrix();
-        glLoadIdentity();
-        glMatrixMode(GL_MODELVIEW);
-        glPushMatrix();
-        glLoadIdentity();
+        CGlClipSpace clipSpace;
         for (GLenum cap :
              {GL_DEPTH_TEST, GL_LIGHTING, GL_BLEND, GL_ALPHA_TEST, GL_FOG, GL_CULL_FACE})
             glDisable(cap);
@@ -310,9 +305,6 @@ bool CSdlBackend::ShowKeptFrame() {
         glTexCoord2f(0.0f, 1.0f);
         glVertex2f(-1.0f, 1.0f);
         glEnd();
-        glPopMatrix();
-        glMatrixMode(GL_PROJECTION);
-        glPopMatrix();
     }
     SDL_GL_SwapWindow(m_pWindow);
     return true;
