@@ -7,7 +7,7 @@
 #include <limits>
 
 #include "ai/flick_launch.h"
-#include "app/game_settings.h"
+#include "core/game_settings.h"
 #include "platform/log.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <array>
 
 #include "ai/search_control.h"
-#include "app/game_settings.h"
+#include "core/game_settings.h"
 #include "physics/kick_physics.h"
 
 namespace ai {

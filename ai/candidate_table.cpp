@@ -10,7 +10,7 @@
 #include <thread>
 
 #include "ai/candidate_search.h"
-#include "app/game_settings.h"
+#include "core/game_settings.h"
 #include "platform/log.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include "ai/candidate_search.h"
 #include "ai/candidate_table.h"
 #include "ai/flick_launch.h"
-#include "app/game_settings.h"
+#include "core/game_settings.h"
 #include "platform/beep.h"
 #include "platform/crt_rand.h"
 #include "platform/log.h"

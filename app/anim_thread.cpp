@@ -3,7 +3,7 @@
 
 #include <stop_token>
 
-#include "app/app_messages.h"
+#include "core/app_messages.h"
 #include "app/framework/win_messages.h"
 #include "app/game_handle.h"
 #include "app/msg_thread.h"

@@ -6,12 +6,12 @@
 
 #include <cstdint>
 
-#include "app/app_messages.h"
+#include "core/app_messages.h"
 #include "app/delay_thread.h"
 #include "app/frame_stats.h"
 #include "app/framework/camera.h"
 #include "app/framework/font.h"
-#include "app/framework/gl_object.h"
+#include "core/gl_object.h"
 #include "app/framework/gl_wnd.h"
 #include "app/framework/item_list.h"
 #include "app/framework/light.h"
@@ -21,7 +21,7 @@
 #include "app/framework/sound.h"
 #include "app/framework/texture.h"
 #include "app/framework/win_messages.h"
-#include "app/game_settings.h"
+#include "core/game_settings.h"
 #include "app/msg_thread.h"
 #include "menus/sound_effects.h"
 #include "physics/desk.h"

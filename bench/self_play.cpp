@@ -12,8 +12,8 @@
 #include <cstring>
 #include <string>
 
-#include "app/app_messages.h"
-#include "app/game_settings.h"
+#include "core/app_messages.h"
+#include "core/game_settings.h"
 #include "game/layout.h"
 #include "physics/kick_physics.h"
 #include "platform/clock.h"

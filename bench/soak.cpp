@@ -22,8 +22,8 @@
 #include <string>
 #include <vector>
 
-#include "app/app_messages.h"
-#include "app/game_settings.h"
+#include "core/app_messages.h"
+#include "core/game_settings.h"
 #include "game/layout.h"
 #include "game/match_logic.h"
 #include "physics/board_edges.h"

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/game_settings.h"
+#include "core/game_settings.h"
 #include "game/layout_tables.h"
 #include "physics/desk.h"
 #include "platform/log.h"

@@ -2,7 +2,7 @@
 // round and twelve-sided boards, each moved forward by the side's campaign line shift.
 #pragma once
 
-#include "app/framework/gl_object.h"
+#include "core/gl_object.h"
 
 class CDesk;
 

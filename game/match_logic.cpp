@@ -1,7 +1,7 @@
 // Pure decisions of a match (see match_logic.h). No shared state.
 #include "game/match_logic.h"
 
-#include "app/game_settings.h"
+#include "core/game_settings.h"
 
 int MySide(int nMyWhite) { return nMyWhite ? SIDE_WHITE : SIDE_BLACK; }
 

@@ -6,7 +6,7 @@
 #include <span>
 #include <string>
 
-#include "app/game_settings.h"
+#include "core/game_settings.h"
 #include "menus/menu_buttons.h"
 #include "menus/shared_images.h"
 

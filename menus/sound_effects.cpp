@@ -6,7 +6,7 @@
 #include <atomic>
 #include <mutex>
 
-#include "app/app_messages.h"
+#include "core/app_messages.h"
 #include "app/framework/resource.h"
 #include "app/framework/sound.h"
 #include "app/msg_thread.h"

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "app/game_settings.h"
+#include "core/game_settings.h"
 #include "physics/check.h"
 
 namespace {

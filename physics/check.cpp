@@ -2,7 +2,7 @@
 
 #include <bit>
 
-#include "app/game_settings.h"
+#include "core/game_settings.h"
 
 void CCheck::Init(float x, float y, int nSide) {
     m_bJustHit = 0;

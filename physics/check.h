@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "app/framework/gl_object.h"
+#include "core/gl_object.h"
 
 class CGameSettings;
 

@@ -1,6 +1,6 @@
 #include "physics/desk.h"
 
-#include "app/game_settings.h"
+#include "core/game_settings.h"
 
 void CDesk::CountOnDesk(int& nWhite, int& nBlack) const {
     nWhite = nBlack = 0;

@@ -2,7 +2,7 @@
 // second mark gives it. Window thread; reads the settings through the physics object.
 #include <cmath>
 
-#include "app/game_settings.h"
+#include "core/game_settings.h"
 #include "physics/kick_physics.h"
 #include "platform/log.h"
 

@@ -7,7 +7,7 @@
 #include <memory>
 #include <new>
 
-#include "app/game_settings.h"
+#include "core/game_settings.h"
 #include "physics/desk.h"
 #include "platform/log.h"
 

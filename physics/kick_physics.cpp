@@ -1,7 +1,7 @@
 #include "physics/kick_physics.h"
 
-#include "app/app_messages.h"
-#include "app/game_settings.h"
+#include "core/app_messages.h"
+#include "core/game_settings.h"
 #include "platform/beep.h"
 
 std::atomic<int> g_bKickRunning{0};

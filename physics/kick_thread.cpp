@@ -7,7 +7,7 @@
 // flick runs, and its records and playback message are gone from the window queue.
 #include <exception>
 
-#include "app/app_messages.h"
+#include "core/app_messages.h"
 #include "physics/kick_physics.h"
 #include "platform/beep.h"
 #include "platform/log.h"

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <iterator>
 
-#include "app/game_settings.h"
+#include "core/game_settings.h"
 #include "physics/kick_physics.h"
 #include "platform/beep.h"
 #include "platform/free_memory.h"

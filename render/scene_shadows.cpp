@@ -11,7 +11,7 @@
 
 #include "app/framework/gl_state_guard.h"
 #include "app/framework/light.h"
-#include "app/game_settings.h"
+#include "core/game_settings.h"
 #include "physics/desk.h"
 
 namespace {

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "app/framework/camera.h"
-#include "app/framework/gl_object.h"
+#include "core/gl_object.h"
 
 class CResource;
 

@@ -10,7 +10,7 @@
 
 #include "app/framework/gl_wnd.h"
 #include "app/framework/world_pick.h"
-#include "app/game_settings.h"
+#include "core/game_settings.h"
 #include "physics/board_edges.h"
 #include "physics/desk.h"
 

@@ -17,7 +17,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/app_messages.h"
+#include "core/app_messages.h"
 #include "app/game_events.h"
 #include "app/game_wnd.h"
 #include "app/msg_thread.h"

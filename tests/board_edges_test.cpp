@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "app/game_settings.h"
+#include "core/game_settings.h"
 #include "physics/board_edges.h"
 #include "physics/check.h"
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "ai/candidate_search.h"
-#include "app/game_settings.h"
+#include "core/game_settings.h"
 #include "tests/flick_set.h"
 #include "tests/position_builder.h"
 

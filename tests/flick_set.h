@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/game_settings.h"
+#include "core/game_settings.h"
 #include "game/layout.h"
 #include "physics/desk.h"
 

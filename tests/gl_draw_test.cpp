@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "app/framework/font.h"
-#include "app/framework/gl_object.h"
+#include "core/gl_object.h"
 #include "app/framework/light.h"
 #include "app/framework/model_registry.h"
 #include "app/framework/resource.h"

@@ -14,7 +14,7 @@
 #include "ai/candidate_table.h"
 #include "ai/flick_launch.h"
 #include "ai/kick_ai.h"
-#include "app/game_settings.h"
+#include "core/game_settings.h"
 #include "physics/flick_simulation.h"
 #include "platform/beep.h"
 #include "platform/crt_rand.h"

@@ -21,8 +21,8 @@
 #include <thread>
 #include <vector>
 
-#include "app/app_messages.h"
-#include "app/game_settings.h"
+#include "core/app_messages.h"
+#include "core/game_settings.h"
 #include "physics/desk.h"
 #include "physics/flick_simulation.h"
 #include "physics/kick_physics.h"

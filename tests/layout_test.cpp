@@ -1,7 +1,7 @@
 // Start layouts of every board and line shift.
 #include <gtest/gtest.h>
 
-#include "app/game_settings.h"
+#include "core/game_settings.h"
 #include "game/layout.h"
 #include "game/layout_tables.h"
 #include "physics/desk.h"

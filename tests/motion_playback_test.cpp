@@ -8,8 +8,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/app_messages.h"
-#include "app/game_settings.h"
+#include "core/app_messages.h"
+#include "core/game_settings.h"
 #include "physics/desk.h"
 #include "physics/kick_physics.h"
 #include "platform/beep.h"

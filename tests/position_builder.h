@@ -4,7 +4,7 @@
 #include <cmath>
 #include <initializer_list>
 
-#include "app/game_settings.h"
+#include "core/game_settings.h"
 #include "physics/desk.h"
 
 struct SPlaced {

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "app/app_messages.h"
+#include "core/app_messages.h"
 #include "app/framework/model_registry.h"
 #include "app/game_wnd.h"
 #include "app/scene_resources.h"

@@ -24,7 +24,7 @@
 #include <string>
 #include <vector>
 
-#include "app/game_settings.h"
+#include "core/game_settings.h"
 #include "platform/log.h"
 
 namespace {

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "app/game_settings.h"
+#include "core/game_settings.h"
 #include "platform/ini_file.h"
 #include "platform/log.h"
 #include "platform/paths.h"

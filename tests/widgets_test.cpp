@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/app_messages.h"
+#include "core/app_messages.h"
 #include "app/framework/input_translate.h"
 #include "app/framework/item_list.h"
 #include "app/framework/menu_button.h"

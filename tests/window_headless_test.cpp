@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/app_messages.h"
+#include "core/app_messages.h"
 #include "app/framework/dx_version.h"
 #include "app/framework/gl_wnd.h"
 #include "app/framework/input_translate.h"

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "app/anim_thread.h"
-#include "app/app_messages.h"
+#include "core/app_messages.h"
 #include "app/delay_thread.h"
 #include "app/framework/win_messages.h"
 #include "app/game_handle.h"

@@ -11,7 +11,7 @@
 
 #include "app/framework/gl_check.h"
 #include "app/framework/gl_context.h"
-#include "app/framework/gl_object.h"
+#include "core/gl_object.h"
 #include "app/framework/gl_state_guard.h"
 #include "app/framework/gl_texture_upload.h"
 #include "app/framework/model_registry.h"

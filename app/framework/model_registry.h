@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "app/framework/gl_object.h"
+#include "core/gl_object.h"
 #include "app/framework/model_data.h"
 
 class CResource;

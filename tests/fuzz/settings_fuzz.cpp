@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-#include "app/game_settings.h"
+#include "core/game_settings.h"
 #include "platform/ini_file.h"
 #include "platform/paths.h"
 #include "tests/fuzz/fuzz_check.h"

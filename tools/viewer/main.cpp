@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "app/framework/gl_object.h"
+#include "core/gl_object.h"
 #include "app/framework/light.h"
 #include "app/framework/model_registry.h"
 #include "app/framework/resource.h"

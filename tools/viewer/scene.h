@@ -6,9 +6,9 @@
 #include <string>
 
 #include "app/framework/camera.h"
-#include "app/framework/gl_object.h"
+#include "core/gl_object.h"
 #include "app/framework/light.h"
-#include "app/game_settings.h"
+#include "core/game_settings.h"
 #include "physics/desk.h"
 
 class CResource;

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/game_settings.h"
+#include "core/game_settings.h"
 #include "platform/ini_file.h"
 #include "platform/log.h"
 #include "platform/paths.h"

@@ -1,4 +1,4 @@
-#include "app/game_settings.h"
+#include "core/game_settings.h"
 
 CGameSettings::CGameSettings() = default;
 

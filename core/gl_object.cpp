@@ -1,4 +1,4 @@
-#include "app/framework/gl_object.h"
+#include "core/gl_object.h"
 
 namespace {
 IObjectRenderer* g_pObjectRenderer = nullptr;
