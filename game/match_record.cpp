@@ -235,6 +235,7 @@ bool CRecordParser::FlickLine(std::string_view line) {
     SWords w;
     if (!SplitWords(line, w) || w.n != 9) return Fail("expected a flick with side, draught, 5 launch values and hash");
     SRecordFlick f;
+    f.nLine = m_nLine;
     std::string_view v;
     if (!ValueOf(w.w[1], "side", v) || !ParseInt(v, f.nSide)) return Fail("expected side= and a number");
     if (f.nSide != SIDE_WHITE && f.nSide != SIDE_BLACK) return Fail("side " + std::string(v) + " does not exist");

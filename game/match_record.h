@@ -33,6 +33,7 @@ struct SRecordFlick {
     int nCheck = 0;  // the flicked draught, 0..19
     SFlickLaunch launch;
     uint64_t nHash = 0;  // RestPositionHash after the flick
+    int nLine = 0;       // its line in the text it was read from, 0 when not read
 };
 
 struct SRecordSet {
