@@ -288,13 +288,13 @@ bool ParseRecord(std::string_view text, const std::string& name, const std::stri
     return bOk;
 }
 
-bool ReadRecordFile(const std::string& path, SMatchRecord& out, std::string& error) {
+bool ReadRecordFile(const std::string& path, const std::string& program, SMatchRecord& out, std::string& error) {
     std::FILE* f = std::fopen(path.c_str(), "rb");
     if (f == nullptr) {
         error = path + ": cannot be opened";
         return false;
     }
-    CRecordParser parser(path, ProgramVersion());
+    CRecordParser parser(path, program);
     // A line is kept up to one byte more than it may hold, so an over-long one is still seen.
     std::string line;
     char buf[4096];

@@ -88,4 +88,4 @@ private:
 // Whole text or file; on false, error holds the message and out is unspecified.
 bool ParseRecord(std::string_view text, const std::string& name, const std::string& program, SMatchRecord& out,
                  std::string& error);
-bool ReadRecordFile(const std::string& path, SMatchRecord& out, std::string& error);
+bool ReadRecordFile(const std::string& path, const std::string& program, SMatchRecord& out, std::string& error);

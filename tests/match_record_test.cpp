@@ -161,7 +161,7 @@ SMatchRecord PlayRecordedGame(int nBoard, int nRule, const fs::path& dir) {
         EXPECT_EQ(EFlickEnd::Rest, RunFlick(k, s, move.nCheck, desk, true, nullptr));
         writer.AddFlick({nSide, move.nCheck, launch, RestPositionHash(desk)});
         std::string error;
-        if (!ReadRecordFile(writer.Path(), read, error) || read.sets.size() != 1 || read.sets[0].flicks.size() != n) {
+        if (!ReadRecordFile(writer.Path(), ProgramVersion(), read, error) || read.sets.size() != 1 || read.sets[0].flicks.size() != n) {
             ADD_FAILURE() << "after flick " << n << ": " << error;
             break;
         }
