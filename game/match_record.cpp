@@ -164,9 +164,12 @@ bool CRecordParser::Line(std::string_view line) {
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     const size_t first = line.find_first_not_of(" \t");
     if (first == std::string_view::npos || line[first] == kCommentMark) return true;
+    line.remove_prefix(first);
     if (m_nHeadRead < kHeadLines) return HeadLine(line);
-    if (line.starts_with("set ")) return SetLine(line);
-    if (line.starts_with("flick ")) return FlickLine(line);
+    SWords w;
+    if (!SplitWords(line, w)) return Fail("too many words");
+    if (w.w[0] == "set") return SetLine(line);
+    if (w.w[0] == "flick") return FlickLine(line);
     return Fail("expected a set or a flick line");
 }
 
