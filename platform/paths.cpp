@@ -18,6 +18,7 @@ std::string BaseDir(const char* xdgVar, const char* homeFallback) {
 
 std::string ConfigDir() { return BaseDir("XDG_CONFIG_HOME", "/.config") + "/kelvodara"; }
 std::string StateDir() { return BaseDir("XDG_STATE_HOME", "/.local/state") + "/kelvodara"; }
+std::string DataDir() { return BaseDir("XDG_DATA_HOME", "/.local/share") + "/kelvodara"; }
 
 bool EnsureDir(const std::string& path) {
     std::error_code ec;

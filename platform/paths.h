@@ -9,6 +9,8 @@ namespace platform {
 std::string ConfigDir();
 // $XDG_STATE_HOME/kelvodara (default ~/.local/state/kelvodara): the log.
 std::string StateDir();
+// $XDG_DATA_HOME/kelvodara (default ~/.local/share/kelvodara): kept matches.
+std::string DataDir();
 // Creates the folder and its parents; true when it exists afterwards.
 bool EnsureDir(const std::string& path);
 

@@ -1,31 +1,15 @@
 // The physics gives the same bits on every build, and the look-ahead predicts the real flick.
 #include <gtest/gtest.h>
 
-#include <bit>
 #include <cstring>
 
 #include "flick_set.h"
+#include "physics/desk_hash.h"
 #include "physics/flick_simulation.h"
 
 namespace {
 
-class CHash {
-public:
-    void Add(uint32_t v) {
-        for (int i = 0; i < 4; ++i) {
-            m_h ^= (v >> (8 * i)) & 0xFFu;
-            m_h *= 1099511628211ull;
-        }
-    }
-    void Add(float f) { Add(std::bit_cast<uint32_t>(f)); }
-    void Add(int v) { Add(uint32_t(v)); }
-    uint64_t Value() const { return m_h; }
-
-private:
-    uint64_t m_h = 1469598103934665603ull;
-};
-
-void HashPosition(CHash& h, const CDesk& d) {
+void HashPosition(CFnvHash& h, const CDesk& d) {
     for (const CCheck& c : d.m_aChecks) {
         h.Add(int(c.m_bOnDesk));
         h.Add(int(c.m_bFalling));
@@ -51,7 +35,7 @@ struct CCountingRecorder : IStepRecorder {
 
 TEST(Determinism, FixedFlickSetHashesToTheStoredValue) {
     const SPhysicsConstants k;
-    CHash h;
+    CFnvHash h;
     int nKnocked = 0, nSteps = 0;
     for (const SFlickCase& c : MakeFlickSet(1200)) {
         CGameSettings s;
