@@ -11,7 +11,7 @@
 #include "app/framework/sound.h"
 #include "app/framework/video_start.h"
 #include "app/game_wnd.h"
-#include "app/scene_resources.h"
+#include "render/scene_resources.h"
 #include "menus/shared_images.h"
 #include "platform/log.h"
 

@@ -24,6 +24,7 @@
 #include "core/game_settings.h"
 #include "app/msg_thread.h"
 #include "menus/sound_effects.h"
+#include "menus/text_lines.h"
 #include "physics/desk.h"
 #include "physics/kick_physics.h"
 
@@ -52,13 +53,6 @@ inline constexpr int kSkyObjectCount = 5;   // 0 the star field, 1..4 star model
 inline constexpr int kTurnTextSize = 64;
 
 
-// One line of the help or about page.
-struct STextLine {
-    char szText[100];  // printed as a format string; no line holds '%'
-    float fScale;      // print scale
-    uint8_t r, g, b;   // colour
-};
-
 class CGameWnd : public CGLWnd {
 public:
     explicit CGameWnd(EWindowBackend backend = EWindowBackend::Sdl);
@@ -76,19 +70,20 @@ public:
     // UM_QUEUE_MOTION's wParam is a heap CDesk record the motion queue takes over.
     bool OnAppMessage(uint32_t nMsg, uintptr_t wParam, intptr_t lParam) override;
     void ReleaseScene() override;
-    void OnKeyDown(unsigned key, long flags) override;       // menus/
+    void OnKeyDown(unsigned key, long flags) override;       // game_wnd_menu_keys.cpp
     void OnMouseMove(unsigned flags, long pos) override;
     void OnLButtonDown(unsigned flags, long pos) override;
     void OnRButtonDown(unsigned flags, long pos) override;
     void OnLButtonUp(unsigned flags, long pos) override;
-    void OnKeyUp(unsigned key, long flags) override;         // menus/
+    void OnKeyUp(unsigned key, long flags) override;         // game_wnd_menu_keys.cpp
     void DrawScene() override;
-    void OnFrameShown() override;  // render/
+    void OnFrameShown() override;  // game_wnd_frame_timing.cpp
     void InitScene() override;
     void DrawLoading() override;
-    void OnMouseWheel(unsigned wParam, long lParam) override;  // menus/
+    void OnMouseWheel(unsigned wParam, long lParam) override;  // game_wnd_menu_keys.cpp
 
-    // ---- Menus (menus/): screens, commands, selectors, keys, help and about. ----
+    // ---- Menus (game_wnd_menu_*.cpp, game_wnd_setup_lists.cpp, game_wnd_text_page.cpp; their
+    //      screen tables and texts in menus/): screens, commands, selectors, keys, help and about. ----
     void SetScreen(int nScreen);
     int GetScreen() const { return m_nCurScreen; }
     void OnMenuCommand(int nScreen, int nCommand);
@@ -146,20 +141,20 @@ public:
     void LookAtDraught(const CCheck& check);
     void AimCameraAtFocus();
     void SwapFocus();
-    // Aim line and hand (render/aim_aids.cpp, drawn after the draughts), and the result texts
-    // of the set-over screens (render/result_texts.cpp).
+    // Aim line and hand (game_wnd_aim_aids.cpp, drawn after the draughts), and the result texts
+    // of the set-over screens (game_wnd_result_texts.cpp).
     virtual void DrawAimAids();
     void DrawAimMarks();
     void DrawHand();
     virtual void DrawResultTexts();
 
     // ---- Drawing pieces. ----
-    void DrawGameScene();  // render/
-    void DrawCursor(int x, int y);  // render/
-    // The help or about page: 26 lines from the first visible one (menus/).
+    void DrawGameScene();  // game_wnd_draw_scene.cpp
+    void DrawCursor(int x, int y);  // game_wnd_draw_scene.cpp
+    // The help or about page: 26 lines from the first visible one (game_wnd_text_page.cpp).
     void DrawTextPage(const STextLine* pLines, int nCount, int nFirst);
 
-    // ---- Scene resources (app/scene_resources.cpp). ----
+    // ---- Scene resources (game_wnd_scene.cpp). ----
     void LoadSceneModels();
     void ReleaseSceneModels();
     // Compiles the star field display list (GL only); 0 headless.
@@ -251,9 +246,3 @@ private:
 // The single game window; null until the entry creates it. Any thread may read it.
 extern CGameWnd* g_pGameWnd;
 CGameWnd* GetGameWnd();
-
-// Help and about line tables and their line counts (menus/).
-extern const STextLine kHelpLines[];
-extern const int kHelpLineCount;
-extern const STextLine kAboutLines[];
-extern const int kAboutLineCount;

@@ -2,7 +2,7 @@
 // window creation (sounds, GL state, light, models, screens, settings) and releasing it
 // before every window switch. Window thread.
 #include "app/game_wnd.h"
-#include "app/scene_resources.h"
+#include "render/scene_resources.h"
 #include "app/framework/model_registry.h"
 #include "platform/log.h"
 #include "render/scene_gl.h"

@@ -5,7 +5,18 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "app/game_wnd.h"
+// One line of the help or about page.
+struct STextLine {
+    char szText[100];  // printed as a format string; no line holds '%'
+    float fScale;      // print scale
+    uint8_t r, g, b;   // colour
+};
+
+// The help and about tables (help_text.cpp, about_text.cpp) and their line counts.
+extern const STextLine kHelpLines[];
+extern const int kHelpLineCount;
+extern const STextLine kAboutLines[];
+extern const int kAboutLineCount;
 
 // The page shows this many lines; the first at the top, each further one lower.
 inline constexpr int kTextPageLines = 26;

@@ -5,7 +5,7 @@
 
 #include <array>
 
-#include "app/scene_resources.h"
+#include "render/scene_resources.h"
 
 // Depth test, 2D texturing, nicest perspective correction, no polygon smoothing, smooth shading.
 void ApplySceneGlState();

@@ -14,7 +14,7 @@
 #include "app/framework/model_registry.h"
 #include "app/framework/pack_image.h"
 #include "app/framework/resource.h"
-#include "app/scene_resources.h"
+#include "render/scene_resources.h"
 #include "platform/log.h"
 
 namespace {

@@ -20,7 +20,7 @@
 #include "app/game_entry.h"
 #include "app/game_events.h"
 #include "app/game_wnd.h"
-#include "app/scene_resources.h"
+#include "render/scene_resources.h"
 #include "log_capture.h"
 #include "platform/log.h"
 

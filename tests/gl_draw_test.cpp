@@ -24,7 +24,7 @@
 #include "app/framework/resource.h"
 #include "app/framework/texture.h"
 #include "app/framework/world_pick.h"
-#include "app/scene_resources.h"
+#include "render/scene_resources.h"
 #include "platform/log.h"
 #include "render/scene_gl.h"
 #include "render/scene_shadows.h"

@@ -19,7 +19,7 @@
 #include "core/app_messages.h"
 #include "app/framework/model_registry.h"
 #include "app/game_wnd.h"
-#include "app/scene_resources.h"
+#include "render/scene_resources.h"
 #include "app/msg_thread.h"
 #include "game/match_logic.h"
 #include "menus/sound_effects.h"

@@ -1,6 +1,6 @@
 // The star field: three fixed stars followed by points drawn from a fixed integer sequence,
 // kept inside the field's box and shell. Built at compile time, so every run shows the same sky.
-#include "app/scene_resources.h"
+#include "render/scene_resources.h"
 
 #include <cstdint>
 
