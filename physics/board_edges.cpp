@@ -69,6 +69,9 @@ constexpr float kSqrt3Minus1Half = 0.3660254f;
 constexpr float kCos30 = 0.8660254f;
 constexpr float kOneMinusCos30 = 0.1339746f;
 constexpr float kFar = 1e30f;
+// Inside this share of the circumradius a centre is far from every edge (the inscribed circle
+// is at cos 15 deg = 0.966), beyond any rounding of the edge tests, so they are skipped.
+constexpr float kSurelyInside = 0.9f;
 
 constexpr SEdgeRange kTwelveRanges[] = {
     {-kFar, -kCos30, true,
@@ -98,6 +101,8 @@ void MarkTwelve(CCheck& c, const SEdge& e, float R) {
 
 bool TestTwelve(CCheck& c, float R) {
     const float x = c.m_fX, y = c.m_fY;
+    const float fInside = kSurelyInside * R;
+    if (x * x + y * y < fInside * fInside) return false;
     for (const SEdgeRange& r : kTwelveRanges) {
         const float fLo = r.fLo * R, fHi = r.fHi * R;
         const bool bInRange = (r.bLoInclusive ? x >= fLo : x > fLo) && x <= fHi;
