@@ -239,7 +239,7 @@ TEST(Collision, ManyInsertionsInOneFlickNeverOverwriteAnActiveSlot) {
 
 TEST(Collision, OverlapScanFindsExactlyTheDraughtsCloserThanContact) {
     SCentreRows rows;
-    for (int j = 0; j < kScanLanes; ++j) rows.x[j] = rows.y[j] = j < kCheckCount ? 0.5f : 0.0f;  // padding at (0, 0)
+    for (int j = 0; j < kScanLanes; ++j) rows.x[j] = rows.y[j] = 0.5f;
     rows.x[3] = 0.1f;  // at distance 0.1 on either axis
     rows.y[3] = 0.0f;
     rows.x[4] = 0.0f;
