@@ -99,10 +99,10 @@ void MarkTwelve(CCheck& c, const SEdge& e, float R) {
     c.m_fExitY = c.m_fY;
 }
 
-bool TestTwelve(CCheck& c, float R) {
+// The edge lines; kept apart so that the test before it reads x and y one by one: the slide has
+// just stored them one by one, and a load of both at once would wait for the stores to finish.
+[[gnu::noinline]] bool CrossesTwelve(CCheck& c, float R) {
     const float x = c.m_fX, y = c.m_fY;
-    const float fInside = kSurelyInside * R;
-    if (x * x + y * y < fInside * fInside) return false;
     for (const SEdgeRange& r : kTwelveRanges) {
         const float fLo = r.fLo * R, fHi = r.fHi * R;
         const bool bInRange = (r.bLoInclusive ? x >= fLo : x > fLo) && x <= fHi;
@@ -111,6 +111,13 @@ bool TestTwelve(CCheck& c, float R) {
         if (y <= r.lower.fSlope * x + r.lower.fOffset * R) { MarkTwelve(c, r.lower, R); return true; }
     }
     return false;
+}
+
+bool TestTwelve(CCheck& c, float R) {
+    const float x = c.m_fX, y = c.m_fY;
+    const float fInside = kSurelyInside * R;
+    if (x * x + y * y < fInside * fInside) return false;
+    return CrossesTwelve(c, R);
 }
 
 }  // namespace
