@@ -188,12 +188,13 @@ public:
     // The first active slot at or above nFrom, kMoverSlots when none. Slots taken during a
     // pass above the current one are found, as a scan of the table would find them.
     int Next(int nFrom) const {
-        for (int w = nFrom / kWordBits; w < kWords; ++w) {
-            uint64_t nBits = m_aBits[w];
-            if (w == nFrom / kWordBits) nBits &= ~uint64_t(0) << (nFrom % kWordBits);
-            if (nBits) return w * kWordBits + std::countr_zero(nBits);
+        if (nFrom < kWordBits) {
+            const uint64_t nLow = m_aBits[0] & ~uint64_t(0) << nFrom;
+            if (nLow) return std::countr_zero(nLow);
+            nFrom = kWordBits;
         }
-        return kMoverSlots;
+        const uint64_t nHigh = m_aBits[1] & ~uint64_t(0) << (nFrom - kWordBits);
+        return nHigh ? kWordBits + std::countr_zero(nHigh) : kMoverSlots;
     }
     void Take(int nSlot, int nCheck) {
         m_movers[nSlot].nCheck = nCheck;
@@ -209,7 +210,8 @@ public:
 
 private:
     static constexpr int kWordBits = 64;
-    static constexpr int kWords = (kMoverSlots + kWordBits - 1) / kWordBits;
+    static constexpr int kWords = 2;
+    static_assert(kMoverSlots > kWordBits && kMoverSlots <= kWords * kWordBits);
     void Mark(int nSlot) {
         m_aBits[nSlot / kWordBits] |= uint64_t(1) << (nSlot % kWordBits);
         const int nCheck = m_movers[nSlot].nCheck;
