@@ -118,13 +118,14 @@ class CLookAhead : public ai::ITrialRunner {
 public:
     CLookAhead(const SPhysicsConstants& k, CGameSettings& s, const CDesk& P, int nCheck,
                const ai::STrialControl& control)
-        : m_k(k), m_s(s), m_P(P), m_nCheck(nCheck), m_control(control) {
+        : m_k(k), m_s(s), m_P(P), m_nCheck(nCheck), m_control(control), m_W(P) {
         P.CountOnDesk(m_nWhite0, m_nBlack0);
     }
 
     bool Try(float vx, float vy, ai::SLosses& lost) override {
         if (!m_control.MayTry()) return false;
-        m_W = m_P;
+        // A flick that is not shown writes only the draughts: the rest of W stays as P has it.
+        std::copy(std::begin(m_P.m_aChecks), std::end(m_P.m_aChecks), m_W.m_aChecks);
         ai::WriteLaunch(m_W.m_aChecks[m_nCheck], vx, vy, 0.0f);
         m_s.ResetMovers(m_nCheck);
         RunFlick(m_k, m_s, m_nCheck, m_W, false, nullptr);

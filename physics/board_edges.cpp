@@ -69,6 +69,9 @@ constexpr float kSqrt3Minus1Half = 0.3660254f;
 constexpr float kCos30 = 0.8660254f;
 constexpr float kOneMinusCos30 = 0.1339746f;
 constexpr float kFar = 1e30f;
+// Inside this share of the circumradius a centre is far from every edge (the inscribed circle
+// is at cos 15 deg = 0.966), beyond any rounding of the edge tests, so they are skipped.
+constexpr float kSurelyInside = 0.9f;
 
 constexpr SEdgeRange kTwelveRanges[] = {
     {-kFar, -kCos30, true,
@@ -96,7 +99,9 @@ void MarkTwelve(CCheck& c, const SEdge& e, float R) {
     c.m_fExitY = c.m_fY;
 }
 
-bool TestTwelve(CCheck& c, float R) {
+// The edge lines; kept apart so that the test before it reads x and y one by one: the slide has
+// just stored them one by one, and a load of both at once would wait for the stores to finish.
+[[gnu::noinline]] bool CrossesTwelve(CCheck& c, float R) {
     const float x = c.m_fX, y = c.m_fY;
     for (const SEdgeRange& r : kTwelveRanges) {
         const float fLo = r.fLo * R, fHi = r.fHi * R;
@@ -106,6 +111,13 @@ bool TestTwelve(CCheck& c, float R) {
         if (y <= r.lower.fSlope * x + r.lower.fOffset * R) { MarkTwelve(c, r.lower, R); return true; }
     }
     return false;
+}
+
+bool TestTwelve(CCheck& c, float R) {
+    const float x = c.m_fX, y = c.m_fY;
+    const float fInside = kSurelyInside * R;
+    if (x * x + y * y < fInside * fInside) return false;
+    return CrossesTwelve(c, R);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include "core/game_settings.h"
 #include "physics/desk.h"
+#include "physics/overlap_scan.h"
 #include "platform/log.h"
 
 namespace {
@@ -173,36 +174,105 @@ private:
     SPlace m_a[kCheckCount];
 };
 
+// The active slots of the mover table as bits, kept alongside the table itself (which the
+// caller reads afterwards, inactive slots included), and how many active slots hold each
+// draught. A pass visits the set bits in slot order.
+class CMoverSlots {
+public:
+    explicit CMoverSlots(SMover* movers) : m_movers(movers) {
+        for (int i = 0; i < kMoverSlots; ++i)
+            if (movers[i].bActive) Mark(i);
+    }
+    bool Active(int nSlot) const { return (m_aBits[nSlot / kWordBits] >> (nSlot % kWordBits)) & 1u; }
+    bool Holds(int nCheck) const { return m_aSlotsOf[nCheck] > 0; }
+    // The first active slot at or above nFrom, kMoverSlots when none. Slots taken during a
+    // pass above the current one are found, as a scan of the table would find them.
+    int Next(int nFrom) const {
+        if (nFrom < kWordBits) {
+            const uint64_t nLow = m_aBits[0] & ~uint64_t(0) << nFrom;
+            if (nLow) return std::countr_zero(nLow);
+            nFrom = kWordBits;
+        }
+        const uint64_t nHigh = m_aBits[1] & ~uint64_t(0) << (nFrom - kWordBits);
+        return nHigh ? kWordBits + std::countr_zero(nHigh) : kMoverSlots;
+    }
+    void Take(int nSlot, int nCheck) {
+        m_movers[nSlot].nCheck = nCheck;
+        m_movers[nSlot].bActive = 1;
+        Mark(nSlot);
+    }
+    void Free(int nSlot) {
+        m_movers[nSlot].bActive = 0;
+        m_aBits[nSlot / kWordBits] &= ~(uint64_t(1) << (nSlot % kWordBits));
+        const int nCheck = m_movers[nSlot].nCheck;
+        if (nCheck >= 0 && nCheck < kCheckCount) --m_aSlotsOf[nCheck];
+    }
+
+private:
+    static constexpr int kWordBits = 64;
+    static constexpr int kWords = 2;
+    static_assert(kMoverSlots > kWordBits && kMoverSlots <= kWords * kWordBits);
+    void Mark(int nSlot) {
+        m_aBits[nSlot / kWordBits] |= uint64_t(1) << (nSlot % kWordBits);
+        const int nCheck = m_movers[nSlot].nCheck;
+        if (nCheck >= 0 && nCheck < kCheckCount) ++m_aSlotsOf[nCheck];
+    }
+    SMover* m_movers;
+    uint64_t m_aBits[kWords] = {};
+    int m_aSlotsOf[kCheckCount] = {};
+};
+
 class CFlick {
 public:
     CFlick(const SPhysicsConstants& k, CGameSettings& s, CDesk& desk, bool bAnimate)
         : m_k(k), m_s(s), m_desk(desk), m_bAnimate(bAnimate),
-          m_g(k.fGravity), m_mu(s.m_fSlideFriction), m_dt(s.m_fTimeStep) {}
+          m_g(k.fGravity), m_mu(s.m_fSlideFriction), m_dt(s.m_fTimeStep), m_slots(s.m_aMovers) {
+        for (int i = 0; i < kCheckCount; ++i) {
+            const CCheck& c = desk.m_aChecks[i];
+            if (c.m_bOnDesk) m_nOnDesk |= 1u << i;
+            KeepCentre(i);
+            KeepStops(i);
+        }
+    }
 
     EFlickEnd Run(IStepRecorder* pRecorder);
 
 private:
-    // True while one axis of a slide still moves at time t (each axis has its own stop time).
-    bool AxisMoves(float fV0, float fDir, float t) const {
+    // The time at which one axis of a slide stops (each axis has its own), worked out once
+    // per slide: the same quotient every step would give.
+    float StopTime(float fV0, float fDir) const {
         const float fDirTest = fDir == 0.0f ? kZeroDirection : fDir;
-        return fV0 / (m_g * m_mu * fDirTest) >= t;
+        return fV0 / (m_g * m_mu * fDirTest);
+    }
+    void KeepStops(int i) {
+        const CCheck& c = m_desk.m_aChecks[i];
+        m_aStopX[i] = StopTime(c.m_fVx0, c.m_fDirX);
+        m_aStopY[i] = StopTime(c.m_fVy0, c.m_fDirY);
+    }
+    void KeepCentre(int i) {
+        m_rows.x[i] = m_desk.m_aChecks[i].m_fX;
+        m_rows.y[i] = m_desk.m_aChecks[i].m_fY;
+    }
+    // The draughts on the board a draught at (x, y) overlaps, itself left out.
+    uint32_t Overlaps(int nSelf, float x, float y, float fContact) const {
+        return OverlapMask(m_rows, x, y, fContact) & m_nOnDesk & ~(1u << nSelf);
     }
     float SlideOffset(float t) const { return m_mu * m_g * t * t / 2.0f; }
     // The closed-form centre of a slide at time t; an axis past its stop keeps (x, y).
-    void SlideAt(const CCheck& c, float t, float& x, float& y) const {
+    void SlideAt(int i, float t, float& x, float& y) const {
+        const CCheck& c = m_desk.m_aChecks[i];
         const float s = SlideOffset(t);
-        if (AxisMoves(c.m_fVx0, c.m_fDirX, t)) x = c.m_fStartX + c.m_fVx0 * t - s * c.m_fDirX;
-        if (AxisMoves(c.m_fVy0, c.m_fDirY, t)) y = c.m_fStartY + c.m_fVy0 * t - s * c.m_fDirY;
+        if (m_aStopX[i] >= t) x = c.m_fStartX + c.m_fVx0 * t - s * c.m_fDirX;
+        if (m_aStopY[i] >= t) y = c.m_fStartY + c.m_fVy0 * t - s * c.m_fDirY;
     }
     float Contact(const CCheck& moving) const { return 4.0f * moving.m_fRadius2; }
 
-    bool SlideStep(CCheck& a);
+    bool SlideStep(int i);
     void DecaySpin(CCheck& a, float t) const;
     void CollisionSearch(int nA);
     void Resolve(int nA, int nHit);
-    void BackStepHit(const CCheck& a, CCheck& b);
-    void Launch(CCheck& c, float vx, float vy, float fNormalSpeed, float nx, float ny, float tx,
-                float ty) const;
+    void BackStepHit(const CCheck& a, int nB);
+    void Launch(int i, float vx, float vy, float fNormalSpeed, float nx, float ny, float tx, float ty);
     void AddMover(int nCheck);
     void RestWhereTheyAre();
     bool Wedged(bool bHit);
@@ -214,6 +284,12 @@ private:
     const float m_g;
     const float m_mu;
     const float m_dt;
+    CMoverSlots m_slots;
+    // The centres of the draughts as the pair tests read them; a draught being stepped is
+    // written back after its own test, which leaves it out anyway.
+    SCentreRows m_rows;
+    uint32_t m_nOnDesk = 0;  // a bit per draught on the board
+    float m_aStopX[kCheckCount], m_aStopY[kCheckCount];  // StopTime of each draught's slide
     int m_nFirstActive = -1;  // first active mover slot of the current pass
     int m_nHits = 0;          // collisions so far
     CLoopWatch m_loops;
@@ -222,7 +298,8 @@ private:
     int m_nStillPasses = 0;  // passes in a row with a collision that moved nothing
 };
 
-bool CFlick::SlideStep(CCheck& a) {
+bool CFlick::SlideStep(int i) {
+    CCheck& a = m_desk.m_aChecks[i];
     a.m_fSlideTime += m_dt;
     const float t = a.m_fSlideTime;
     if (!a.m_bJustHit) {
@@ -231,12 +308,12 @@ bool CFlick::SlideStep(CCheck& a) {
     }
     const float s = SlideOffset(t);
     bool bMoved = false;
-    if (AxisMoves(a.m_fVx0, a.m_fDirX, t)) {
+    if (m_aStopX[i] >= t) {
         a.m_fX = a.m_fStartX + a.m_fVx0 * t - s * a.m_fDirX;
         bMoved = true;
         a.m_bJustHit = 0;
     }
-    if (AxisMoves(a.m_fVy0, a.m_fDirY, t)) {
+    if (m_aStopY[i] >= t) {
         a.m_fY = a.m_fStartY + a.m_fVy0 * t - s * a.m_fDirY;
         bMoved = true;
         a.m_bJustHit = 0;
@@ -247,6 +324,7 @@ bool CFlick::SlideStep(CCheck& a) {
         a.m_fSpin0 = a.m_fSpin = 0.0f;
     if (bMoved) return true;
     ComeToRest(a);
+    KeepStops(i);
     return false;
 }
 
@@ -265,31 +343,22 @@ void CFlick::DecaySpin(CCheck& a, float t) const {
 
 void CFlick::CollisionSearch(int nA) {
     const CCheck& a = m_desk.m_aChecks[nA];
-    const float fContact = Contact(a);
-    for (int j = 0; j < kCheckCount; ++j) {
-        if (j == nA || !m_desk.m_aChecks[j].m_bOnDesk) continue;
-        const CCheck& b = m_desk.m_aChecks[j];
-        if (Dist2(a.m_fX, a.m_fY, b.m_fX, b.m_fY) < fContact) {
-            Resolve(nA, j);  // one collision per draught and step
-            return;
-        }
-    }
+    const uint32_t nHits = Overlaps(nA, a.m_fX, a.m_fY, Contact(a));
+    if (nHits) Resolve(nA, std::countr_zero(nHits));  // one collision per draught and step
+    KeepCentre(nA);
 }
 
 void CFlick::AddMover(int nCheck) {
-    SMover* movers = m_s.m_aMovers;
-    for (int i = 0; i < kMoverSlots; ++i)
-        if (movers[i].bActive && movers[i].nCheck == nCheck) return;
+    if (m_slots.Holds(nCheck)) return;
     // Below the first active slot it is stepped from the next pass on; never over an active slot.
     int nSlot = m_nFirstActive - 1;
-    while (nSlot >= 0 && movers[nSlot].bActive) --nSlot;
+    while (nSlot >= 0 && m_slots.Active(nSlot)) --nSlot;
     if (nSlot < 0) {
         nSlot = kMoverSlots - 1;
-        while (nSlot >= 0 && movers[nSlot].bActive) --nSlot;
+        while (nSlot >= 0 && m_slots.Active(nSlot)) --nSlot;
     }
     if (nSlot < 0) return;  // at most 20 slots are ever active, so this cannot happen
-    movers[nSlot].nCheck = nCheck;
-    movers[nSlot].bActive = 1;
+    m_slots.Take(nSlot, nCheck);
     m_nFirstActive = nSlot;
 }
 
@@ -304,24 +373,23 @@ void CFlick::Resolve(int nA, int nHit) {
     float fSafeX = px, fSafeY = py;
     for (int k = 1; k <= kBackSubSteps; ++k) {
         tt += fSub;
-        SlideAt(a, tt, px, py);
-        float fNearest = kNearestHitBound;
-        int nSubHit = -1;
-        for (int m = 0; m < kCheckCount; ++m) {
-            const CCheck& o = m_desk.m_aChecks[m];
-            if (m == nA || !o.m_bOnDesk) continue;
-            const float d2 = Dist2(px, py, o.m_fX, o.m_fY);
-            if (d2 < fContact && d2 < fNearest) {
-                fNearest = d2;
-                nSubHit = m;
-            }
-        }
-        if (nSubHit < 0) {
+        SlideAt(nA, tt, px, py);
+        uint32_t nOverlaps = Overlaps(nA, px, py, fContact);
+        if (!nOverlaps) {
             fSafeX = px;
             fSafeY = py;
             continue;
         }
-        nHit = nSubHit;
+        // The nearest of them, the first on a tie.
+        float fNearest = kNearestHitBound;
+        for (; nOverlaps; nOverlaps &= nOverlaps - 1) {
+            const int m = std::countr_zero(nOverlaps);
+            const float d2 = Dist2(px, py, m_rows.x[m], m_rows.y[m]);
+            if (d2 < fNearest) {
+                fNearest = d2;
+                nHit = m;
+            }
+        }
         break;
     }
 
@@ -335,7 +403,7 @@ void CFlick::Resolve(int nA, int nHit) {
     a.m_bJustHit = 1;
     a.m_bMoving = 1;
 
-    if (Dist2(a.m_fX, a.m_fY, b.m_fX, b.m_fY) < fContact) BackStepHit(a, b);
+    if (Dist2(a.m_fX, a.m_fY, b.m_fX, b.m_fY) < fContact) BackStepHit(a, nHit);
 
     // Velocities at the moment of impact.
     const float vax = a.m_fVx0 - m_mu * m_g * a.m_fSlideTime * a.m_fDirX;
@@ -371,11 +439,12 @@ void CFlick::Resolve(int nA, int nHit) {
     a.m_fSpin0 = a.m_fSpin;
     b.m_fSpin0 = b.m_fSpin;
 
-    Launch(a, vax, vay, uaNew, nx, ny, tx, ty);
-    Launch(b, vbx, vby, ubNew, nx, ny, tx, ty);
+    Launch(nA, vax, vay, uaNew, nx, ny, tx, ty);
+    Launch(nHit, vbx, vby, ubNew, nx, ny, tx, ty);
     b.m_fSlideTime = 0.0f;
     b.m_bJustHit = 1;
     b.m_bMoving = 1;
+    KeepCentre(nHit);
 
     if (m_bAnimate) {
         m_desk.m_bKnock = 1;
@@ -385,7 +454,8 @@ void CFlick::Resolve(int nA, int nHit) {
     }
 }
 
-void CFlick::BackStepHit(const CCheck& a, CCheck& b) {
+void CFlick::BackStepHit(const CCheck& a, int nB) {
+    CCheck& b = m_desk.m_aChecks[nB];
     const float fContact = Contact(a);
     const float fSub = m_dt / kSubStepShare;
     float tb = std::max(b.m_fSlideTime - m_dt, 0.0f);
@@ -393,7 +463,7 @@ void CFlick::BackStepHit(const CCheck& a, CCheck& b) {
     float fKeepX = px, fKeepY = py;
     for (int k = 1; k <= kBackSubSteps; ++k) {
         tb += fSub;
-        SlideAt(b, tb, px, py);
+        SlideAt(nB, tb, px, py);
         if (Dist2(px, py, a.m_fX, a.m_fY) >= fContact) {
             fKeepX = px;
             fKeepY = py;
@@ -404,8 +474,8 @@ void CFlick::BackStepHit(const CCheck& a, CCheck& b) {
     b.m_fSlideTime = std::max(tb - fSub, 0.0f);
 }
 
-void CFlick::Launch(CCheck& c, float vx, float vy, float fNormalSpeed, float nx, float ny, float tx,
-                    float ty) const {
+void CFlick::Launch(int i, float vx, float vy, float fNormalSpeed, float nx, float ny, float tx, float ty) {
+    CCheck& c = m_desk.m_aChecks[i];
     // The tangential part is kept, the normal part replaced by the exchanged speed.
     const float fTangential = vx * tx + vy * ty;
     c.m_fVx0 = fTangential * tx + fNormalSpeed * nx;
@@ -419,16 +489,19 @@ void CFlick::Launch(CCheck& c, float vx, float vy, float fNormalSpeed, float nx,
     }
     c.m_fStartX = c.m_fPrevX = c.m_fX;
     c.m_fStartY = c.m_fPrevY = c.m_fY;
+    KeepStops(i);
 }
 
 // The draughts on the board of a flick caught in a loop, or wedged, stay where they are, at rest.
 void CFlick::RestWhereTheyAre() {
-    for (SMover& m : m_s.m_aMovers) {
-        if (!m.bActive || m.nCheck < 0 || m.nCheck >= kCheckCount) continue;
-        CCheck& a = m_desk.m_aChecks[m.nCheck];
+    for (int nSlot = m_slots.Next(0); nSlot < kMoverSlots; nSlot = m_slots.Next(nSlot + 1)) {
+        const int i = m_s.m_aMovers[nSlot].nCheck;
+        if (i < 0 || i >= kCheckCount) continue;
+        CCheck& a = m_desk.m_aChecks[i];
         if (!a.m_bOnDesk || !a.m_bMoving) continue;
         ComeToRest(a);
-        m.bActive = 0;
+        KeepStops(i);
+        m_slots.Free(nSlot);
     }
 }
 
@@ -454,31 +527,33 @@ EFlickEnd CFlick::Run(IStepRecorder* pRecorder) {
         m_nFirstActive = -1;
         const int nHitsBefore = m_nHits;
         uint64_t nSig = kSignatureSeed;
-        for (int nSlot = 0; nSlot < kMoverSlots; ++nSlot) {
-            if (!movers[nSlot].bActive) continue;
+        for (int nSlot = m_slots.Next(0); nSlot < kMoverSlots; nSlot = m_slots.Next(nSlot + 1)) {
             if (m_nFirstActive < 0) m_nFirstActive = nSlot;
             const int i = movers[nSlot].nCheck;
             Mix(nSig, uint32_t(nSlot) * kCheckCount + uint32_t(i));
             if (i < 0 || i >= kCheckCount) {
-                movers[nSlot].bActive = 0;
+                m_slots.Free(nSlot);
                 continue;
             }
             CCheck& a = m_desk.m_aChecks[i];
             if (a.m_bFalling && !a.m_bOnDesk && !a.m_bMoving) {
                 if (!m_bAnimate) continue;  // look-ahead: out is out, no fall to show
-                if (!StepFall(a, m_s, m_k)) movers[nSlot].bActive = 0;
+                if (!StepFall(a, m_s, m_k)) m_slots.Free(nSlot);
                 bRunning |= a.m_bFalling != 0;
                 continue;
             }
             if (!a.m_bOnDesk || !a.m_bMoving) continue;
-            if (!SlideStep(a)) {
-                movers[nSlot].bActive = 0;
+            if (!SlideStep(i)) {
+                m_slots.Free(nSlot);
                 continue;
             }
             bRunning = true;
             Mix(nSig, a.m_fX);
             Mix(nSig, a.m_fY);
-            if (TestLeftBoard(a, m_s)) continue;
+            if (TestLeftBoard(a, m_s)) {
+                m_nOnDesk &= ~(1u << i);
+                continue;
+            }
             CollisionSearch(i);
         }
         const bool bHit = bRunning && m_nHits != nHitsBefore;

@@ -5,6 +5,7 @@
 
 #include "physics/flick_simulation.h"
 #include "physics/kick_physics.h"
+#include "physics/overlap_scan.h"
 #include "position_builder.h"
 
 namespace {
@@ -234,4 +235,20 @@ TEST(Collision, ManyInsertionsInOneFlickNeverOverwriteAnActiveSlot) {
         RunFlick(k, s, 10 + shot % 10, e, true, &rec);
     }
     EXPECT_TRUE(rec.bOk);
+}
+
+TEST(Collision, OverlapScanFindsExactlyTheDraughtsCloserThanContact) {
+    SCentreRows rows;
+    for (int j = 0; j < kScanLanes; ++j) rows.x[j] = rows.y[j] = 0.5f;
+    rows.x[3] = 0.1f;  // at distance 0.1 on either axis
+    rows.y[3] = 0.0f;
+    rows.x[4] = 0.0f;
+    rows.y[4] = -0.1f;
+    rows.x[7] = rows.y[7] = 0.05f;
+    rows.x[19] = rows.y[19] = -0.02f;  // the last lane that holds a draught
+    const float fAt = 0.1f * 0.1f;     // a squared distance equal to contact is no overlap
+    const uint32_t nNear = (1u << 7) | (1u << 19), nAt = (1u << 3) | (1u << 4);
+    EXPECT_EQ(OverlapMask(rows, 0.0f, 0.0f, fAt), nNear);
+    EXPECT_EQ(OverlapMask(rows, 0.0f, 0.0f, std::nextafter(fAt, 1.0f)), nNear | nAt);
+    EXPECT_EQ(OverlapMask(rows, 0.5f, 0.5f, 0.0134f), kAllChecks & ~(nNear | nAt));
 }
