@@ -1,6 +1,7 @@
 // The animation worker's handler; runs on m_animThread and only posts to the game window.
 #include "app/anim_thread.h"
 
+#include <memory>
 #include <stop_token>
 
 #include "core/app_messages.h"
@@ -34,17 +35,15 @@ void PostTurnSteps(uintptr_t nKey, std::stop_token stop) {
 }
 
 void PostCameraSwing(const platform::SMessage& msg, std::stop_token stop) {
-    const auto* pFrom = reinterpret_cast<const stCamGeom*>(msg.wParam);
-    const auto* pTo = reinterpret_cast<const stCamGeom*>(msg.lParam);
-    if (!pFrom || !pTo) {
+    const SCameraSwing* pSwing = msg.Payload<SCameraSwing>();
+    if (!pSwing) {
         platform::Log("Camera swing without a start or end view; ignored");
         return;
     }
-    for (const stCamGeom& step : BuildCameraSwing(*pFrom, *pTo)) {
+    for (const stCamGeom& step : BuildCameraSwing(pSwing->from, pSwing->to)) {
         // The window reads each step after this thread has moved on, so every step is its own copy.
-        auto* pStep = new stCamGeom(step);
-        if (!PostMessageA(GetGameWndHandle(), UM_CAMERA_GEOM, msg.wParam, reinterpret_cast<intptr_t>(pStep)))
-            delete pStep;
+        PostMessageA(GetGameWndHandle(),
+                     platform::MakeMessage(UM_CAMERA_GEOM, msg.wParam, std::make_unique<stCamGeom>(step)));
         if (!SleepUnlessStopped(stop, kCameraStepIntervalMs)) return;
     }
 }
@@ -81,10 +80,6 @@ std::array<stCamGeom, kCameraSwingSteps> BuildCameraSwing(const stCamGeom& from,
     }
     steps[kCameraSwingSteps - 1] = to;
     return steps;
-}
-
-std::unique_ptr<stCamGeom> TakeCameraStep(const platform::SMessage& msg) {
-    return std::unique_ptr<stCamGeom>(reinterpret_cast<stCamGeom*>(msg.lParam));
 }
 
 void AnimThreadHandler(const platform::SMessage& msg, void* param) {

@@ -5,7 +5,6 @@
 #pragma once
 
 #include <array>
-#include <memory>
 #include <numbers>
 
 #include "app/framework/camera.h"
@@ -25,13 +24,17 @@ inline constexpr int kCameraStepIntervalMs = 10;
 // A held button or key repeats every this many milliseconds until the stop-repeat event is set.
 inline constexpr int kRepeatIntervalMs = 20;
 
+// What a swing request carries: the view before and after the swing.
+struct SCameraSwing {
+    stCamGeom from;
+    stCamGeom to;
+};
+
 // The handler for m_animThread. param: the stop-repeat event (platform::CEvent*) that ends a
 // repeat loop; without it hold and scroll requests are logged and dropped.
 //   UM_TURN_STEP (key 37 or 39): posts UM_TURN_STEP (key, step) for steps 0..7, 10 ms apart.
-//   UM_CAMERA_GEOM (const stCamGeom* from, const stCamGeom* to): both are copied when the message
-//     is handled, so the sender keeps them alive and unchanged until then. Posts the three swing
-//     steps as UM_CAMERA_GEOM (same wParam, new stCamGeom*): each step is a heap copy that the
-//     receiver owns and must free (TakeCameraStep); it is freed here when the post fails.
+//   UM_CAMERA_GEOM (payload SCameraSwing): posts the three swing steps as UM_CAMERA_GEOM (same
+//     wParam), each carrying its own stCamGeom.
 //   UM_HOLD_LEFT .. UM_HOLD_ZOOM_OUT: posts UM_CAMERA_KEY (37, 39, 38, 40, 107, 109; 0) every
 //     20 ms until the stop-repeat event is set. UM_SCROLL: the same loop, posting UM_SCROLL with
 //     the message's own wParam and lParam.
@@ -42,6 +45,3 @@ void AnimThreadHandler(const platform::SMessage& msg, void* param);
 // and two thirds of the way, the new target height and eye, and zero radius, distance, azimuth and
 // elevation; step 3 is the new view itself.
 std::array<stCamGeom, kCameraSwingSteps> BuildCameraSwing(const stCamGeom& from, const stCamGeom& to);
-
-// The receiver's side of a posted camera step: takes ownership of its copy (null when none).
-std::unique_ptr<stCamGeom> TakeCameraStep(const platform::SMessage& msg);

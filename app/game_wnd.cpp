@@ -14,7 +14,7 @@ CGameWnd* GetGameWnd() { return g_pGameWnd; }
 
 CGameWnd::CGameWnd(EWindowBackend backend) : CGLWnd(backend) {
     m_resource.SetDatFile("res.dat");
-    m_physics.SetFinishMessage(UM_FLICK_FINISHED);
+    m_physics.SetMessages({UM_QUEUE_MOTION, UM_START_PLAYBACK, UM_FLICK_FINISHED});
     m_physics.SetSettings(&m_settings);
     m_physics.SetDesk(&m_desk);
     m_physics.SetWindow(GetHWND());
@@ -49,18 +49,6 @@ void CGameWnd::StopWorkers() {
     m_soundThread.Close();
     SetSoundThread(nullptr);
     SetGameWndHandle(nullptr);
-    // Messages that carry a heap object nobody will take now.
-    GetHWND()->RemoveIf([](const platform::SMessage& msg) {
-        if (msg.nMsg == UM_CAMERA_GEOM) {
-            TakeCameraStep(msg);
-            return true;
-        }
-        if (msg.nMsg == UM_QUEUE_MOTION) {
-            delete reinterpret_cast<CDesk*>(msg.wParam);
-            return true;
-        }
-        return false;
-    });
 }
 
 void CGameWnd::RequestSound(int nSound, int nVolume) { ::RequestSound(nSound, nVolume); }
@@ -75,8 +63,10 @@ bool CGameWnd::OnCommand(unsigned wParam, long /*lParam*/) {
     return true;
 }
 
-bool CGameWnd::OnAppMessage(uint32_t nMsg, uintptr_t wParam, intptr_t lParam) {
-    switch (nMsg) {
+bool CGameWnd::OnAppMessage(platform::SMessage& msg) {
+    const uintptr_t wParam = msg.wParam;
+    const intptr_t lParam = msg.lParam;
+    switch (msg.nMsg) {
     case UM_TURN_STEP: {
         if (lParam < 0 || lParam >= kTurnSteps) return true;
         const auto fAngle = static_cast<float>(kTurnStepRadians[static_cast<size_t>(lParam)]);
@@ -85,7 +75,7 @@ bool CGameWnd::OnAppMessage(uint32_t nMsg, uintptr_t wParam, intptr_t lParam) {
         return true;
     }
     case UM_CAMERA_GEOM: {
-        const std::unique_ptr<stCamGeom> pStep = TakeCameraStep({nMsg, wParam, lParam});
+        const stCamGeom* pStep = msg.Payload<stCamGeom>();
         if (!pStep) {
             platform::Log("UM_CAMERA_GEOM without a camera step");
             return true;
@@ -110,7 +100,7 @@ bool CGameWnd::OnAppMessage(uint32_t nMsg, uintptr_t wParam, intptr_t lParam) {
         CameraKeyStep(static_cast<unsigned>(wParam));
         return true;
     case UM_QUEUE_MOTION:
-        m_physics.OnQueueMotion(reinterpret_cast<CDesk*>(wParam));
+        m_physics.OnQueueMotion(msg.TakePayload<CDesk>());
         return true;
     case UM_START_PLAYBACK:
         m_physics.StartPlayback();

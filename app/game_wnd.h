@@ -58,17 +58,16 @@ public:
     explicit CGameWnd(EWindowBackend backend = EWindowBackend::Sdl);
     // Stops the delay thread and both workers before any member goes away.
     ~CGameWnd() override;
-    // Stops the flick threads, the delay thread and both workers and frees what their
-    // pending messages carry; the entry calls it when the main loop ends, so no thread
+    // Stops the flick threads, the delay thread and both workers (what their pending messages
+    // carry goes with the queue); the entry calls it when the main loop ends, so no thread
     // outlives the window's use of SDL. Safe to call again.
     void StopWorkers();
 
     // ---- Handlers (framework slots), window thread. ----
     bool OnCommand(unsigned wParam, long lParam) override;
-    // The application messages (app_messages.h). UM_CAMERA_GEOM's lParam is a stCamGeom the
-    // animation thread allocated with new for that one step; the window copies and deletes it.
-    // UM_QUEUE_MOTION's wParam is a heap CDesk record the motion queue takes over.
-    bool OnAppMessage(uint32_t nMsg, uintptr_t wParam, intptr_t lParam) override;
+    // The application messages (app_messages.h). UM_CAMERA_GEOM carries one swing step (a
+    // stCamGeom); UM_QUEUE_MOTION carries a CDesk record the motion queue takes over.
+    bool OnAppMessage(platform::SMessage& msg) override;
     void ReleaseScene() override;
     void OnKeyDown(unsigned key, long flags) override;       // game_wnd_menu_keys.cpp
     void OnMouseMove(unsigned flags, long pos) override;

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <exception>
 #include <system_error>
+#include <utility>
 
 #include "app/framework/win_messages.h"
 #include "platform/beep.h"
@@ -36,10 +37,14 @@ int CMsgThread::Start(void* param) {
 }
 
 bool CMsgThread::Post(uint32_t nMsg, uintptr_t wParam, intptr_t lParam) {
+    return Post(platform::SMessage{nMsg, wParam, lParam, nullptr});
+}
+
+bool CMsgThread::Post(platform::SMessage msg) {
     {
         std::lock_guard lock(m_queueMutex);
         if (!m_bAccepting) return false;
-        m_queue.push_back(platform::SMessage{nMsg, wParam, lParam});
+        m_queue.push_back(std::move(msg));
     }
     m_queueCv.notify_one();
     return true;
@@ -71,7 +76,7 @@ bool CMsgThread::CurrentHasPending() {
 bool CMsgThread::WaitMessage(std::stop_token stop, platform::SMessage& out) {
     std::unique_lock lock(m_queueMutex);
     if (!m_queueCv.wait(lock, stop, [this] { return !m_queue.empty(); })) return false;
-    out = m_queue.front();
+    out = std::move(m_queue.front());
     m_queue.pop_front();
     return true;
 }

@@ -35,6 +35,8 @@ public:
     // Queues a message for the worker. False when no worker is taking messages (never started,
     // stopped, or ended by an exception); the message is then lost.
     bool Post(uint32_t nMsg, uintptr_t wParam, intptr_t lParam);
+    // The same for a message that may own a payload; a lost message frees it.
+    bool Post(platform::SMessage msg);
     // Asks the worker to stop and waits for it. A handler in a long loop must watch
     // CurrentStopToken(); the platform events' stop-aware waits do that for it.
     void Stop();

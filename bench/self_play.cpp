@@ -84,7 +84,7 @@ double PlayComputerFlick(CKickPhysics& physics, platform::CWindowQueue& queue, i
         if (m.nMsg == UM_QUEUE_MOTION) {
             if (thinkMs < 0.0)
                 thinkMs = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
-            physics.OnQueueMotion(reinterpret_cast<CDesk*>(m.wParam));
+            physics.OnQueueMotion(m.TakePayload<CDesk>());
         } else if (m.nMsg == UM_START_PLAYBACK) {
             physics.StartPlayback();
         }
@@ -114,7 +114,7 @@ int main(int argc, char** argv) {
     physics.SetSettings(&s);
     physics.SetDesk(&desk);
     physics.SetWindow(&queue);
-    physics.SetFinishMessage(UM_FLICK_FINISHED);
+    physics.SetMessages({UM_QUEUE_MOTION, UM_START_PLAYBACK, UM_FLICK_FINISHED});
     physics.SetSendMessage([&](uint32_t nMsg, uintptr_t, intptr_t) {
         if (nMsg == UM_FLICK_FINISHED) bFinished = true;
     });

@@ -179,7 +179,7 @@ public:
         m_physics.SetSettings(&m_settings);
         m_physics.SetDesk(&m_desk);
         m_physics.SetWindow(&m_queue);
-        m_physics.SetFinishMessage(UM_FLICK_FINISHED);
+        m_physics.SetMessages({UM_QUEUE_MOTION, UM_START_PLAYBACK, UM_FLICK_FINISHED});
         m_physics.SetSendMessage([this](uint32_t nMsg, uintptr_t, intptr_t) {
             if (nMsg == UM_FLICK_FINISHED) m_bFinished = true;
         });
@@ -211,7 +211,7 @@ public:
             if (!m_queue.WaitPop(m, kWaitSliceMs)) continue;
             if (m.nMsg == UM_QUEUE_MOTION) {
                 if (m_nRecords++ == 0) onFirstRecord();
-                m_physics.OnQueueMotion(reinterpret_cast<CDesk*>(m.wParam));
+                m_physics.OnQueueMotion(m.TakePayload<CDesk>());
             }
             else if (m.nMsg == UM_START_PLAYBACK) m_physics.StartPlayback();
         }

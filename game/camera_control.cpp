@@ -1,10 +1,12 @@
 // The camera in a match: keys and held buttons, the focus on an own draught, and the swing
 // of the view to it. Window thread; the animation thread only posts steps.
-#include <array>
 #include <cmath>
 #include <cstdint>
+#include <memory>
 #include <numbers>
+#include <utility>
 
+#include "app/anim_thread.h"
 #include "app/game_wnd.h"
 #include "game/match_logic.h"
 #include "menus/menu_actions.h"
@@ -31,17 +33,6 @@ constexpr double kFarthestEyeForZoomOut = 8.5;
 
 constexpr float kPiSingle = std::numbers::pi_v<float>;
 constexpr double kHalfPi = std::numbers::pi / 2;
-
-// The animation thread copies a swing's two views only when it takes the request, which may
-// be after a held button's repeat has ended; so each swing gets its own slot, and a slot is
-// written again only after kSwingSlots later swings.
-struct SSwing {
-    stCamGeom from;
-    stCamGeom to;
-};
-constexpr int kSwingSlots = 64;
-std::array<SSwing, kSwingSlots> g_aSwings{};
-int g_nNextSwing = 0;
 
 bool OnBoard(const CCheck& c) { return c.m_bOnDesk != 0; }
 
@@ -223,9 +214,8 @@ void CGameWnd::SwapFocus() {
         nFocus = nFocus == kLastFocus ? kCentreFocus : nFocus + 1;
     } while (nFocus != kCentreFocus && !OnBoard(m_desk.m_aChecks[nBase + nFocus]));
 
-    SSwing& swing = g_aSwings[static_cast<size_t>(g_nNextSwing)];
-    g_nNextSwing = (g_nNextSwing + 1) % kSwingSlots;
-    swing.from = GetCamera();
+    auto pSwing = std::make_unique<SCameraSwing>();
+    pSwing->from = GetCamera();
     if (nFocus == kCentreFocus) {
         TurnToCentre(*this);
         m_sight.SetVisible(false);
@@ -233,9 +223,8 @@ void CGameWnd::SwapFocus() {
         TurnToDraught(*this, m_desk.m_aChecks[nBase + nFocus]);
         m_sight.SetVisible(true);
     }
-    swing.to = GetCamera();
-    if (!m_animThread.Post(UM_CAMERA_GEOM, reinterpret_cast<uintptr_t>(&swing.from),
-                           reinterpret_cast<intptr_t>(&swing.to))) {
+    pSwing->to = GetCamera();
+    if (!m_animThread.Post(platform::MakeMessage(UM_CAMERA_GEOM, 0, std::move(pSwing)))) {
         platform::Log("Camera swing not animated (no animation thread); the view jumps");
         UpdateGLWindow();
     }

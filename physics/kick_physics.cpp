@@ -1,6 +1,5 @@
 #include "physics/kick_physics.h"
 
-#include "core/app_messages.h"
 #include "core/game_settings.h"
 #include "platform/beep.h"
 
@@ -19,16 +18,13 @@ public:
 
     bool RecordStep(const CDesk& step) override {
         if (!m_physics.m_pauseGate.Pass(m_stop)) return false;
-        CDesk* pRecord = nullptr;
         try {
-            pRecord = new CDesk(step);
-            if (!PostMessageA(m_hWnd, UM_QUEUE_MOTION, reinterpret_cast<uintptr_t>(pRecord), 0)) {
-                delete pRecord;
+            if (!PostMessageA(m_hWnd, platform::MakeMessage(m_physics.m_messages.nQueueMotion, 0,
+                                                            std::make_unique<CDesk>(step)))) {
                 platform::Beep(2000, 100);
                 return true;  // no window to show it: the simulation goes on without it
             }
         } catch (...) {
-            delete pRecord;
             platform::Beep(2000, 100);
             return true;
         }

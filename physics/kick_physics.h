@@ -2,9 +2,9 @@
 // playback, the simulation thread of a real flick and the computer-turn thread.
 //
 // Threads: the window thread calls every operation except the thread procedures; the
-// simulation thread runs KickThreadProc (a private copy of the position; records go to
-// the window by UM_QUEUE_MOTION and the motion event); the computer-turn thread runs
-// CompTurnThreadProc (copies only, one write of the flicked draught at its end). The
+// simulation thread runs KickThreadProc (a private copy of the position; each record goes
+// to the window as a message that owns it, then the motion event); the computer-turn thread
+// runs CompTurnThreadProc (copies only, one write of the flicked draught at its end). The
 // simulation and the look-ahead share the settings' mover table and knocked-off counts
 // and never run at the same time. Both workers stop and pause cooperatively: after
 // TerminateThreads returns, nothing of the old flick posts a record or a message.
@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <functional>
 #include <list>
+#include <memory>
 #include <mutex>
 #include <stop_token>
 #include <thread>
@@ -53,6 +54,13 @@ inline constexpr int kCandidateRows = 10;
 inline constexpr int kCandidateCols = 10;
 using KickCandidateTable = KickCandidate[kCandidateRows][kCandidateCols];
 
+// The ids of the window messages of a flick, given by the window.
+struct SFlickMessages {
+    uint32_t nQueueMotion = 0;    // posted for each record, which it carries (a CDesk)
+    uint32_t nStartPlayback = 0;  // posted when the simulation has ended
+    uint32_t nFinished = 0;       // sent when the playback has ended
+};
+
 class CKickPhysics {
 public:
     CKickPhysics();
@@ -61,7 +69,7 @@ public:
     CKickPhysics& operator=(const CKickPhysics&) = delete;
 
     // --- set up once by the game window ---
-    void SetFinishMessage(int nMsg) { m_nFinishMessage = nMsg; }
+    void SetMessages(const SFlickMessages& ids) { m_messages = ids; }
     void SetSettings(CGameSettings* pSettings) { m_pSettings = pSettings; }
     void SetDesk(CDesk* pDesk) { m_pDesk = pDesk; }
     // Where records and the playback message are posted (the window's queue).
@@ -85,9 +93,9 @@ public:
                                     int record, std::stop_token stop);
 
     // --- motion queue and playback (window thread) ---
-    void QueueMotion(CDesk* pRecord);
-    // Handler of UM_QUEUE_MOTION: queue the record, then release the waiting simulation.
-    void OnQueueMotion(CDesk* pRecord);
+    void QueueMotion(std::unique_ptr<CDesk> pRecord);
+    // Handler of the record message: queue the record, then release the waiting simulation.
+    void OnQueueMotion(std::unique_ptr<CDesk> pRecord);
     void ClearMotions();
     void StartPlayback();
     void StopPlayback();
@@ -148,7 +156,7 @@ private:
     mutable std::mutex m_queueLock;          // guards the motion queue and its cursor
     std::mutex m_liveDeskLock;               // the computer's one write against the drawing
     std::atomic<bool> m_bPlaying{false};     // playback runs
-    int m_nFinishMessage = 0;                // sent to the window when playback ends
+    SFlickMessages m_messages;               // the ids of the flick's window messages
     CGameSettings* m_pSettings = nullptr;    // shared settings record
     CDesk* m_pDesk = nullptr;                // the window's live position
     int m_nCompSide = 0;                     // side of the current computer turn

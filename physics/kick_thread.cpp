@@ -7,7 +7,6 @@
 // flick runs, and its records and playback message are gone from the window queue.
 #include <exception>
 
-#include "core/app_messages.h"
 #include "physics/kick_physics.h"
 #include "platform/beep.h"
 #include "platform/log.h"
@@ -44,7 +43,7 @@ int CKickPhysics::StartKickThread(int checkIndex) {
         // No simulation: an empty playback ends the flick, so the game goes on.
         platform::Log("The simulation thread could not be started (%s): the flick is not played",
                       e.what());
-        PostMessageA(m_hWnd, UM_START_PLAYBACK, 0, 0);
+        PostMessageA(m_hWnd, m_messages.nStartPlayback, 0, 0);
     }
     return 1;
 }
@@ -62,7 +61,7 @@ unsigned CKickPhysics::KickThreadProc(CKickPhysics* pPhysics, std::stop_token st
     }
     // Whatever was recorded is played; an abandoned flick posts nothing more (a message
     // that slips out while the stop is requested is purged after the join).
-    if (!stop.stop_requested()) PostMessageA(pPhysics->m_hWnd, UM_START_PLAYBACK, 0, 0);
+    if (!stop.stop_requested()) PostMessageA(pPhysics->m_hWnd, pPhysics->m_messages.nStartPlayback, 0, 0);
     return 0;
 }
 
@@ -91,11 +90,7 @@ void CKickPhysics::TerminateKickThread() {
 
 void CKickPhysics::PurgeWindowQueue() {
     if (m_hWnd == nullptr) return;
-    m_hWnd->RemoveIf([](const platform::SMessage& msg) {
-        if (msg.nMsg == UM_QUEUE_MOTION) {
-            delete reinterpret_cast<CDesk*>(msg.wParam);
-            return true;
-        }
-        return msg.nMsg == UM_START_PLAYBACK;
+    m_hWnd->RemoveIf([ids = m_messages](const platform::SMessage& msg) {
+        return msg.nMsg == ids.nQueueMotion || msg.nMsg == ids.nStartPlayback;
     });
 }

@@ -28,19 +28,19 @@ constexpr int kPlaybackFailBeepMs = 100;
 
 }  // namespace
 
-void CKickPhysics::QueueMotion(CDesk* pRecord) {
+void CKickPhysics::QueueMotion(std::unique_ptr<CDesk> pRecord) {
     try {
         std::lock_guard lock(m_queueLock);
-        m_motions.push_back(pRecord);
+        m_motions.push_back(pRecord.get());
+        pRecord.release();  // the list owns it now
     } catch (...) {
         // Out of memory for a list node: the step is lost, not leaked; the playback skips it.
-        delete pRecord;
         platform::Log("A motion record could not be queued: the playback skips one step");
     }
 }
 
-void CKickPhysics::OnQueueMotion(CDesk* pRecord) {
-    QueueMotion(pRecord);
+void CKickPhysics::OnQueueMotion(std::unique_ptr<CDesk> pRecord) {
+    QueueMotion(std::move(pRecord));
     // Released even when queueing failed, so the simulation never waits for ever.
     m_motionEvent.Set();
 }
@@ -79,7 +79,7 @@ void CKickPhysics::FinishPlayback() {
     g_bKickRunning = 0;
     ClearMotions();
     platform::ReturnFreeMemory();
-    if (m_sendMessage) m_sendMessage(uint32_t(m_nFinishMessage), 0, 0);
+    if (m_sendMessage) m_sendMessage(m_messages.nFinished, 0, 0);
 }
 
 void CKickPhysics::PlayMotion() {

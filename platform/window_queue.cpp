@@ -1,13 +1,18 @@
 #include "platform/window_queue.h"
 
 #include <chrono>
+#include <utility>
 
 namespace platform {
 
 bool CWindowQueue::Post(uint32_t nMsg, uintptr_t wParam, intptr_t lParam) {
+    return Post(SMessage{nMsg, wParam, lParam, nullptr});
+}
+
+bool CWindowQueue::Post(SMessage msg) {
     {
         std::lock_guard lock(m_mutex);
-        m_queue.push_back(SMessage{nMsg, wParam, lParam});
+        m_queue.push_back(std::move(msg));
     }
     m_cv.notify_one();
     return true;
@@ -16,7 +21,7 @@ bool CWindowQueue::Post(uint32_t nMsg, uintptr_t wParam, intptr_t lParam) {
 bool CWindowQueue::TryPop(SMessage& out) {
     std::lock_guard lock(m_mutex);
     if (m_queue.empty()) return false;
-    out = m_queue.front();
+    out = std::move(m_queue.front());
     m_queue.pop_front();
     return true;
 }
@@ -28,7 +33,7 @@ bool CWindowQueue::WaitPop(SMessage& out, int timeoutMs) {
         m_cv.wait(lock, ready);
     else if (!m_cv.wait_for(lock, std::chrono::milliseconds(timeoutMs), ready))
         return false;
-    out = m_queue.front();
+    out = std::move(m_queue.front());
     m_queue.pop_front();
     return true;
 }
@@ -57,3 +62,5 @@ size_t CWindowQueue::Size() const {
 bool PostMessageA(HWND hWnd, uint32_t nMsg, uintptr_t wParam, intptr_t lParam) {
     return hWnd != nullptr && hWnd->Post(nMsg, wParam, lParam);
 }
+
+bool PostMessageA(HWND hWnd, platform::SMessage msg) { return hWnd != nullptr && hWnd->Post(std::move(msg)); }

@@ -114,7 +114,11 @@ void RecordSound(const platform::SMessage& msg, void* param) {
 
 // One message the test took from the window's queue and handed to the window.
 struct SSeen {
-    platform::SMessage msg;
+    struct {
+        uint32_t nMsg;
+        uintptr_t wParam;
+        intptr_t lParam;
+    } msg;
     stCamGeom step{};   // the record a UM_CAMERA_GEOM carried
     stCamGeom after{};  // the live camera once the window had handled the message
 };
@@ -211,10 +215,10 @@ protected:
     std::unique_ptr<CGameWnd> m_wnd;
 
 private:
-    SSeen Handle(const platform::SMessage& msg) {
-        SSeen s{msg};
-        if (msg.nMsg == UM_CAMERA_GEOM && msg.lParam) s.step = *reinterpret_cast<const stCamGeom*>(msg.lParam);
-        m_wnd->SendMessage(msg.nMsg, msg.wParam, msg.lParam);
+    SSeen Handle(platform::SMessage& msg) {
+        SSeen s{{msg.nMsg, msg.wParam, msg.lParam}};
+        if (const stCamGeom* pStep = msg.Payload<stCamGeom>()) s.step = *pStep;
+        m_wnd->OnAppMessage(msg);
         s.after = m_wnd->GetCamera();
         return s;
     }

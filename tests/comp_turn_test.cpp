@@ -51,7 +51,7 @@ protected:
         m_physics->SetSettings(&m_settings);
         m_physics->SetDesk(&m_live);
         m_physics->SetWindow(&m_window);
-        m_physics->SetFinishMessage(UM_FLICK_FINISHED);
+        m_physics->SetMessages({UM_QUEUE_MOTION, UM_START_PLAYBACK, UM_FLICK_FINISHED});
         m_physics->SetSendMessage([](uint32_t, uintptr_t, intptr_t) {});
         m_physics->SetSoundRequest([](int, int) {});
         // The hook holds the object itself: the test may be resetting m_physics meanwhile.
@@ -87,17 +87,15 @@ protected:
         while (m_window.WaitPop(msg, kFlickTimeoutMs)) {
             if (msg.nMsg == UM_START_PLAYBACK) return nRecords;
             if (msg.nMsg != UM_QUEUE_MOTION) continue;
-            CDesk* pRecord = reinterpret_cast<CDesk*>(msg.wParam);
+            std::unique_ptr<CDesk> pRecord = msg.TakePayload<CDesk>();
             if (pLast != nullptr) *pLast = *pRecord;
-            m_physics->OnQueueMotion(pRecord);
+            m_physics->OnQueueMotion(std::move(pRecord));
             ++nRecords;
         }
         return -1;
     }
     void DropMessages() {
-        platform::SMessage msg;
-        while (m_window.TryPop(msg))
-            if (msg.nMsg == UM_QUEUE_MOTION) delete reinterpret_cast<CDesk*>(msg.wParam);
+        m_window.RemoveIf([](const platform::SMessage&) { return true; });
     }
     // The move and trial count of a search from the live position, worked out apart.
     ai::SCompMove ExpectedMove(uint32_t state, int nSide, int& nTrials, uint32_t& stateAfter,
@@ -302,7 +300,7 @@ TEST_F(CompTurnTest, SecondTurnEndsTheFirstTurnsFlick) {
     int nPlaybacks = 0;
     platform::SMessage msg;
     while (m_window.WaitPop(msg, nPlaybacks == 0 ? kFlickTimeoutMs : 300)) {
-        if (msg.nMsg == UM_QUEUE_MOTION) m_physics->OnQueueMotion(reinterpret_cast<CDesk*>(msg.wParam));
+        if (msg.nMsg == UM_QUEUE_MOTION) m_physics->OnQueueMotion(msg.TakePayload<CDesk>());
         if (msg.nMsg == UM_START_PLAYBACK) ++nPlaybacks;
     }
     EXPECT_EQ(nPlaybacks, 1) << "the first flick was ended and purged before the second began";

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <numbers>
 #include <sstream>
 #include <stdexcept>
@@ -171,18 +172,20 @@ TEST_F(GameWndTest, ApplicationMessagesAreHandledAndOthersAreNot) {
         {WM_USER, 0, 0, false},
     };
     for (const SCase& c : cases)
-        EXPECT_EQ(c.bHandled, wnd->OnAppMessage(c.nMsg, c.wParam, c.lParam))
+        EXPECT_EQ(c.bHandled, wnd->SendMessage(c.nMsg, c.wParam, c.lParam))
             << "message WM_USER+" << (c.nMsg - WM_USER);
 }
 
 TEST_F(GameWndTest, QueuedMotionReachesThePhysicsAndPlaybackStarts) {
     auto wnd = OpenWindow();
     ASSERT_EQ(0u, wnd->Physics().MotionCount());
-    EXPECT_TRUE(wnd->OnAppMessage(UM_QUEUE_MOTION, reinterpret_cast<uintptr_t>(new CDesk(wnd->Desk())), 0));
-    EXPECT_TRUE(wnd->OnAppMessage(UM_QUEUE_MOTION, reinterpret_cast<uintptr_t>(new CDesk(wnd->Desk())), 0));
+    for (int i = 0; i < 2; ++i) {
+        platform::SMessage msg = platform::MakeMessage(UM_QUEUE_MOTION, 0, std::make_unique<CDesk>(wnd->Desk()));
+        EXPECT_TRUE(wnd->OnAppMessage(msg));
+    }
     EXPECT_EQ(2u, wnd->Physics().MotionCount());
     EXPECT_FALSE(wnd->Physics().IsPlaying());
-    EXPECT_TRUE(wnd->OnAppMessage(UM_START_PLAYBACK, 0, 0));
+    EXPECT_TRUE(wnd->SendMessage(UM_START_PLAYBACK, 0, 0));
     EXPECT_TRUE(wnd->Physics().IsPlaying());
     wnd->Physics().StopPlayback();
     wnd->Physics().ClearMotions();
@@ -194,13 +197,13 @@ TEST_F(GameWndTest, TurnStepsOutsideTheTableChangeNothing) {
     const intptr_t badSteps[] = {-1, 8, 9, 1000, -1000};
     for (intptr_t step : badSteps) {
         for (uintptr_t key : {uintptr_t{VK_LEFT}, uintptr_t{VK_RIGHT}}) {
-            EXPECT_TRUE(wnd->OnAppMessage(UM_TURN_STEP, key, step));
+            EXPECT_TRUE(wnd->SendMessage(UM_TURN_STEP, key, step));
             EXPECT_TRUE(SameCamera(before, wnd->GetCamera()))
                 << "key " << key << " step " << step << ": " << Describe(wnd->GetCamera());
         }
     }
     // A step for a key that is neither left nor right turns nothing either.
-    EXPECT_TRUE(wnd->OnAppMessage(UM_TURN_STEP, VK_UP, 3));
+    EXPECT_TRUE(wnd->SendMessage(UM_TURN_STEP, VK_UP, 3));
     EXPECT_TRUE(SameCamera(before, wnd->GetCamera())) << Describe(wnd->GetCamera());
 }
 
@@ -212,7 +215,7 @@ TEST_F(GameWndTest, EightTurnStepsTurnTheCameraAQuarterOfPiEachWay) {
     };
     for (const SCase& c : {SCase{VK_LEFT, std::numbers::pi / 4}, SCase{VK_RIGHT, -std::numbers::pi / 4}}) {
         const double fStart = wnd->GetCamera().azimuth;
-        for (intptr_t step = 0; step < 8; ++step) wnd->OnAppMessage(UM_TURN_STEP, c.nKey, step);
+        for (intptr_t step = 0; step < 8; ++step) wnd->SendMessage(UM_TURN_STEP, c.nKey, step);
         const double fTurn = wnd->GetCamera().azimuth - fStart;
         EXPECT_NEAR(c.fExpectedTurn, fTurn, 1e-5) << "key " << c.nKey;
     }
@@ -228,13 +231,12 @@ TEST_F(GameWndTest, CameraStepsFromTheAnimationThreadReachTheWindowIntact) {
     // A step posted by hand: the window takes the copy as it is.
     stCamGeom handStep = to;
     handStep.tx = -0.3;
-    ASSERT_TRUE(PostMessageA(wnd->GetHWND(), UM_CAMERA_GEOM, 0, reinterpret_cast<intptr_t>(new stCamGeom(handStep))));
+    ASSERT_TRUE(PostMessageA(wnd->GetHWND(), platform::MakeMessage(UM_CAMERA_GEOM, 0, std::make_unique<stCamGeom>(handStep))));
     wnd->StepFrame();
     EXPECT_TRUE(SameCamera(handStep, wnd->GetCamera())) << Describe(wnd->GetCamera());
 
     // The real worker: three steps, the last one the target view, field for field.
-    ASSERT_TRUE(wnd->AnimThread().Post(UM_CAMERA_GEOM, reinterpret_cast<uintptr_t>(&from),
-                                       reinterpret_cast<intptr_t>(&to)));
+    ASSERT_TRUE(wnd->AnimThread().Post(platform::MakeMessage(UM_CAMERA_GEOM, 0, std::make_unique<SCameraSwing>(from, to))));
     bool bArrived = false;
     for (int i = 0; i < 400 && !bArrived; ++i) {  // up to about 2 s
         wnd->StepFrame();
@@ -421,7 +423,7 @@ TEST_F(GameWndTest, DestructionStopsEveryWorker) {
         EXPECT_TRUE(wnd->AnimThread().IsStarted());
         EXPECT_TRUE(wnd->SoundThread().IsStarted());
         // A camera step left in the queue is freed with the window (ASan would see a leak).
-        PostMessageA(wnd->GetHWND(), UM_CAMERA_GEOM, 0, reinterpret_cast<intptr_t>(new stCamGeom()));
+        PostMessageA(wnd->GetHWND(), platform::MakeMessage(UM_CAMERA_GEOM, 0, std::make_unique<stCamGeom>()));
         wnd->StopWorkers();
         EXPECT_FALSE(wnd->AnimThread().Post(UM_TURN_STEP, VK_LEFT, 0));
         EXPECT_FALSE(wnd->SoundThread().IsStarted());

@@ -212,7 +212,7 @@ protected:
         p.SetSettings(&m_settings);
         p.SetDesk(&m_live);
         p.SetWindow(&m_window);
-        p.SetFinishMessage(UM_FLICK_FINISHED);
+        p.SetMessages({UM_QUEUE_MOTION, UM_START_PLAYBACK, UM_FLICK_FINISHED});
         p.SetSendMessage([this](uint32_t nMsg, uintptr_t, intptr_t) {
             if (nMsg == UM_FLICK_FINISHED) ++m_nFinished;
             else ++m_nStray;
@@ -221,14 +221,14 @@ protected:
     CKickPhysics& Physics() { return *m_pPhysics; }
 
     // The window's handlers of the two simulation messages.
-    void Dispatch(const platform::SMessage& m) {
+    void Dispatch(platform::SMessage& m) {
         switch (m.nMsg) {
             case UM_QUEUE_MOTION: {
                 // The simulation waits for each record: nothing else may be queued behind it.
                 if (m_window.Size() != 0) ++m_nAheadOfWindow;
-                CDesk* pRecord = reinterpret_cast<CDesk*>(m.wParam);
+                std::unique_ptr<CDesk> pRecord = m.TakePayload<CDesk>();
                 m_received.push_back(pRecord ? Fingerprint(*pRecord) : 0);
-                Physics().OnQueueMotion(pRecord);
+                Physics().OnQueueMotion(std::move(pRecord));
                 break;
             }
             case UM_START_PLAYBACK:
@@ -468,8 +468,8 @@ TEST_F(KickThreadTest, TerminatingWhileRecordingLeavesNoRecordNoMessageAndNoPaus
 }
 
 TEST_F(KickThreadTest, TerminateThreadsWithNoThreadOnlyClearsTheRunningFlag) {
-    Physics().QueueMotion(new CDesk);
-    Physics().QueueMotion(new CDesk);
+    Physics().QueueMotion(std::make_unique<CDesk>());
+    Physics().QueueMotion(std::make_unique<CDesk>());
     Physics().StartPlayback();
     m_window.Post(UM_PLAY_SOUND, 3, 0);
     g_bKickRunning = 1;

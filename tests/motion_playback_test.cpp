@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -24,8 +25,8 @@ constexpr float kOverwritten = -7.0f;   // put on the live position to see wheth
 constexpr int kShotSound = 15;
 
 // A record tells itself apart by the x of draught 0.
-CDesk* Record(int nTag, int bKnock = 0, int nVolume = 0) {
-    CDesk* p = new CDesk;
+std::unique_ptr<CDesk> Record(int nTag, int bKnock = 0, int nVolume = 0) {
+    auto p = std::make_unique<CDesk>();
     p->m_aChecks[0].m_fX = float(nTag);
     p->m_bKnock = bKnock;
     p->m_nKnockVolume = nVolume;
@@ -47,9 +48,9 @@ protected:
         m_live.m_aChecks[0].m_fX = kNothingShown;
         m_physics.SetSettings(&m_settings);
         m_physics.SetDesk(&m_live);
-        m_physics.SetFinishMessage(UM_FLICK_FINISHED);
+        m_physics.SetMessages({UM_QUEUE_MOTION, UM_START_PLAYBACK, UM_FLICK_FINISHED});
         m_physics.SetSendMessage([this](uint32_t nMsg, uintptr_t w, intptr_t l) {
-            m_sent.push_back({nMsg, w, l});
+            m_sent.push_back({nMsg, w, l, nullptr});
         });
         m_physics.SetSoundRequest([this](int nSound, int nVolume) { m_sounds.push_back({nSound, nVolume}); });
         g_bKickRunning = 1;  // as StartKickThread leaves it

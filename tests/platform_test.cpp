@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <memory>
 #include <thread>
 
 #include "platform/clock.h"
@@ -90,6 +91,36 @@ TEST(WindowQueue, KeepsOrderAndRemovesSelectedMessages) {
     }
     EXPECT_FALSE(q.TryPop(m));
     EXPECT_FALSE(q.WaitPop(m, 10));
+}
+
+// Counts the live objects, so a payload that a message fails to free shows.
+struct SCounted {
+    static inline int nLive = 0;
+    SCounted() { ++nLive; }
+    ~SCounted() { --nLive; }
+};
+
+TEST(WindowQueue, APayloadIsFreedWhetherHandledPurgedOrDropped) {
+    const auto post = [](HWND h) { return PostMessageA(h, platform::MakeMessage(7, 0, std::make_unique<SCounted>())); };
+    {
+        platform::CWindowQueue q;
+        ASSERT_TRUE(post(&q) && post(&q) && post(&q));
+        EXPECT_FALSE(post(nullptr));
+        EXPECT_EQ(SCounted::nLive, 3);
+        platform::SMessage m;
+        ASSERT_TRUE(q.TryPop(m));
+        EXPECT_EQ(m.Payload<int>(), nullptr);
+        EXPECT_EQ(m.TakePayload<int>(), nullptr) << "another type is not taken";
+        std::unique_ptr<SCounted> pTaken = m.TakePayload<SCounted>();
+        EXPECT_TRUE(pTaken && !m.Payload<SCounted>());
+        pTaken.reset();
+        ASSERT_TRUE(q.TryPop(m));
+        EXPECT_EQ(SCounted::nLive, 2) << "handled";
+        EXPECT_EQ(q.RemoveIf([](const platform::SMessage&) { return true; }), 1);
+        EXPECT_EQ(SCounted::nLive, 1) << "purged";
+        ASSERT_TRUE(post(&q));
+    }
+    EXPECT_EQ(SCounted::nLive, 0) << "dropped with the message and the queue";
 }
 
 TEST(PauseGate, HoldsAWorkerUntilOpenedOrStopped) {

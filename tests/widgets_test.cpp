@@ -41,7 +41,7 @@ long Packed(int x, int y) { return PackMousePos(x, y); }
 std::vector<platform::SMessage> Drain(platform::CWindowQueue& queue) {
     std::vector<platform::SMessage> out;
     platform::SMessage msg;
-    while (queue.TryPop(msg)) out.push_back(msg);
+    while (queue.TryPop(msg)) out.push_back(std::move(msg));
     return out;
 }
 

@@ -46,9 +46,9 @@ public:
         }
         return false;
     }
-    bool OnAppMessage(uint32_t m, uintptr_t w, intptr_t l) override {
-        calls.push_back({"App" + std::to_string(m), w, l});
-        return m != WM_USER + 99;
+    bool OnAppMessage(platform::SMessage& m) override {
+        calls.push_back({"App" + std::to_string(m.nMsg), m.wParam, m.lParam});
+        return m.nMsg != WM_USER + 99;
     }
     void ReleaseScene() override { calls.push_back({"ReleaseScene"}); }
     void OnKeyDown(unsigned k, long f) override { calls.push_back({"KeyDown", k, f}); }
@@ -211,9 +211,9 @@ TEST(HeadlessWindow, PostedMessagesReachOnAppMessageInOrderBeforeLaterInput) {
 // A handler that posts again each time must not keep a pass from ever drawing.
 class CRepostingWnd : public CRecordingWnd {
 public:
-    bool OnAppMessage(uint32_t m, uintptr_t w, intptr_t l) override {
+    bool OnAppMessage(platform::SMessage& m) override {
         ++nHandled;
-        PostMessageA(GetHWND(), m, w + 1, l);
+        PostMessageA(GetHWND(), m.nMsg, m.wParam + 1, m.lParam);
         return true;
     }
     int nHandled = 0;
@@ -238,7 +238,7 @@ TEST(HeadlessWindow, AHandlerThatPostsToItselfForeverStillLetsFramesBeDrawn) {
 // A worker that waits for the window's answer to each message, as the flick's records do.
 class CAnsweringWnd : public CRecordingWnd {
 public:
-    bool OnAppMessage(uint32_t, uintptr_t, intptr_t) override {
+    bool OnAppMessage(platform::SMessage&) override {
         ++nHandled;
         answered.Set();
         return true;

@@ -10,7 +10,6 @@
 #include <cmath>
 #include <future>
 #include <mutex>
-#include <set>
 #include <stdexcept>
 #include <thread>
 #include <vector>
@@ -47,14 +46,7 @@ struct SReceived {
 class CFakeWindow {
 public:
     CFakeWindow() { SetGameWndHandle(&m_queue); }
-    ~CFakeWindow() {
-        SetGameWndHandle(nullptr);
-        // Camera steps the test did not take are still owned by the window.
-        m_queue.RemoveIf([](const platform::SMessage& m) {
-            if (m.nMsg == UM_CAMERA_GEOM) TakeCameraStep(m);
-            return true;
-        });
-    }
+    ~CFakeWindow() { SetGameWndHandle(nullptr); }
     // The next message, stamped when it arrives; false after `limit` without one.
     bool Receive(SReceived& out, std::chrono::milliseconds limit) {
         if (!m_queue.WaitPop(out.msg, static_cast<int>(limit.count()))) return false;
@@ -67,7 +59,7 @@ public:
         SReceived r;
         while (got.size() < count && Clock::now() < deadline &&
                Receive(r, std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now())))
-            got.push_back(r);
+            got.push_back(std::move(r));
         return got;
     }
     size_t Pending() const { return m_queue.Size(); }
@@ -90,7 +82,7 @@ SRecorder* g_pRecorder = nullptr;  // where RecordHandler writes; param is recor
 void RecordHandler(const platform::SMessage& msg, void* param) {
     {
         std::lock_guard lock(g_pRecorder->mutex);
-        g_pRecorder->messages.push_back(msg);
+        g_pRecorder->messages.push_back({msg.nMsg, msg.wParam, msg.lParam, nullptr});
         g_pRecorder->params.push_back(param);
     }
     ++g_pRecorder->handled;
@@ -214,7 +206,7 @@ protected:
         std::vector<SReceived> got;
         const auto deadline = Clock::now() + 1s;
         SReceived r;
-        while (Clock::now() < deadline && m_window.Receive(r, quiet)) got.push_back(r);
+        while (Clock::now() < deadline && m_window.Receive(r, quiet)) got.push_back(std::move(r));
         return got;
     }
 
@@ -277,7 +269,7 @@ TEST_F(AnimThreadTest, HeldButtonRepeatsItsKeyEveryTwentyMillisecondsUntilReleas
         ASSERT_EQ(got.size(), kRepeatsWanted);
         const auto released = Clock::now();
         Release();
-        for (const SReceived& r : DrainUntilQuiet()) got.push_back(r);
+        for (SReceived& r : DrainUntilQuiet()) got.push_back(std::move(r));
         // At most one repeat can cross the release; every repeat costs a full 20 ms wait.
         EXPECT_LE(got.size(), kRepeatsWanted + 1);
         const double heldMs = MsBetween(pressed, released);
@@ -378,24 +370,20 @@ TEST_F(AnimThreadTest, CameraSwingReachesTheWindowAsThreeOwnedCopies) {
     const char* names[10] = {"tx", "ty", "tz", "ex", "ey", "ez", "radius", "distance", "azimuth", "elevation"};
 
     for (int round = 0; round < 3; ++round) {
-        ASSERT_TRUE(m_anim.Post(UM_CAMERA_GEOM, reinterpret_cast<uintptr_t>(&from), reinterpret_cast<intptr_t>(&to)));
+        ASSERT_TRUE(m_anim.Post(platform::MakeMessage(UM_CAMERA_GEOM, 5, std::make_unique<SCameraSwing>(from, to))));
         const std::vector<SReceived> got = m_window.ReceiveCount(kCameraSwingSteps);
         ASSERT_EQ(got.size(), static_cast<size_t>(kCameraSwingSteps));
-        std::set<intptr_t> copies;
         for (int k = 0; k < kCameraSwingSteps; ++k) {
             const platform::SMessage& m = got[static_cast<size_t>(k)].msg;
             EXPECT_EQ(m.nMsg, UM_CAMERA_GEOM);
-            EXPECT_EQ(m.wParam, reinterpret_cast<uintptr_t>(&from)) << "wParam passes through";
-            ASSERT_NE(m.lParam, 0);
-            EXPECT_NE(m.lParam, reinterpret_cast<intptr_t>(&to)) << "the window gets a copy, not the sender's record";
-            copies.insert(m.lParam);
-            const std::unique_ptr<stCamGeom> step = TakeCameraStep(m);
+            EXPECT_EQ(m.wParam, 5u) << "wParam passes through";
+            const stCamGeom* step = m.Payload<stCamGeom>();
+            ASSERT_NE(step, nullptr);
             const double actual[10] = {step->tx, step->ty, step->tz, step->ex, step->ey,
                                        step->ez, step->radius, step->distance, step->azimuth, step->elevation};
             for (int f = 0; f < 10; ++f)
                 EXPECT_DOUBLE_EQ(actual[f], expected[k][f]) << "step " << k + 1 << " field " << names[f];
         }
-        EXPECT_EQ(copies.size(), static_cast<size_t>(kCameraSwingSteps)) << "each step is its own copy";
         if (round > 0) {
             const double gap = MsBetween(got.front().at, got.back().at);
             EXPECT_GE(gap, 2 * kCameraStepIntervalMs - 3.0) << "steps 10 ms apart";
@@ -409,10 +397,11 @@ TEST_F(AnimThreadTest, CameraStepsWithNoWindowAreFreed) {
     SetGameWndHandle(nullptr);
     stCamGeom from, to;
     to.tx = 1;
-    ASSERT_TRUE(m_anim.Post(UM_CAMERA_GEOM, reinterpret_cast<uintptr_t>(&from), reinterpret_cast<intptr_t>(&to)));
+    ASSERT_TRUE(m_anim.Post(platform::MakeMessage(UM_CAMERA_GEOM, 0, std::make_unique<SCameraSwing>(from, to))));
     ASSERT_TRUE(m_anim.Post(UM_CAMERA_GEOM, 0, 0)) << "a request without records is ignored";
     std::this_thread::sleep_for(100ms);
     m_anim.Stop();
+    EXPECT_FALSE(m_anim.Post(platform::MakeMessage(UM_CAMERA_GEOM, 0, std::make_unique<SCameraSwing>(from, to))));
 }
 
 TEST_F(AnimThreadTest, OtherMessagesAreIgnored) {

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdarg>
 #include <cstdio>
+#include <iterator>
 #include <thread>
 #include <utility>
 
@@ -63,7 +64,7 @@ bool CGLWnd::SetBackend(EWindowBackend backend) {
 // ---- Default handlers: the framework's own do nothing. ----
 
 bool CGLWnd::OnCommand(unsigned, long) { return false; }
-bool CGLWnd::OnAppMessage(uint32_t, uintptr_t, intptr_t) { return false; }
+bool CGLWnd::OnAppMessage(platform::SMessage&) { return false; }
 void CGLWnd::OnKeyDown(unsigned, long) {}
 void CGLWnd::OnMouseMove(unsigned, long) {}
 void CGLWnd::OnLButtonDown(unsigned, long) {}
@@ -242,9 +243,10 @@ void CGLWnd::ProcessInput() {
     bool bClose = false;
     m_pBackend->PollInput(input, bClose);
     // Injected input comes after the real input of the same pass.
-    input.insert(input.end(), m_injected.begin(), m_injected.end());
+    input.insert(input.end(), std::make_move_iterator(m_injected.begin()),
+                 std::make_move_iterator(m_injected.end()));
     m_injected.clear();
-    for (const platform::SMessage& msg : input) {
+    for (platform::SMessage& msg : input) {
         // Windows takes posted messages before input: what a press posted (a button's notify
         // that starts a repeat) is served before the release that stops it.
         ServePosted();
@@ -342,7 +344,7 @@ void CGLWnd::NoteMouse(uint32_t nMsg, long pos) {
         m_pBackend->CaptureMouse(m_nHeldButtons != 0);
 }
 
-bool CGLWnd::Dispatch(const platform::SMessage& msg, bool bFromInput) {
+bool CGLWnd::Dispatch(platform::SMessage& msg, bool bFromInput) {
     const auto w = static_cast<unsigned>(msg.wParam);
     const auto l = static_cast<long>(msg.lParam);
     switch (msg.nMsg) {
@@ -370,12 +372,13 @@ bool CGLWnd::Dispatch(const platform::SMessage& msg, bool bFromInput) {
             return true;
         case WM_COMMAND: return OnCommand(w, l);
         case WM_QUIT: Quit(static_cast<int>(msg.wParam)); return true;
-        default: return OnAppMessage(msg.nMsg, msg.wParam, msg.lParam);
+        default: return OnAppMessage(msg);
     }
 }
 
 bool CGLWnd::SendMessage(uint32_t nMsg, uintptr_t wParam, intptr_t lParam) {
-    return Dispatch({nMsg, wParam, lParam}, false);
+    platform::SMessage msg{nMsg, wParam, lParam, nullptr};
+    return Dispatch(msg, false);
 }
 
 long CGLWnd::GetMousePos() const { return PackMousePos(m_nMouseX, m_nMouseY); }
@@ -390,7 +393,7 @@ int16_t CGLWnd::GetKeyState(int nVirtualKey) const {
 
 void CGLWnd::InjectKey(unsigned nVirtualKey, bool bDown, bool bRepeat, bool bAlt) {
     platform::SMessage msg;
-    if (KeyEventToMessage(nVirtualKey, 0, bDown, bRepeat, bAlt, msg)) m_injected.push_back(msg);
+    if (KeyEventToMessage(nVirtualKey, 0, bDown, bRepeat, bAlt, msg)) m_injected.push_back(std::move(msg));
 }
 
 void CGLWnd::InjectMouse(uint32_t nMsg, int x, int y, unsigned nWParamHigh) {

@@ -50,8 +50,9 @@ public:
     // wParam's low word is the command (kCmdSwitchWindow for ALT+ENTER; the high word is 1
     // from the accelerator). The base handles nothing.
     virtual bool OnCommand(unsigned wParam, long lParam);
-    // Messages posted to GetHWND() (or sent) that are not input; true when handled.
-    virtual bool OnAppMessage(uint32_t nMsg, uintptr_t wParam, intptr_t lParam);
+    // Messages posted to GetHWND() (or sent) that are not input; true when handled. The
+    // handler may take the message's payload over; what it leaves is freed with the message.
+    virtual bool OnAppMessage(platform::SMessage& msg);
     // Called by the game before every SwitchWindow (the framework never calls it itself).
     virtual void ReleaseScene() {}
     // key: virtual-key code; flags: as MakeKeyFlags (bit 30 set on auto-repeat).
@@ -208,7 +209,7 @@ public:
 
 protected:
     // The handler call for one message; true when handled.
-    bool Dispatch(const platform::SMessage& msg, bool bFromInput);
+    bool Dispatch(platform::SMessage& msg, bool bFromInput);
 
 private:
     bool OpenWindow(bool bFullScreen);

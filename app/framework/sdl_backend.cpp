@@ -196,7 +196,7 @@ void CSdlBackend::AddKeyMessage(std::vector<platform::SMessage>& out,
     if (KeyEventToMessage(SdlKeyToVirtualKey(key.keysym.sym, key.keysym.scancode),
                           static_cast<unsigned>(key.keysym.scancode), key.type == SDL_KEYDOWN,
                           key.repeat != 0, bAlt, msg))
-        out.push_back(msg);
+        out.push_back(std::move(msg));
 }
 
 void CSdlBackend::PollInput(std::vector<platform::SMessage>& out, bool& bQuit) {
