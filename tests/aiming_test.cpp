@@ -20,6 +20,7 @@
 #include "core/app_messages.h"
 #include "app/game_events.h"
 #include "app/game_wnd.h"
+#include "tests/match_probe.h"
 #include "app/msg_thread.h"
 #include "game/match_logic.h"
 #include "log_capture.h"
@@ -399,7 +400,7 @@ protected:
     // Frames until the running flick has been played back; false when it takes too long.
     bool PlayUntilIdle() {
         const auto start = std::chrono::steady_clock::now();
-        while (m_wnd->m_bBusy) {
+        while (CMatchProbe(m_wnd->Match()).m_bBusy) {
             if (std::chrono::steady_clock::now() - start > 30s) return false;
             m_wnd->StepFrame();
             std::this_thread::sleep_for(1ms);
@@ -440,7 +441,7 @@ protected:
             if (!m_wnd->m_aMenus[nSlot].IsEnabled()) return false;
         return true;
     }
-    bool MarkPlaced() { return m_wnd->m_abMarkSet[0] == 1 && m_wnd->m_abMarkSet[1] == 1; }
+    bool MarkPlaced() { return m_wnd->Match().IsMarkSet(); }
 
     std::unique_ptr<CGameWnd> m_wnd;
     CSoundRecorder m_sounds;
@@ -485,11 +486,11 @@ TEST_F(AimWndTest, OnlyThePlayerToMoveMayPickAndOnlyHisOwnColour) {
         const SPick at = OverCheck(i);
         m_wnd->m_sight.SetVisible(true);
         m_wnd->OnPlayerClick(Packed(at.px, at.py));
-        EXPECT_EQ(c.bPicked ? i : -1, m_wnd->m_nSelected) << c.szName;
+        EXPECT_EQ(c.bPicked ? i : -1, CMatchProbe(m_wnd->Match()).m_nSelected) << c.szName;
         EXPECT_EQ(c.bPicked, MarkPlaced()) << c.szName;
         EXPECT_EQ(c.bPicked ? 0 : 1, m_sounds.Count(SOUND_ERROR) - nErrorsBefore) << c.szName;
         // A mark sits on the draught's centre; the sight and the camera buttons rest meanwhile.
-        const std::vector<float> mark(m_wnd->m_vFirstMark, m_wnd->m_vFirstMark + 3);
+        const std::vector<float> mark(CMatchProbe(m_wnd->Match()).m_vFirstMark, CMatchProbe(m_wnd->Match()).m_vFirstMark + 3);
         if (c.bPicked) {
             EXPECT_EQ((std::vector<float>{Check(i).m_fStartX, kMarkHeight, Check(i).m_fStartY}), mark) << c.szName;
         }
@@ -511,9 +512,9 @@ TEST_F(AimWndTest, AnAcceptedSecondClickLaunchesTheDraughtAndTheFlickPlaysToTheN
     ASSERT_LE(d2, 16.0f * R2());
     Click(finger);
 
-    EXPECT_EQ(1, m_wnd->m_bBusy);
+    EXPECT_EQ(1, CMatchProbe(m_wnd->Match()).m_bBusy);
     EXPECT_EQ(1, log.CountContaining(" --- Player turn --- ")) << log.All();
-    EXPECT_EQ(-1, m_wnd->m_nSelected);
+    EXPECT_EQ(-1, CMatchProbe(m_wnd->Match()).m_nSelected);
     EXPECT_FALSE(MarkPlaced());
     EXPECT_EQ(1, m_wnd->m_bCursorShown);
     EXPECT_TRUE(m_wnd->IsGLCursorShown());
@@ -529,14 +530,14 @@ TEST_F(AimWndTest, AnAcceptedSecondClickLaunchesTheDraughtAndTheFlickPlaysToTheN
 
     // Clicks while the flick runs are dropped without a sound.
     Click(OverCheck(OtherDraught(SIDE_WHITE, i)));
-    EXPECT_EQ(-1, m_wnd->m_nSelected);
+    EXPECT_EQ(-1, CMatchProbe(m_wnd->Match()).m_nSelected);
     EXPECT_FALSE(MarkPlaced());
     EXPECT_EQ(0, m_sounds.Count(SOUND_ERROR));
-    EXPECT_EQ(1, m_wnd->m_bBusy);
+    EXPECT_EQ(1, CMatchProbe(m_wnd->Match()).m_bBusy);
 
     ASSERT_TRUE(PlayUntilIdle()) << "the flick was not played back";
     EXPECT_EQ(0, S().m_bMySideToMove) << "BY TURN: black moves next";
-    EXPECT_STREQ("blacks turn", m_wnd->m_szTurnText);
+    EXPECT_STREQ("blacks turn", m_wnd->Match().TurnText());
     // The draught slid towards the board centre, along its launch.
     const float mx = Check(i).m_fX - sx, my = Check(i).m_fY - sy;
     EXPECT_GT(mx * (sx - finger.x) + my * (sy - finger.y), 0.0f) << "moved (" << mx << ", " << my << ")";
@@ -569,24 +570,24 @@ TEST_F(AimWndTest, TheHandGrowsWithTheFingerDistanceAndClosesOutsideTheBand) {
                 << "draught " << k << " is in the way";
         }
         Click(OverCheck(i));
-        ASSERT_EQ(i, m_wnd->m_nSelected) << "ratio " << c.fRatio;
+        ASSERT_EQ(i, CMatchProbe(m_wnd->Match()).m_nSelected) << "ratio " << c.fRatio;
         MoveTo(hand);
         const float d2 = (hand.x - Check(i).m_fStartX) * (hand.x - Check(i).m_fStartX) +
                          (hand.y - Check(i).m_fStartY) * (hand.y - Check(i).m_fStartY);
         ASSERT_NEAR(c.fRatio, d2 / r2, 0.01f) << "the hand is not where the case needs it";
         const float fScale = c.bInvalid ? (d2 < 2.0f * r2 ? 0.5f : 1.5f) : d2 / (14.0f * r2) + 0.5f;
-        EXPECT_EQ(1, m_wnd->m_bHandShown) << "ratio " << c.fRatio;
+        EXPECT_EQ(1, CMatchProbe(m_wnd->Match()).m_bHandShown) << "ratio " << c.fRatio;
         EXPECT_EQ(0, m_wnd->m_bCursorShown) << "ratio " << c.fRatio;
         EXPECT_FALSE(m_wnd->IsGLCursorShown()) << "ratio " << c.fRatio;
-        EXPECT_EQ(c.bInvalid, m_wnd->m_bHandInvalid) << "ratio " << c.fRatio << " d2/r2 " << d2 / r2;
+        EXPECT_EQ(c.bInvalid, CMatchProbe(m_wnd->Match()).m_bHandInvalid) << "ratio " << c.fRatio << " d2/r2 " << d2 / r2;
         EXPECT_NEAR(fScale, S().m_fHandScale, 1e-5f) << "ratio " << c.fRatio;
-        EXPECT_FLOAT_EQ(hand.x, m_wnd->m_vHand[0]);
-        EXPECT_FLOAT_EQ(kMarkHeight, m_wnd->m_vHand[1]);
-        EXPECT_FLOAT_EQ(hand.y, m_wnd->m_vHand[2]);
+        EXPECT_FLOAT_EQ(hand.x, CMatchProbe(m_wnd->Match()).m_vHand[0]);
+        EXPECT_FLOAT_EQ(kMarkHeight, CMatchProbe(m_wnd->Match()).m_vHand[1]);
+        EXPECT_FLOAT_EQ(hand.y, CMatchProbe(m_wnd->Match()).m_vHand[2]);
 
         const int nErrorsBefore = m_sounds.Count(SOUND_ERROR);
         Click(hand);
-        EXPECT_EQ(c.bAccepted ? 1 : 0, m_wnd->m_bBusy) << "ratio " << c.fRatio;
+        EXPECT_EQ(c.bAccepted ? 1 : 0, CMatchProbe(m_wnd->Match()).m_bBusy) << "ratio " << c.fRatio;
         EXPECT_EQ(c.bAccepted ? 0 : 1, m_sounds.Count(SOUND_ERROR) - nErrorsBefore) << "ratio " << c.fRatio;
         // A refused click keeps the first mark and launches nothing.
         EXPECT_EQ(!c.bAccepted, MarkPlaced() && Check(i).m_fVx0 == 0.0f && Check(i).m_fVy0 == 0.0f) << c.fRatio;
@@ -601,7 +602,7 @@ TEST_F(AimWndTest, TheCursorReturnsOffTheBoardAndARightClickDropsTheMark) {
     ASSERT_TRUE(MarkPlaced());
     const SPick onBoard = BehindCheck(i, 0.1f);
     MoveTo(onBoard);
-    ASSERT_EQ(1, m_wnd->m_bHandShown);
+    ASSERT_EQ(1, CMatchProbe(m_wnd->Match()).m_bHandShown);
     ASSERT_FALSE(m_wnd->IsGLCursorShown());
 
     // A low view: the top of the screen looks over the horizon, far beyond the board area.
@@ -609,27 +610,27 @@ TEST_F(AimWndTest, TheCursorReturnsOffTheBoardAndARightClickDropsTheMark) {
     const SPick sky = PickAt(400, 0);
     ASSERT_TRUE(std::fabs(sky.x) > 3.0f || std::fabs(sky.y) > 3.0f) << sky.x << ", " << sky.y;
     MoveTo(sky);
-    EXPECT_EQ(0, m_wnd->m_bHandShown);
+    EXPECT_EQ(0, CMatchProbe(m_wnd->Match()).m_bHandShown);
     EXPECT_EQ(1, m_wnd->m_bCursorShown);
     EXPECT_TRUE(m_wnd->IsGLCursorShown());
     EXPECT_TRUE(MarkPlaced()) << "leaving the board keeps the mark";
 
     const SPick back = BehindCheck(i, 0.1f);
     MoveTo(back);
-    EXPECT_EQ(1, m_wnd->m_bHandShown);
+    EXPECT_EQ(1, CMatchProbe(m_wnd->Match()).m_bHandShown);
     EXPECT_EQ(0, m_wnd->m_bCursorShown);
     EXPECT_FALSE(m_wnd->IsGLCursorShown());
 
     RightClick(back);
     EXPECT_FALSE(MarkPlaced());
-    EXPECT_EQ(-1, m_wnd->m_nSelected);
+    EXPECT_EQ(-1, CMatchProbe(m_wnd->Match()).m_nSelected);
     EXPECT_EQ(1, m_wnd->m_bCursorShown);
     EXPECT_TRUE(m_wnd->IsGLCursorShown());
     EXPECT_TRUE(ControlsEnabled());
     // With no mark the next left click is a first mark again; the board's middle is empty.
     UseView(0.0, 2.2, 1.0);
     Click(PixelOver(0.0f, 0.0f));
-    EXPECT_EQ(-1, m_wnd->m_nSelected);
+    EXPECT_EQ(-1, CMatchProbe(m_wnd->Match()).m_nSelected);
     EXPECT_EQ(1, m_sounds.Count(SOUND_ERROR));
 }
 
@@ -638,17 +639,17 @@ TEST_F(AimWndTest, AfterAPauseInAFlickClicksWaitForItsEnd) {
     const int i = FrontDraught(SIDE_WHITE);
     Click(OverCheck(i));
     Click(BehindCheck(i, 0.09f));
-    ASSERT_EQ(1, m_wnd->m_bBusy);
+    ASSERT_EQ(1, CMatchProbe(m_wnd->Match()).m_bBusy);
 
     Key(VK_ESCAPE);
     ASSERT_EQ(SCREEN_PAUSE, m_wnd->GetScreen());
-    EXPECT_EQ(0, m_wnd->m_bBusy) << "the pause screen takes clicks";
+    EXPECT_EQ(0, CMatchProbe(m_wnd->Match()).m_bBusy) << "the pause screen takes clicks";
     Key(VK_ESCAPE);
     ASSERT_EQ(SCREEN_GAME, m_wnd->GetScreen());
-    EXPECT_EQ(1, m_wnd->m_bBusy) << "the interrupted flick still runs";
+    EXPECT_EQ(1, CMatchProbe(m_wnd->Match()).m_bBusy) << "the interrupted flick still runs";
 
     Click(OverCheck(OtherDraught(SIDE_WHITE, i)));
-    EXPECT_EQ(-1, m_wnd->m_nSelected);
+    EXPECT_EQ(-1, CMatchProbe(m_wnd->Match()).m_nSelected);
     EXPECT_FALSE(MarkPlaced());
     EXPECT_EQ(0, m_sounds.Count(SOUND_ERROR));
 
@@ -657,7 +658,7 @@ TEST_F(AimWndTest, AfterAPauseInAFlickClicksWaitForItsEnd) {
     UseView(0.0, 2.2, 1.0);
     const int b = FrontDraught(SIDE_BLACK);
     Click(OverCheck(b));
-    EXPECT_EQ(b, m_wnd->m_nSelected) << "black's click is taken once the flick has ended";
+    EXPECT_EQ(b, CMatchProbe(m_wnd->Match()).m_nSelected) << "black's click is taken once the flick has ended";
     EXPECT_TRUE(MarkPlaced());
 }
 
@@ -684,7 +685,7 @@ protected:
         wnd->InjectLButton(true, x, y);
         wnd->InjectLButton(false, x, y);
         wnd->StepFrame();
-        ASSERT_EQ(c - wnd->Desk().m_aChecks, wnd->m_nSelected);
+        ASSERT_EQ(c - wnd->Desk().m_aChecks, CMatchProbe(wnd->Match()).m_nSelected);
     }
 };
 
@@ -702,14 +703,14 @@ TEST_F(AimAgreementTest, TheHandShowsOpenExactlyWhereTheSecondClickIsTakenOnEver
                 for (int x = kGrid / 2; x < kLogicalWidth; x += kGrid) {
                     wnd->InjectMouseMove(x, y);
                     wnd->StepFrame();  // draws the hand under the cursor
-                    const int nState = wnd->m_bCursorShown ? 2 : wnd->m_bHandInvalid;
+                    const int nState = wnd->m_bCursorShown ? 2 : CMatchProbe(wnd->Match()).m_bHandInvalid;
                     // As the window loop hands it on, against the frame just drawn.
                     wnd->OnLButtonDown(MK_LBUTTON, Packed(x, y));
-                    const bool bTaken = wnd->m_bBusy == 1;
+                    const bool bTaken = CMatchProbe(wnd->Match()).m_bBusy == 1;
                     EXPECT_EQ(nState == 0, bTaken) << "board " << nBoard << ", eye " << view[0] << " " << view[1]
                                                    << ", pixel " << x << " " << y << ": " << szState[nState];
                     if (!bTaken) continue;
-                    nTakenBeyondRim += aim_choice::OnBoard(wnd->Settings(), wnd->m_ptPick[0], wnd->m_ptPick[2]) ? 0 : 1;
+                    nTakenBeyondRim += aim_choice::OnBoard(wnd->Settings(), CMatchProbe(wnd->Match()).m_ptPick[0], CMatchProbe(wnd->Match()).m_ptPick[2]) ? 0 : 1;
                     ASSERT_NO_FATAL_FAILURE(MarkBackRowDraught(view));
                 }
             }

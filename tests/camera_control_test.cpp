@@ -22,6 +22,7 @@
 #include "app/anim_thread.h"
 #include "app/game_events.h"
 #include "app/game_wnd.h"
+#include "tests/match_probe.h"
 #include "game/match_logic.h"
 #include "menus/sound_effects.h"
 #include "platform/clock.h"
@@ -142,7 +143,7 @@ protected:
         S().GameMode = 0;
         m_wnd->StartMatch();
         m_wnd->SetScreen(SCREEN_GAME);
-        ASSERT_EQ(0, m_wnd->m_bBusy);
+        ASSERT_EQ(0, CMatchProbe(m_wnd->Match()).m_bBusy);
     }
     void KnockOff(std::initializer_list<int> checks) {
         for (int i : checks) Check(i).m_bOnDesk = 0;
@@ -196,14 +197,14 @@ protected:
         S().ResetMovers(i);
         S().m_nMoverSide = c.m_nSide;
         const int nMoverBefore = S().m_bMySideToMove;
-        m_wnd->m_bBusy = 1;
+        CMatchProbe(m_wnd->Match()).m_bBusy = 1;
         ASSERT_EQ(1, m_wnd->Physics().StartKickThread(i)) << "draught " << i;
         const auto deadline = Clock::now() + 30s;
-        while ((m_wnd->m_bBusy || S().m_bMySideToMove == nMoverBefore) && Clock::now() < deadline) {
+        while ((CMatchProbe(m_wnd->Match()).m_bBusy || S().m_bMySideToMove == nMoverBefore) && Clock::now() < deadline) {
             m_wnd->StepFrame();
             std::this_thread::sleep_for(1ms);
         }
-        ASSERT_EQ(0, m_wnd->m_bBusy) << "the flick of draught " << i << " did not end";
+        ASSERT_EQ(0, CMatchProbe(m_wnd->Match()).m_bBusy) << "the flick of draught " << i << " did not end";
         ASSERT_NE(nMoverBefore, S().m_bMySideToMove) << "the move did not pass after draught " << i;
     }
 
@@ -240,10 +241,10 @@ TEST_F(CameraWndTest, AShiftTurnIsFortyFiveDegreesAndTheNextOneNeedsAKeyUp) {
     std::vector<double> afterPress;
     for (const SPress& p : presses) {
         if (p.bReleaseFirst) Key(p.nKey, false);
-        EXPECT_EQ(0, m_wnd->m_bShiftTurn) << p.what;
+        EXPECT_EQ(0, CMatchProbe(m_wnd->Match()).m_bShiftTurn) << p.what;
         const double before = m_wnd->GetCamera().azimuth;
         Key(p.nKey, true);
-        EXPECT_EQ(1, m_wnd->m_bShiftTurn) << p.what;
+        EXPECT_EQ(1, CMatchProbe(m_wnd->Match()).m_bShiftTurn) << p.what;
         const std::vector<SSeen> seen = PumpUntilQuiet();
         ASSERT_EQ(kTurnSteps, CountOf(seen, UM_TURN_STEP)) << p.what;
         EXPECT_EQ(0, CountOf(seen, UM_CAMERA_KEY)) << p.what << ": a SHIFT turn is not a held turn";
@@ -278,7 +279,7 @@ TEST_F(CameraWndTest, AShiftTurnIsFortyFiveDegreesAndTheNextOneNeedsAKeyUp) {
     Key(VK_RIGHT, true);
     std::vector<SSeen> held = Pump([](const std::vector<SSeen>& s) { return CountOf(s, UM_CAMERA_KEY) >= 4; });
     Key(VK_RIGHT, false);
-    EXPECT_EQ(0, m_wnd->m_bShiftTurn) << "a key up allows the next SHIFT turn";
+    EXPECT_EQ(0, CMatchProbe(m_wnd->Match()).m_bShiftTurn) << "a key up allows the next SHIFT turn";
     for (const SSeen& s : PumpUntilQuiet()) held.push_back(s);
     EXPECT_EQ(0, CountOf(held, UM_TURN_STEP)) << "no second SHIFT turn without a key up";
     const int nHeld = CountOf(held, UM_CAMERA_KEY);
@@ -537,7 +538,7 @@ TEST_F(CameraWndTest, TabWhileAFlickRunsPlaysTheErrorSoundAndKeepsTheFocus) {
     StartGame(1);
     for (const SCase& c : cases) {
         S().m_nFocus = c.nFocusBefore;
-        m_wnd->m_bBusy = c.bBusy;
+        CMatchProbe(m_wnd->Match()).m_bBusy = c.bBusy;
         const stCamGeom before = m_wnd->GetCamera();
         Key(VK_TAB, true);
         const std::string what = "busy " + std::to_string(c.bBusy) + " focus " + std::to_string(c.nFocusBefore);
@@ -549,7 +550,7 @@ TEST_F(CameraWndTest, TabWhileAFlickRunsPlaysTheErrorSoundAndKeepsTheFocus) {
             EXPECT_TRUE(SameBits(before, m_wnd->GetCamera())) << what << ": the camera moved";
         }
     }
-    m_wnd->m_bBusy = 0;
+    CMatchProbe(m_wnd->Match()).m_bBusy = 0;
     SetSoundThread(&m_wnd->SoundThread());
 }
 
@@ -579,7 +580,7 @@ TEST_F(CameraWndTest, AimAtFocusFallsBackToTheFirstOwnDraughtOnTheBoard) {
             Check(kWhiteBase + c.nFalling).m_bFalling = 1;
         }
         S().m_nFocus = c.nFocus;
-        m_wnd->m_bBusy = c.bBusy;
+        CMatchProbe(m_wnd->Match()).m_bBusy = c.bBusy;
         const stCamGeom before = ViewFrom(-0.7, 1.8, 1.9, 0.0, 0.0, 0.0);
         m_wnd->SetCamera(before);
         m_wnd->m_sight.SetVisible(false);
@@ -592,7 +593,7 @@ TEST_F(CameraWndTest, AimAtFocusFallsBackToTheFirstOwnDraughtOnTheBoard) {
         } else {
             EXPECT_TRUE(SameBits(before, m_wnd->GetCamera())) << c.what << ": the camera moved";
         }
-        m_wnd->m_bBusy = 0;
+        CMatchProbe(m_wnd->Match()).m_bBusy = 0;
     }
 }
 
@@ -688,7 +689,7 @@ TEST_F(CameraWndTest, EachPlayerFindsHisOwnViewWhenTheMoveComesBack) {
     // A short slide away from the middle of the board, so that nothing is hit.
     const auto outward = [this](int i) { return Check(i).m_fY > 0 ? 0.4f : -0.4f; };
     ASSERT_NO_FATAL_FAILURE(PlayFlick(kWhiteBase + 2, 0.0f, outward(kWhiteBase + 2)));
-    EXPECT_STREQ("blacks turn", m_wnd->m_szTurnText);
+    EXPECT_STREQ("blacks turn", m_wnd->Match().TurnText());
     ExpectSameView(blackStart, m_wnd->GetCamera(), 1e-6, "black's first view");
 
     // Black looks at his first draught, zooms out and flicks.
@@ -699,7 +700,7 @@ TEST_F(CameraWndTest, EachPlayerFindsHisOwnViewWhenTheMoveComesBack) {
     const stCamGeom blackView = m_wnd->GetCamera();
     ASSERT_FALSE(SameBits(blackView, blackStart));
     ASSERT_NO_FATAL_FAILURE(PlayFlick(kBlackBase + 3, 0.0f, outward(kBlackBase + 3)));
-    EXPECT_STREQ("whites turn", m_wnd->m_szTurnText);
+    EXPECT_STREQ("whites turn", m_wnd->Match().TurnText());
     ExpectSameView(whiteView, m_wnd->GetCamera(), 0.0, "white's view as he left it");
     EXPECT_EQ(-1, S().m_nFocus) << "a passed move focuses the centre";
 

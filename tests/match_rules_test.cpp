@@ -14,6 +14,7 @@
 
 #include "app/game_events.h"
 #include "app/game_wnd.h"
+#include "tests/match_probe.h"
 #include "game/layout.h"
 #include "game/match_logic.h"
 #include "log_capture.h"
@@ -207,8 +208,8 @@ TEST_F(MatchWndTest, TwoPlayersStartWithWhiteOnWhitesViewAndTakeTheirOwnViewsBac
     StartGame(3, 0, TURN_BY_TURN, 0);
     EXPECT_EQ(1, S().MyWhite) << "the first player is always white";
     EXPECT_EQ(1, S().m_bMySideToMove);
-    EXPECT_EQ(0, m_wnd->m_bBusy);
-    EXPECT_STREQ("whites turn", m_wnd->m_szTurnText);
+    EXPECT_EQ(0, CMatchProbe(m_wnd->Match()).m_bBusy);
+    EXPECT_STREQ("whites turn", m_wnd->Match().TurnText());
     EXPECT_DOUBLE_EQ(1.0, m_wnd->GetCamera().ez) << "camera on white's side";
     EXPECT_DOUBLE_EQ(2.2, m_wnd->GetCamera().ey);
 
@@ -218,11 +219,11 @@ TEST_F(MatchWndTest, TwoPlayersStartWithWhiteOnWhitesViewAndTakeTheirOwnViewsBac
     m_wnd->SetCamera(whiteView);
     FinishFlick(0, 3);  // BY TURN: even three knocked off pass the move
     EXPECT_EQ(0, S().m_bMySideToMove);
-    EXPECT_STREQ("blacks turn", m_wnd->m_szTurnText);
+    EXPECT_STREQ("blacks turn", m_wnd->Match().TurnText());
     EXPECT_DOUBLE_EQ(-1.0, m_wnd->GetCamera().ez) << "black's start view";
     FinishFlick(0, 0);
     EXPECT_EQ(1, S().m_bMySideToMove);
-    EXPECT_STREQ("whites turn", m_wnd->m_szTurnText);
+    EXPECT_STREQ("whites turn", m_wnd->Match().TurnText());
     EXPECT_DOUBLE_EQ(0.5, m_wnd->GetCamera().ex) << "white's own last view";
     EXPECT_EQ(-1, S().m_nFocus);
 }
@@ -243,8 +244,8 @@ TEST_F(MatchWndTest, ToAMissKeepsTheMoveOnlyAfterACleanHit) {
     for (const SStep& st : steps) {
         FinishFlick(st.nKnockedWhite, st.nKnockedBlack);
         EXPECT_EQ(st.nMySideToMoveAfter, S().m_bMySideToMove) << "knocked " << st.nKnockedWhite << "/" << st.nKnockedBlack;
-        EXPECT_STREQ(st.szTextAfter, m_wnd->m_szTurnText) << "knocked " << st.nKnockedWhite << "/" << st.nKnockedBlack;
-        EXPECT_EQ(0, m_wnd->m_bBusy);
+        EXPECT_STREQ(st.szTextAfter, m_wnd->Match().TurnText()) << "knocked " << st.nKnockedWhite << "/" << st.nKnockedBlack;
+        EXPECT_EQ(0, CMatchProbe(m_wnd->Match()).m_bBusy);
     }
 }
 
@@ -271,7 +272,7 @@ TEST_F(MatchWndTest, AFlickThatEmptiesBothSidesIsADrawAndMovesNoLine) {
     EXPECT_EQ(10, nBlack);
     // BY TURN: black starts the second set.
     EXPECT_EQ(0, S().m_bMySideToMove);
-    EXPECT_STREQ("blacks turn", m_wnd->m_szTurnText);
+    EXPECT_STREQ("blacks turn", m_wnd->Match().TurnText());
 }
 
 TEST_F(MatchWndTest, SetEndsShowTheirResultScreens) {
@@ -316,8 +317,8 @@ TEST_F(MatchWndTest, TheComputerStartsTwoSecondsAfterItsMatchStartAndNeverForALe
         m_wnd->StopMatch();
         std::this_thread::sleep_for(500ms);
         StartGame(1, nMyWhite, TURN_BY_TURN, 0);
-        EXPECT_EQ(1 - nMyWhite, m_wnd->m_bBusy) << "the player waits only for the computer";
-        EXPECT_STREQ(nMyWhite ? "You turn" : "Computer turn", m_wnd->m_szTurnText);
+        EXPECT_EQ(1 - nMyWhite, CMatchProbe(m_wnd->Match()).m_bBusy) << "the player waits only for the computer";
+        EXPECT_STREQ(nMyWhite ? "You turn" : "Computer turn", m_wnd->Match().TurnText());
         const auto start = std::chrono::steady_clock::now();
         const bool bStarted = m_hTimeoutCompTurnEvent.Wait(kCompTurnDelayMs + 500);
         const auto waited = std::chrono::steady_clock::now() - start;
@@ -334,7 +335,7 @@ TEST_F(MatchWndTest, TheComputerStartsTwoSecondsAfterItsMatchStartAndNeverForALe
         }
         m_wnd->StopMatch();
         EXPECT_FALSE(m_wnd->Physics().HasCompThread());
-        EXPECT_EQ(0, m_wnd->m_bBusy);
+        EXPECT_EQ(0, CMatchProbe(m_wnd->Match()).m_bBusy);
     }
 }
 
@@ -351,7 +352,7 @@ TEST_F(MatchWndTest, TheComputerStartsTheNextSetAtOnce) {
     EXPECT_EQ(1, S().m_nBlackShift);
     EXPECT_EQ(SCREEN_GAME, m_wnd->GetScreen());
     EXPECT_EQ(SIDE_BLACK, S().m_nMoverSide);
-    EXPECT_EQ(1, m_wnd->m_bBusy);
+    EXPECT_EQ(1, CMatchProbe(m_wnd->Match()).m_bBusy);
     EXPECT_EQ(0, S().m_bMySideToMove) << "the computer moves";
     EXPECT_TRUE(m_wnd->Physics().HasCompThread()) << "no two-second delay";
     m_wnd->StopMatch();
@@ -372,12 +373,12 @@ TEST_F(MatchWndTest, AQuickGameAgainstTheComputerEndsOnTheGameOverScreen) {
     int nPlayerFlicks = 0, nComputerFlicks = 0;
     bool bWasComputer = false;
     while (m_wnd->GetScreen() == SCREEN_GAME && std::chrono::steady_clock::now() - start < kLimit) {
-        if (!m_wnd->m_bBusy && S().m_bMySideToMove) {
+        if (!CMatchProbe(m_wnd->Match()).m_bBusy && S().m_bMySideToMove) {
             // The player's flick, as an aimed click pair would start it. The computer's thread
             // has ended (its flick was played back); joining it hands its last writes over.
             m_wnd->Physics().TerminateThreads();
             S().m_nMoverSide = SIDE_WHITE;
-            m_wnd->m_bBusy = 1;
+            CMatchProbe(m_wnd->Match()).m_bBusy = 1;
             ASSERT_EQ(1, m_wnd->Physics().CalcKickAI(SIDE_WHITE, &m_wnd->Desk())) << "player flick " << nPlayerFlicks;
             ++nPlayerFlicks;
         }
@@ -395,7 +396,7 @@ TEST_F(MatchWndTest, AQuickGameAgainstTheComputerEndsOnTheGameOverScreen) {
     m_wnd->Desk().CountOnDesk(nWhite, nBlack);
     EXPECT_EQ(SetResultOf(1, nWhite, nBlack), S().m_nSetResult) << nWhite << " white, " << nBlack << " black left";
     EXPECT_EQ(1, S().m_bMatchOver);
-    EXPECT_EQ(0, m_wnd->m_bBusy);
+    EXPECT_EQ(0, CMatchProbe(m_wnd->Match()).m_bBusy);
     EXPECT_FALSE(m_wnd->Physics().HasCompThread());
 }
 

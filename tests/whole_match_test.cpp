@@ -16,6 +16,7 @@
 
 #include "app/game_events.h"
 #include "app/game_wnd.h"
+#include "tests/match_probe.h"
 #include "game/layout.h"
 #include "game/match_logic.h"
 #include "menus/menu_buttons.h"
@@ -98,9 +99,9 @@ protected:
         }
         const int nBefore = m_nPlayerTurnLines;
         Click(aim.x1, aim.y1);
-        EXPECT_EQ(aim.nOwn, m_wnd->m_nSelected) << "the first click picks draught " << aim.nOwn;
+        EXPECT_EQ(aim.nOwn, CMatchProbe(m_wnd->Match()).m_nSelected) << "the first click picks draught " << aim.nOwn;
         Click(aim.x2, aim.y2);
-        if (m_nPlayerTurnLines != nBefore + 1 || !m_wnd->m_bBusy) {
+        if (m_nPlayerTurnLines != nBefore + 1 || !CMatchProbe(m_wnd->Match()).m_bBusy) {
             ADD_FAILURE() << "the second click (" << aim.x2 << ", " << aim.y2 << ") released no flick";
             return false;
         }
@@ -132,7 +133,7 @@ protected:
                 m_wnd->SendMessage(UM_MENU_NOTIFY, SCREEN_SET_OVER, CMD_NEXT_SET);  // "next set"
                 continue;
             }
-            if (nScreen == SCREEN_GAME && !m_wnd->m_bBusy && S().m_bMySideToMove && !PlayerFlick(r)) break;
+            if (nScreen == SCREEN_GAME && !CMatchProbe(m_wnd->Match()).m_bBusy && S().m_bMySideToMove && !PlayerFlick(r)) break;
             m_wnd->StepFrame();
             std::this_thread::sleep_for(200us);
         }
@@ -162,7 +163,7 @@ TEST_F(WholeMatchTest, QuickGamesOnEveryBoardByBothRulesFromBothSidesEndOnTheGam
                 EXPECT_EQ(SetResultOf(nMyWhite, nWhite, nBlack), S().m_nSetResult)
                     << nWhite << " white and " << nBlack << " black left";
                 EXPECT_EQ(1, S().m_bMatchOver);
-                EXPECT_EQ(0, m_wnd->m_bBusy) << "a finished match holds no clicks";
+                EXPECT_EQ(0, CMatchProbe(m_wnd->Match()).m_bBusy) << "a finished match holds no clicks";
                 EXPECT_FALSE(m_wnd->Physics().HasCompThread());
                 EXPECT_GT(r.nComputerTurns, 0) << "the computer never moved";
                 if (nTurnType == TURN_BY_TURN) {
