@@ -383,20 +383,6 @@ protected:
         m_wnd->InjectLButton(false, at.px, at.py);
         m_wnd->StepFrame();
     }
-    void RightClick(const SPick& at) {
-        m_wnd->InjectRButton(true, at.px, at.py);
-        m_wnd->InjectRButton(false, at.px, at.py);
-        m_wnd->StepFrame();
-    }
-    void MoveTo(const SPick& at) {
-        m_wnd->InjectMouseMove(at.px, at.py);
-        m_wnd->StepFrame();
-    }
-    void Key(unsigned nKey) {
-        m_wnd->InjectKey(nKey, true);
-        m_wnd->InjectKey(nKey, false);
-        m_wnd->StepFrame();
-    }
     // Frames until the running flick has been played back; false when it takes too long.
     bool PlayUntilIdle() {
         const auto start = std::chrono::steady_clock::now();
@@ -435,11 +421,6 @@ protected:
         const CCheck& c = Check(i);
         const float len = std::hypot(c.m_fStartX, c.m_fStartY);
         return PixelOver(c.m_fStartX + c.m_fStartX / len * fDistance, c.m_fStartY + c.m_fStartY / len * fDistance);
-    }
-    bool ControlsEnabled() {
-        for (int nSlot : kGameControlSlots)
-            if (!m_wnd->m_aMenus[nSlot].IsEnabled()) return false;
-        return true;
     }
     bool MarkPlaced() { return m_wnd->Match().IsMarkSet(); }
 
@@ -494,34 +475,6 @@ TEST_F(AimWndTest, AnAcceptedSecondClickLaunchesTheDraughtAndTheFlickPlaysToTheN
     EXPECT_GT(std::hypot(mx, my), 0.1f);
     EXPECT_EQ(0, Check(i).m_bMoving);
     EXPECT_EQ(1, log.CountContaining(" --- Player turn --- "));
-}
-
-TEST_F(AimWndTest, AfterAPauseInAFlickClicksWaitForItsEnd) {
-    StartGame(3, 1);
-    const int i = FrontDraught(SIDE_WHITE);
-    Click(OverCheck(i));
-    Click(BehindCheck(i, 0.09f));
-    ASSERT_EQ(1, CMatchProbe(m_wnd->Match()).m_bBusy);
-
-    Key(VK_ESCAPE);
-    ASSERT_EQ(SCREEN_PAUSE, m_wnd->GetScreen());
-    EXPECT_EQ(0, CMatchProbe(m_wnd->Match()).m_bBusy) << "the pause screen takes clicks";
-    Key(VK_ESCAPE);
-    ASSERT_EQ(SCREEN_GAME, m_wnd->GetScreen());
-    EXPECT_EQ(1, CMatchProbe(m_wnd->Match()).m_bBusy) << "the interrupted flick still runs";
-
-    Click(OverCheck(OtherDraught(SIDE_WHITE, i)));
-    EXPECT_EQ(-1, CMatchProbe(m_wnd->Match()).m_nSelected);
-    EXPECT_FALSE(MarkPlaced());
-    EXPECT_EQ(0, m_sounds.Count(SOUND_ERROR));
-
-    ASSERT_TRUE(PlayUntilIdle()) << "the flick did not end after the pause";
-    ASSERT_EQ(0, S().m_bMySideToMove);
-    UseView(0.0, 2.2, 1.0);
-    const int b = FrontDraught(SIDE_BLACK);
-    Click(OverCheck(b));
-    EXPECT_EQ(b, CMatchProbe(m_wnd->Match()).m_nSelected) << "black's click is taken once the flick has ended";
-    EXPECT_TRUE(MarkPlaced());
 }
 
 // ---- On the real renderer: the hand drawn under the cursor is what a click there does. ----
