@@ -431,60 +431,50 @@ TEST_F(MatchTest, GameKeysTurnStepPressButtonsFocusAndPause) {
 }
 
 TEST_F(MatchTest, HeldStepsStopAtTheirBoundsAndNeverPassThem) {
-    // gap: how far the camera is from the bound, positive while a step may still move it;
-    // stepBound: the most one step can carry it past.
+    // gap: how far the camera is from the bound, positive while a step may still move it; a
+    // step carries it at most stepBound past. Up and down keep the distance, a zoom step moves
+    // the eye by the camera step; every step keeps the target.
     struct SLimit {
         unsigned nKey;
-        const char* name;
         std::function<double(const stCamGeom&)> gap;
-        std::function<double(const stCamGeom&)> stepBound;
+        bool bZoom;
     };
     const double overheadRadius = std::sqrt(static_cast<double>(0.02f));
-    const double fZoomStep = kCameraZoomStep;
     const SLimit limits[] = {
-        {VK_UP, "up: within sqrt(0.02) of overhead",
-         [=](const stCamGeom& c) { return std::hypot(c.ex - c.tx, c.ez - c.tz) - overheadRadius; },
-         [](const stCamGeom& c) { return c.distance * kCameraElevationStep; }},
-        {VK_DOWN, "down: eye height 0.2", [](const stCamGeom& c) { return c.ey - 0.2; },
-         [](const stCamGeom& c) { return c.distance * kCameraElevationStep; }},
-        {VK_ADD, "zoom in: eye height 0.3", [](const stCamGeom& c) { return c.ey - 0.3; },
-         [=](const stCamGeom&) { return fZoomStep; }},
-        {VK_SUBTRACT, "zoom out: an eye coordinate at 8.5",
-         [](const stCamGeom& c) { return 8.5 - std::max({std::abs(c.ex), std::abs(c.ey), std::abs(c.ez)}); },
-         [=](const stCamGeom&) { return fZoomStep; }},
+        {VK_UP, [=](const stCamGeom& c) { return std::hypot(c.ex - c.tx, c.ez - c.tz) - overheadRadius; }, false},
+        {VK_DOWN, [](const stCamGeom& c) { return c.ey - 0.2; }, false},
+        {VK_ADD, [](const stCamGeom& c) { return c.ey - 0.3; }, true},
+        {VK_SUBTRACT, [](const stCamGeom& c) { return 8.5 - std::max({std::abs(c.ex), std::abs(c.ey), std::abs(c.ez)}); },
+         true},
     };
     Start(kTwo, 1);
     const stCamGeom starts[] = {m_host.cam, ViewFrom(3.0, 1.5, -2.0, 0.5, 0.0, 0.3),
                                 ViewFrom(-2.0, 0.9, 0.4, -0.2, 0.0, -0.1)};
-    constexpr int kMaxPresses = 2000, kPressesAfterStop = 50;
     for (const SLimit& lim : limits) {
         for (const stCamGeom& start : starts) {
-            const std::string what = std::string(lim.name) + " from " + Describe(start);
+            const std::string what = "key " + std::to_string(lim.nKey) + " from " + Describe(start);
             m_host.cam = start;
             ASSERT_GT(lim.gap(start), 0.0) << what;
             int nMoves = 0, nIdle = 0, nBadSteps = 0;
-            for (int n = 0; n < kMaxPresses && nIdle < kPressesAfterStop; ++n) {
-                const stCamGeom before = m_host.cam;
+            for (int n = 0; n < 2000 && nIdle < 50; ++n) {
+                const stCamGeom b = m_host.cam;
                 m_match.CameraKeyStep(lim.nKey);
-                const stCamGeom& after = m_host.cam;
-                if (SameBits(before, after)) {
+                const stCamGeom& a = m_host.cam;
+                if (SameBits(b, a)) {
                     ++nIdle;
                     continue;
                 }
                 ++nMoves;
+                const double stepBound = lim.bZoom ? kCameraZoomStep : b.distance * kCameraElevationStep;
+                const double moved = std::hypot(a.ex - b.ex, a.ey - b.ey, a.ez - b.ez);
                 // Moving again after a stop, a step from the bound or past it by more than a step.
-                nBadSteps += nIdle > 0 || lim.gap(before) <= 0.0 || -lim.gap(after) > lim.stepBound(before) + 1e-12;
-                EXPECT_TRUE(after.tx == before.tx && after.ty == before.ty && after.tz == before.tz) << what;
-                const double moved = std::sqrt((after.ex - before.ex) * (after.ex - before.ex) +
-                                               (after.ey - before.ey) * (after.ey - before.ey) +
-                                               (after.ez - before.ez) * (after.ez - before.ez));
-                if (lim.nKey == VK_UP || lim.nKey == VK_DOWN) EXPECT_NEAR(before.distance, after.distance, 1e-9) << what;
-                else EXPECT_NEAR(fZoomStep, moved, 1e-6) << what;
-                EXPECT_NEAR(std::hypot(after.ex - after.tx, after.ey - after.ty, after.ez - after.tz), after.distance,
-                            1e-12) << what << ": distance not recomputed";
+                nBadSteps += nIdle > 0 || lim.gap(b) <= 0.0 || -lim.gap(a) > stepBound + 1e-12;
+                EXPECT_TRUE(a.tx == b.tx && a.ty == b.ty && a.tz == b.tz) << what;
+                EXPECT_NEAR(lim.bZoom ? kCameraZoomStep : 0.0, lim.bZoom ? moved : a.distance - b.distance, 1e-6) << what;
+                EXPECT_NEAR(std::hypot(a.ex - a.tx, a.ey - a.ty, a.ez - a.tz), a.distance, 1e-12) << what;
             }
             EXPECT_GT(nMoves, 3) << what;
-            EXPECT_EQ(kPressesAfterStop, nIdle) << what << ": never stopped";
+            EXPECT_EQ(50, nIdle) << what << ": never stopped";
             EXPECT_LE(lim.gap(m_host.cam), 0.0) << what << ": stopped short of the bound";
             EXPECT_EQ(0, nBadSteps) << what;
         }
