@@ -12,7 +12,6 @@
 
 namespace {
 
-constexpr int kOnePlayer = 1;  // m_nPlayers
 // Marks and the hand float this high above the board, clear of the draughts' tops.
 constexpr float kMarkHeight = 0.05f;
 
@@ -76,7 +75,7 @@ void CMatch::OnPlayerClick(long nPos) {
         m_host.ShowSystemCursor(true);
         m_bMarkSet = false;
         m_desk.SetCheck(nIndex, check);
-        if (s.m_nPlayers == kOnePlayer)
+        if (IsOnePlayer())
             s.m_nMoverSide = nMySide;
         else
             s.m_nMoverSide = s.m_bMySideToMove ? SIDE_WHITE : SIDE_BLACK;
@@ -93,7 +92,7 @@ void CMatch::OnPlayerClick(long nPos) {
     m_host.ScenePointAt(nPos, m_ptPick);
     m_ptPick[1] = m_ptPick[2];
     // Only the colour of the player to move may be picked.
-    const bool bOtherPlayerMoves = s.m_nPlayers != kOnePlayer && !s.m_bMySideToMove;
+    const bool bOtherPlayerMoves = !IsOnePlayer() && !s.m_bMySideToMove;
     const int nExcluded = bOtherPlayerMoves ? nMySide : OtherSide(nMySide);
     int nIndex = -1;
     if (!m_physics.PickOwnDraught(m_ptPick[0], m_ptPick[2], nExcluded, m_desk, nIndex)) {

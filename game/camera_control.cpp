@@ -14,7 +14,6 @@
 
 namespace {
 
-constexpr int kOnePlayer = 1;
 constexpr int kCentreFocus = -1;             // the board centre
 constexpr int kLastFocus = kChecksPerSide - 1;
 constexpr int kBlackBase = 0;                // draughts 0..9
@@ -34,8 +33,8 @@ bool OnBoard(const CCheck& c) { return c.m_bOnDesk != 0; }
 
 // First draught of the side whose own draughts the camera focuses: the player's side against
 // the computer, the side to move between two players.
-int FocusBase(const CGameSettings& s) {
-    const bool bWhite = s.m_nPlayers == kOnePlayer ? s.MyWhite != 0 : s.m_bMySideToMove != 0;
+int FocusBase(const CGameSettings& s, bool bOnePlayer) {
+    const bool bWhite = bOnePlayer ? s.MyWhite != 0 : s.m_bMySideToMove != 0;
     return bWhite ? kWhiteBase : kBlackBase;
 }
 
@@ -120,19 +119,19 @@ void CMatch::ZoomStep(double direction) {
 }
 
 void CMatch::CameraKeyStep(unsigned nKey) {
-    const stCamGeom& cam = m_host.Camera();
+    stCamGeom& cam = m_host.Camera();
     switch (nKey) {
     case VK_LEFT: m_host.RotateCamera(true); break;
     case VK_RIGHT: m_host.RotateCamera(false); break;
     case VK_UP:
         if (!NearlyOverhead(cam)) {
-            MoveCameraUp(m_host.Camera());
+            MoveCameraUp(cam);
             m_host.UpdateView();
         }
         break;
     case VK_DOWN:
         if (cam.ey > kLowestEyeForDown) {
-            MoveCameraDown(m_host.Camera());
+            MoveCameraDown(cam);
             m_host.UpdateView();
         }
         break;
@@ -182,7 +181,7 @@ void CMatch::AimCameraAtFocus() {
         platform::Log("Camera focus %d is not a draught ordinal; the camera stays", nFocus);
         return;
     }
-    const int nBase = FocusBase(m_settings);
+    const int nBase = FocusBase(m_settings, IsOnePlayer());
     const CCheck* pCheck = &m_desk.m_aChecks[nBase + nFocus];
     // A focused draught that has left the board hands the view to the first one still on it;
     // the focus itself stays, so TAB goes on from where it was.
@@ -208,7 +207,7 @@ void CMatch::SwapFocus() {
         platform::Log("Camera focus %d out of range; TAB starts from the board centre", nFocus);
         nFocus = kCentreFocus;
     }
-    const int nBase = FocusBase(m_settings);
+    const int nBase = FocusBase(m_settings, IsOnePlayer());
     // At most one pass over the ten ordinals: the centre always ends it.
     do {
         nFocus = nFocus == kLastFocus ? kCentreFocus : nFocus + 1;

@@ -18,7 +18,7 @@
 
 namespace {
 
-constexpr int kOnePlayer = 1;
+constexpr int kOnePlayer = 1;  // m_nPlayers; two players at one machine are 3
 constexpr const char* kTurnFormat = "%s turn";
 constexpr const char* kWhitesWord = "whites";
 constexpr const char* kBlacksWord = "blacks";
