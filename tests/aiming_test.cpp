@@ -4,38 +4,20 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <atomic>
-#include <chrono>
 #include <cmath>
-#include <condition_variable>
 #include <cstdlib>
-#include <filesystem>
-#include <memory>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
-#include "core/app_messages.h"
-#include "app/game_events.h"
 #include "app/game_wnd.h"
 #include "tests/match_probe.h"
-#include "app/msg_thread.h"
 #include "game/match_logic.h"
 #include "log_capture.h"
-#include "menus/menu_buttons.h"
-#include "menus/sound_effects.h"
-#include "platform/clock.h"
 #include "position_builder.h"
-#include "tests/temp_profile_env.h"
 #include "tests/aim_choice.h"
 #include "tests/gl_game_wnd.h"
-#include "tests/headless_game_wnd.h"
 
 namespace {
-
-namespace fs = std::filesystem;
-using namespace std::chrono_literals;
 
 constexpr float kRadius = 0.058f;
 constexpr float kMarkHeight = 0.05f;

@@ -186,19 +186,6 @@ SCampaignLimits LimitsOf(int nBoard) {
     return limits;
 }
 
-TEST(MatchLogicTest, SquareCampaignOfStraightWhiteWinsEndsWithTheNinthWin) {
-    const SCampaignLimits limits = LimitsOf(BOARD_SQUARE);
-    int nWhiteShift = 0, nBlackShift = 0;
-    for (int nSet = 1; nSet <= 8; ++nSet) {
-        ASSERT_FALSE(IsCampaignWon(limits, nWhiteShift, nBlackShift, 4, 0)) << "set " << nSet;
-        AdvanceCampaignLines(limits, SIDE_WHITE, nWhiteShift, nBlackShift);
-        EXPECT_EQ(nSet, nWhiteShift) << "after set " << nSet;
-        EXPECT_EQ(0, nBlackShift) << "after set " << nSet;
-    }
-    EXPECT_TRUE(IsCampaignWon(limits, nWhiteShift, nBlackShift, 4, 0)) << "white wins from its limit line";
-    EXPECT_FALSE(IsCampaignWon(limits, nWhiteShift, nBlackShift, 0, 4)) << "a lost set on the limit line";
-}
-
 TEST(MatchLogicTest, TheLoserIsPushedBackWhereTheLinesWouldMeet) {
     struct SCase {
         int nBoard, nWinner, nWhite, nBlack, nWhiteAfter, nBlackAfter;
@@ -224,7 +211,7 @@ TEST(MatchLogicTest, TheLoserIsPushedBackWhereTheLinesWouldMeet) {
     }
 }
 
-TEST(MatchLogicTest, RoundAndTwelveSidedCampaignsEndFromTheirLimitLines) {
+TEST(MatchLogicTest, EveryBoardsCampaignEndsFromItsLimitLine) {
     struct SCase {
         int nBoard, nLimit;
     };
