@@ -118,7 +118,7 @@ void CGameWnd::OnMouseMove(unsigned flags, long pos) {
 }
 
 void CGameWnd::OnLButtonDown(unsigned flags, long pos) {
-    if (m_bBusy) return;
+    if (m_match.IsBusy()) return;
     if (m_aScreens[m_nCurScreen].OnMouseLButtonDown(flags, GetMousePos())) return;
     if (m_nCurScreen == SCREEN_GAME) OnPlayerClick(pos);
 }

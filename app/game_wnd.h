@@ -22,6 +22,8 @@
 #include "app/framework/texture.h"
 #include "app/framework/win_messages.h"
 #include "core/game_settings.h"
+#include "app/game_wnd_match_host.h"
+#include "game/match.h"
 #include "app/msg_thread.h"
 #include "menus/sound_effects.h"
 #include "menus/text_lines.h"
@@ -50,7 +52,6 @@ inline constexpr int kBoardCount = 3;
 inline constexpr int kHandCount = 2;
 inline constexpr int kCheckModelCount = 3;  // per colour: bone, wood, stone
 inline constexpr int kSkyObjectCount = 5;   // 0 the star field, 1..4 star models
-inline constexpr int kTurnTextSize = 64;
 
 
 class CGameWnd : public CGLWnd {
@@ -108,24 +109,21 @@ public:
     // Posts a sound effect to the sound thread (volume in hundredths of a dB, 0 full).
     void RequestSound(int nSound, int nVolume);
 
-    // ---- The match (turn order, aiming, camera keys, pause). The rules live in
-    //      game/match_rules.cpp, the aiming in game/aiming.cpp, pausing in game_wnd_match.cpp. ----
-    // A new match or the next campaign set (start layout, start view, who moves first).
-    virtual void StartMatch();
-    virtual void StopMatch();
-    virtual void NextSet();
-    // ESC on the game screen and its way back.
-    virtual void PauseMatch();
-    virtual void ContinueMatch();
-    virtual void OnFlickFinished();
-    virtual void CameraKeyStep(unsigned nKey);
-    virtual void OnPlayerClick(long nPos);
-    virtual void OnAimMove(long nPos);
-    virtual void CancelFlick();
-    virtual void StartComputerTurn();
-    // The match rules (game/match_rules.cpp): a set's layout and start view, the end of a set
-    // or campaign (true when it ended; the result screen is then shown), the turn order, and
-    // who starts the next campaign set.
+    // ---- The match: CMatch (game/match.h) holds its state and rules; these hand over to it
+    //      (app/game_wnd_match.cpp). ----
+    CMatch& Match() { return m_match; }
+    const CMatch& Match() const { return m_match; }
+    void StartMatch();
+    void StopMatch();
+    void NextSet();
+    void PauseMatch();
+    void ContinueMatch();
+    void OnFlickFinished();
+    void CameraKeyStep(unsigned nKey);
+    void OnPlayerClick(long nPos);
+    void OnAimMove(long nPos);
+    void CancelFlick();
+    void StartComputerTurn();
     void NewSet(int nWhiteShift, int nBlackShift);
     bool CheckSetOver();
     bool CheckCampaignOver();
@@ -134,8 +132,6 @@ public:
     void PassTurn();
     void ToAMissStarter();
     void ByTurnStarter();
-    // Camera control (game/camera_control.cpp): keys of the game screen, one step of a held
-    // key or button, the focus on an own draught and the view's swing to it.
     void OnGameKeyDown(unsigned nKey);
     void LookAtDraught(const CCheck& check);
     void AimCameraAtFocus();
@@ -205,23 +201,7 @@ public:
     CDesk m_desk;                              // the live position
     CGameSettings m_settings;
 
-    // ---- Match state (turn order, aiming). ----
-    int m_nSelected = -1;           // draught under the first mark, -1 none
-    int m_bBusy = 0;                // 1 while a flick runs or the computer chooses
     uint8_t m_bCursorShown = 1;     // 1 while the system cursor shows
-    char m_szTurnText[kTurnTextSize] = {};
-    stCamGeom m_camWhite{};         // saved views of the two sides (two players)
-    stCamGeom m_camBlack{};
-    int m_bResultShown = 0;         // the result screen has played its sound
-    glPoint m_ptPick = {0.0f, 0.0f, 0.0f};      // scene point under the mouse
-    int m_abMarkSet[2] = {0, 0};                // both 1 while a first mark is placed
-    float m_vFirstMark[3] = {0.0f, 0.0f, 0.0f};
-    float m_vHand[3] = {0.0f, 0.0f, 0.0f};      // hand point of the last mouse move
-    uint8_t m_bHandShown = 0;
-    int m_bHandInvalid = 0;         // 1 while the hand is outside the allowed band
-    int m_bShiftTurn = 0;           // 1 after a SHIFT turn, until the next key up
-    int m_bPausedPlayback = 0;      // the playback ran when the game was paused
-    int m_bPausedBusy = 0;          // a flick or the computer's choice was under way at the pause
 
     CFrameStats m_frameStats;       // frame times of the match, click-to-screen delay
 
@@ -240,6 +220,8 @@ private:
     bool HasGl() const { return GetHDC() != nullptr; }
 
     bool m_bWorkersStopped = false;
+    CWndMatchHost m_matchHost{*this};
+    CMatch m_match{m_matchHost, m_settings, m_desk, m_physics};
 };
 
 // The single game window; null until the entry creates it. Any thread may read it.

@@ -58,20 +58,25 @@ void CGameWnd::DrawAimAids() {
 }
 
 void CGameWnd::DrawAimMarks() {
-    if (!m_abMarkSet[0] || !m_abMarkSet[1]) return;
+    if (!m_match.IsMarkSet()) return;
+    const TScenePoint& vFirstMark = m_match.FirstMark();
+    const TScenePoint& vHand = m_match.HandPoint();
     if (m_settings.m_nLevel != LEVEL_BEGINNER && m_settings.m_nLevel != LEVEL_PRO) return;
-    m_marker.SetPos(m_vFirstMark[0], m_vFirstMark[1], m_vFirstMark[2]);
+    m_marker.SetPos(vFirstMark[0], vFirstMark[1], vFirstMark[2]);
     m_marker.Draw();
     // The line follows the hand, so it goes when the cursor leaves the board.
-    if (m_settings.m_nLevel == LEVEL_BEGINNER && m_bHandShown == 1 && HasGl()) DrawAimLine(m_vFirstMark, m_vHand);
+    if (m_settings.m_nLevel == LEVEL_BEGINNER && m_match.IsHandShown() && HasGl()) DrawAimLine(vFirstMark, vHand);
 }
 
 void CGameWnd::DrawHand() {
-    if (m_nSelected < 0 || m_nSelected >= kCheckCount || m_bCursorShown) return;
-    CGLObject& hand = m_aHands[m_bHandInvalid == 1 ? kClosedHand : kOpenHand];
-    const float a = HandHeading(m_vFirstMark[0], m_vFirstMark[2], m_vHand[0], m_vHand[2]);
-    float x = m_vHand[0], z = m_vHand[2];
-    KeepHandOff(m_vFirstMark[0], m_vFirstMark[2], m_settings.m_fCheckRadius + kHandClearance, a, x, z);
+    const int nSelected = m_match.Selected();
+    if (nSelected < 0 || nSelected >= kCheckCount || m_bCursorShown) return;
+    const TScenePoint& vFirstMark = m_match.FirstMark();
+    const TScenePoint& vHand = m_match.HandPoint();
+    CGLObject& hand = m_aHands[m_match.IsHandInvalid() ? kClosedHand : kOpenHand];
+    const float a = HandHeading(vFirstMark[0], vFirstMark[2], vHand[0], vHand[2]);
+    float x = vHand[0], z = vHand[2];
+    KeepHandOff(vFirstMark[0], vFirstMark[2], m_settings.m_fCheckRadius + kHandClearance, a, x, z);
     hand.SetPos(x, kMarkHeight - kHandDrop, z);
     const float s = m_settings.m_fHandScale;
     hand.SetScale(s, s, s);

@@ -120,11 +120,11 @@ void CGameWnd::DrawGameScene() {
     const bool bOnePlayer = m_settings.m_nPlayers == kOnePlayer;
     if (m_settings.m_bMySideToMove) {
         m_font.SetColor(kMyTurnColor[0], kMyTurnColor[1], kMyTurnColor[2]);
-        if (bOnePlayer) std::snprintf(m_szTurnText, sizeof m_szTurnText, "your turn");
-        m_font.Print(kMyTurnX, kTurnTextY, 1.0f, "%s", m_szTurnText);
+        if (bOnePlayer) m_match.SetTurnText("your turn");
+        m_font.Print(kMyTurnX, kTurnTextY, 1.0f, "%s", m_match.TurnText());
     } else {
         m_font.SetColor(kOtherTurnColor[0], kOtherTurnColor[1], kOtherTurnColor[2]);
-        if (bOnePlayer) std::snprintf(m_szTurnText, sizeof m_szTurnText, "computer turn");
-        m_font.Print(kOtherTurnX, kTurnTextY, 1.0f, "%s", m_szTurnText);
+        if (bOnePlayer) m_match.SetTurnText("computer turn");
+        m_font.Print(kOtherTurnX, kTurnTextY, 1.0f, "%s", m_match.TurnText());
     }
 }

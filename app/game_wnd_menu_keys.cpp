@@ -60,7 +60,7 @@ void CGameWnd::OnKeyDown(unsigned key, long flags) {
 void CGameWnd::OnKeyUp(unsigned key, long /*flags*/) {
     if (m_nCurScreen != SCREEN_GAME) return;
     m_hStopRepeatEvent.Set();
-    m_bShiftTurn = 0;
+    m_match.OnGameKeyUp();
     if (key == kFpsToggleKey) m_bShowFps = !m_bShowFps;
 }
 

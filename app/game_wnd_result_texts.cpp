@@ -110,7 +110,7 @@ void CGameWnd::DrawResultTexts() {
     m_font.SetColor(headline.r, headline.g, headline.b);
     m_font.PrintOutlined(headline.x, kHeadlineY, kHeadlineScale, kHeadlineOutline, "%s", headline.szText);
 
-    if (!bCampaignOver) m_bResultShown = 1;
+    if (!bCampaignOver) m_match.SetResultShown();
     const int nCountX = bCampaignOver ? kCampaignCountX : kSetCountX;
     const int nLostWhite = bCampaignOver ? m_settings.m_nLostWhiteTotal : kChecksPerSide - nWhite;
     const int nLostBlack = bCampaignOver ? m_settings.m_nLostBlackTotal : kChecksPerSide - nBlack;
@@ -119,8 +119,8 @@ void CGameWnd::DrawResultTexts() {
     m_font.Print(nCountX, kBlackCountY, "knocked out black draughts: %d", nLostBlack);
 
     // The campaign's end is announced once per result, not every frame.
-    if (bCampaignOver && !m_bResultShown) {
+    if (bCampaignOver && !m_match.IsResultShown()) {
         RequestSound(SOUND_CAMPAIGN_OVER, kCampaignOverVolume);
-        m_bResultShown = 1;
+        m_match.SetResultShown();
     }
 }

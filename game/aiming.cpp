@@ -3,13 +3,15 @@
 #include <cmath>
 #include <cstdint>
 
-#include "app/game_wnd.h"
+#include "game/match.h"
+
+#include "core/game_settings.h"
 #include "game/match_logic.h"
+#include "physics/kick_physics.h"
 #include "platform/log.h"
 
 namespace {
 
-constexpr int kOnePlayer = 1;  // m_nPlayers
 // Marks and the hand float this high above the board, clear of the draughts' tops.
 constexpr float kMarkHeight = 0.05f;
 
@@ -24,11 +26,6 @@ constexpr float kHandScaleBase = 0.5f;
 constexpr float kHandScaleSpan2 = 14.0f;  // squared radii per unit of scale
 
 bool IsCheckIndex(int i) { return i >= 0 && i < kCheckCount; }
-
-// The mouse position as the window packs it: x in the low 16 bits, y in the high 16 bits,
-// each signed, so a drag past the left or top edge arrives negative (GetWorldCoord clamps it).
-int PosX(long nPos) { return static_cast<int16_t>(static_cast<uint32_t>(nPos) & 0xFFFFu); }
-int PosY(long nPos) { return static_cast<int16_t>((static_cast<uint32_t>(nPos) >> 16) & 0xFFFFu); }
 
 // Where a finger on board point p stands for the draught: off the board area (the system
 // cursor shows), or too near, inside or beyond the band. The hand shows this and the second
@@ -46,20 +43,20 @@ EAim JudgeAim(bool bOnPlane, const float p[3], CKickPhysics& physics, const CChe
 
 }  // namespace
 
-void CGameWnd::OnPlayerClick(long nPos) {
+void CMatch::OnPlayerClick(long nPos) {
     CGameSettings& s = m_settings;
     const int nMySide = MySide(s.MyWhite);
 
-    if (m_abMarkSet[0] && m_abMarkSet[1]) {
+    if (m_bMarkSet) {
         // The finger is judged on the board plane, as the hand was: whatever is drawn under
         // the cursor, the hand itself included, must not move it.
-        const bool bOnPlane = GetBoardPoint(PosX(nPos), PosY(nPos), m_ptPick);
+        const bool bOnPlane = m_host.BoardPointAt(nPos, m_ptPick);
         const int nIndex = m_nSelected;
         if (!IsCheckIndex(nIndex)) {
             platform::Log("Second mark without a selected draught (%d): the mark is dropped", nIndex);
-            m_abMarkSet[0] = m_abMarkSet[1] = 0;
+            m_bMarkSet = false;
             m_nSelected = -1;
-            EnableGameControls(true);
+            m_host.EnableGameControls(true);
             return;
         }
         CCheck check;
@@ -68,40 +65,39 @@ void CGameWnd::OnPlayerClick(long nPos) {
         // The physics reads the board point (X, Z) from the first two coordinates.
         m_ptPick[1] = m_ptPick[2];
         if (!bInBand || !m_physics.MakeFlick(nIndex, m_vFirstMark, m_ptPick, check)) {
-            RequestSound(SOUND_ERROR, 0);
+            m_host.PlayRefusal();
             return;
         }
         // Nothing of an earlier flick may still run when this one is written.
         m_physics.SuspendThreads();
         m_physics.StopPlayback();
         m_physics.TerminateThreads();
-        m_bCursorShown = 1;
-        ShowGLCursor(true);
-        m_abMarkSet[0] = m_abMarkSet[1] = 0;
+        m_host.ShowSystemCursor(true);
+        m_bMarkSet = false;
         m_desk.SetCheck(nIndex, check);
-        if (s.m_nPlayers == kOnePlayer)
+        if (IsOnePlayer())
             s.m_nMoverSide = nMySide;
         else
             s.m_nMoverSide = s.m_bMySideToMove ? SIDE_WHITE : SIDE_BLACK;
-        wlog(" --- Player turn --- ");
-        m_bBusy = 1;
+        platform::Log(" --- Player turn --- ");
+        m_bBusy = true;
         m_physics.StartKickThread(nIndex);
-        m_frameStats.MarkFlickClick(CFrameStats::Clock::now());
+        m_host.OnFlickClicked();
         m_nSelected = -1;
-        m_sight.SetVisible(false);
+        m_host.ShowSight(false);
         return;
     }
 
     // The first mark may take the top of a draught: no hand is drawn yet.
-    GetWorldCoord(PosX(nPos), PosY(nPos), m_ptPick);
+    m_host.ScenePointAt(nPos, m_ptPick);
     m_ptPick[1] = m_ptPick[2];
     // Only the colour of the player to move may be picked.
-    const bool bOtherPlayerMoves = s.m_nPlayers != kOnePlayer && !s.m_bMySideToMove;
+    const bool bOtherPlayerMoves = !IsOnePlayer() && !s.m_bMySideToMove;
     const int nExcluded = bOtherPlayerMoves ? nMySide : OtherSide(nMySide);
     int nIndex = -1;
     if (!m_physics.PickOwnDraught(m_ptPick[0], m_ptPick[2], nExcluded, m_desk, nIndex)) {
         m_nSelected = -1;
-        RequestSound(SOUND_ERROR, 0);
+        m_host.PlayRefusal();
         return;
     }
     const CCheck& picked = m_desk.m_aChecks[nIndex];
@@ -109,31 +105,29 @@ void CGameWnd::OnPlayerClick(long nPos) {
     m_vFirstMark[0] = picked.m_fStartX;
     m_vFirstMark[1] = kMarkHeight;
     m_vFirstMark[2] = picked.m_fStartY;
-    m_abMarkSet[0] = m_abMarkSet[1] = 1;
-    m_sight.SetVisible(false);
-    EnableGameControls(false);
+    m_bMarkSet = true;
+    m_host.ShowSight(false);
+    m_host.EnableGameControls(false);
 }
 
-void CGameWnd::OnAimMove(long nPos) {
+void CMatch::OnAimMove(long nPos) {
     // The current screen has had the move already (OnMouseMove).
-    const bool bOnPlane = GetBoardPoint(PosX(nPos), PosY(nPos), m_ptPick);
+    const bool bOnPlane = m_host.BoardPointAt(nPos, m_ptPick);
     m_vHand[0] = m_ptPick[0];
     m_vHand[1] = kMarkHeight;
     m_vHand[2] = m_ptPick[2];
-    if (m_nCurScreen != SCREEN_GAME || !IsCheckIndex(m_nSelected)) return;
+    if (!m_host.IsGameScreenShown() || !IsCheckIndex(m_nSelected)) return;
 
     const CCheck& selected = m_desk.m_aChecks[m_nSelected];
     const EAim aim = JudgeAim(bOnPlane, m_ptPick, m_physics, selected);
     if (aim == EAim::OffBoard) {
-        m_bCursorShown = 1;
-        ShowGLCursor(true);
-        m_bHandShown = 0;
+        m_host.ShowSystemCursor(true);
+        m_bHandShown = false;
         return;
     }
-    m_bCursorShown = 0;
-    ShowGLCursor(false);
-    m_bHandShown = 1;
-    m_bHandInvalid = aim == EAim::InBand ? 0 : 1;
+    m_host.ShowSystemCursor(false);
+    m_bHandShown = true;
+    m_bHandInvalid = aim != EAim::InBand;
     if (aim == EAim::TooNear)
         m_settings.m_fHandScale = kHandScaleNear;
     else if (aim == EAim::TooFar)
@@ -143,12 +137,11 @@ void CGameWnd::OnAimMove(long nPos) {
                                   kHandScaleBase;
 }
 
-void CGameWnd::CancelFlick() {
-    if (m_bBusy || m_nCurScreen != SCREEN_GAME) return;
-    m_bCursorShown = 1;
-    ShowGLCursor(true);
-    m_abMarkSet[0] = m_abMarkSet[1] = 0;
+void CMatch::CancelFlick() {
+    if (m_bBusy || !m_host.IsGameScreenShown()) return;
+    m_host.ShowSystemCursor(true);
+    m_bMarkSet = false;
     m_nSelected = -1;
-    EnableGameControls(true);
+    m_host.EnableGameControls(true);
     if (m_settings.m_nFocus >= 0) AimCameraAtFocus();
 }

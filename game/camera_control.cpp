@@ -1,28 +1,23 @@
 // The camera in a match: keys and held buttons, the focus on an own draught, and the swing
-// of the view to it. Window thread; the animation thread only posts steps.
+// of the view to it. Window thread.
 #include <cmath>
 #include <cstdint>
-#include <memory>
 #include <numbers>
-#include <utility>
 
-#include "app/anim_thread.h"
-#include "app/game_wnd.h"
+#include "game/match.h"
+
+#include "core/game_settings.h"
+#include "core/win_messages.h"
 #include "game/match_logic.h"
-#include "menus/menu_actions.h"
-#include "menus/menu_buttons.h"
-#include "menus/sound_effects.h"
+#include "physics/desk.h"
 #include "platform/log.h"
 
 namespace {
 
-constexpr int kOnePlayer = 1;
 constexpr int kCentreFocus = -1;             // the board centre
 constexpr int kLastFocus = kChecksPerSide - 1;
 constexpr int kBlackBase = 0;                // draughts 0..9
 constexpr int kWhiteBase = kChecksPerSide;   // draughts 10..19
-
-constexpr uint16_t kKeyDownBit = 0x8000;
 
 // Limits of the held camera steps. Up is refused once the eye is this close (squared, in the
 // board plane) to the point above the target: the view would spin about the vertical there.
@@ -38,8 +33,8 @@ bool OnBoard(const CCheck& c) { return c.m_bOnDesk != 0; }
 
 // First draught of the side whose own draughts the camera focuses: the player's side against
 // the computer, the side to move between two players.
-int FocusBase(const CGameSettings& s) {
-    const bool bWhite = s.m_nPlayers == kOnePlayer ? s.MyWhite != 0 : s.m_bMySideToMove != 0;
+int FocusBase(const CGameSettings& s, bool bOnePlayer) {
+    const bool bWhite = bOnePlayer ? s.MyWhite != 0 : s.m_bMySideToMove != 0;
     return bWhite ? kWhiteBase : kBlackBase;
 }
 
@@ -62,52 +57,12 @@ void UpdateElevation(stCamGeom& cam) {
     cam.elevation = std::asin(ratio > 1.0 ? 1.0 : (ratio < -1.0 ? -1.0 : ratio));
 }
 
-// The eye stays; the target moves onto the draught, and the heading and elevation follow.
-void TurnToDraught(CGLWnd& wnd, const CCheck& c) {
-    stCamGeom& cam = wnd.GetCamera();
-    const float px = c.m_fStartX;
-    const float pz = c.m_fStartY;
-    const auto dx = static_cast<float>(cam.ex - px);
-    const auto dz = static_cast<float>(cam.ez - pz);
-    QuadrantAzimuth(dx, dz, kPiSingle, cam.azimuth);
-    cam.tx = px;
-    cam.tz = pz;
-    wnd.CalcRads();
-    UpdateElevation(cam);
-}
-
-// The eye stays; the target moves to the board centre.
-void TurnToCentre(CGLWnd& wnd) {
-    stCamGeom& cam = wnd.GetCamera();
-    if (cam.ez > 0 && cam.ex == 0) cam.azimuth = kHalfPi;
-    else QuadrantAzimuth(cam.ex, cam.ez, std::numbers::pi, cam.azimuth);
-    cam.tx = 0.0;
-    cam.tz = 0.0;
-    wnd.CalcRads();
-    UpdateElevation(cam);
-}
-
 // Distance from eye to target as the zoom measures it, in single precision.
 float ZoomDistance(const stCamGeom& cam) {
     const auto dx = static_cast<float>(cam.tx - cam.ex);
     const auto dy = static_cast<float>(cam.ty - cam.ey);
     const auto dz = static_cast<float>(cam.tz - cam.ez);
     return std::sqrt(dx * dx + dy * dy + dz * dz);
-}
-
-// One zoom step: the eye moves by the camera step along the line to the target (toward it
-// for +1, away for -1).
-void ZoomStep(CGLWnd& wnd, double direction) {
-    stCamGeom& cam = wnd.GetCamera();
-    const float d = ZoomDistance(cam);
-    if (!(d > 0.0f) || !std::isfinite(d)) return;  // eye on the target: no direction
-    const double s = direction * wnd.GetCameraStep();
-    const double ex = cam.ex, ey = cam.ey, ez = cam.ez;
-    cam.ex = ex + s * (cam.tx - ex) / d;
-    cam.ey = ey + s * (cam.ty - ey) / d;
-    cam.ez = ez + s * (cam.tz - ez) / d;
-    wnd.CalcRads();
-    wnd.UpdateGLWindow();
 }
 
 bool NearlyOverhead(const stCamGeom& cam) {
@@ -123,66 +78,110 @@ bool AtZoomOutLimit(const stCamGeom& cam) {
 
 }  // namespace
 
-void CGameWnd::CameraKeyStep(unsigned nKey) {
-    const stCamGeom& cam = GetCamera();
+// The eye stays; the target moves onto the draught, and the heading and elevation follow.
+void CMatch::TurnToDraught(const CCheck& c) {
+    stCamGeom& cam = m_host.Camera();
+    const float px = c.m_fStartX;
+    const float pz = c.m_fStartY;
+    const auto dx = static_cast<float>(cam.ex - px);
+    const auto dz = static_cast<float>(cam.ez - pz);
+    QuadrantAzimuth(dx, dz, kPiSingle, cam.azimuth);
+    cam.tx = px;
+    cam.tz = pz;
+    CalcCameraRads(cam);
+    UpdateElevation(cam);
+}
+
+// The eye stays; the target moves to the board centre.
+void CMatch::TurnToCentre() {
+    stCamGeom& cam = m_host.Camera();
+    if (cam.ez > 0 && cam.ex == 0) cam.azimuth = kHalfPi;
+    else QuadrantAzimuth(cam.ex, cam.ez, std::numbers::pi, cam.azimuth);
+    cam.tx = 0.0;
+    cam.tz = 0.0;
+    CalcCameraRads(cam);
+    UpdateElevation(cam);
+}
+
+// One zoom step: the eye moves by the camera step along the line to the target (toward it
+// for +1, away for -1).
+void CMatch::ZoomStep(double direction) {
+    stCamGeom& cam = m_host.Camera();
+    const float d = ZoomDistance(cam);
+    if (!(d > 0.0f) || !std::isfinite(d)) return;  // eye on the target: no direction
+    const double s = direction * m_host.CameraStep();
+    const double ex = cam.ex, ey = cam.ey, ez = cam.ez;
+    cam.ex = ex + s * (cam.tx - ex) / d;
+    cam.ey = ey + s * (cam.ty - ey) / d;
+    cam.ez = ez + s * (cam.tz - ez) / d;
+    CalcCameraRads(cam);
+    m_host.UpdateView();
+}
+
+void CMatch::CameraKeyStep(unsigned nKey) {
+    stCamGeom& cam = m_host.Camera();
     switch (nKey) {
-    case VK_LEFT: RotateCameraLeft(0.0f); break;
-    case VK_RIGHT: RotateCameraRight(0.0f); break;
+    case VK_LEFT: m_host.RotateCamera(true); break;
+    case VK_RIGHT: m_host.RotateCamera(false); break;
     case VK_UP:
-        if (!NearlyOverhead(cam)) MoveCameraAroundUp();
+        if (!NearlyOverhead(cam)) {
+            MoveCameraUp(cam);
+            m_host.UpdateView();
+        }
         break;
     case VK_DOWN:
-        if (cam.ey > kLowestEyeForDown) MoveCameraAroundDown();
+        if (cam.ey > kLowestEyeForDown) {
+            MoveCameraDown(cam);
+            m_host.UpdateView();
+        }
         break;
     case VK_ADD:
-        if (cam.ey > kLowestEyeForZoomIn) ZoomStep(*this, 1.0);
+        if (cam.ey > kLowestEyeForZoomIn) ZoomStep(1.0);
         break;
     case VK_SUBTRACT:
-        if (!AtZoomOutLimit(cam)) ZoomStep(*this, -1.0);
+        if (!AtZoomOutLimit(cam)) ZoomStep(-1.0);
         break;
     default: break;
     }
 }
 
-void CGameWnd::OnGameKeyDown(unsigned nKey) {
-    // Keys that stand for a game screen button run that button's command.
-    const auto pressButton = [this](int nCommand) { SendMessage(UM_MENU_NOTIFY, SCREEN_GAME, nCommand); };
+void CMatch::OnGameKeyDown(unsigned nKey) {
     switch (nKey) {
     case VK_LEFT:
     case VK_RIGHT: {
-        const bool bShift = (static_cast<uint16_t>(GetKeyState(VK_SHIFT)) & kKeyDownBit) != 0;
         // One eased 45-degree turn per press; the key's auto-repeat then turns as if held.
-        if (bShift && !m_bShiftTurn) {
-            m_animThread.Post(UM_TURN_STEP, nKey, 0);
-            m_bShiftTurn = 1;
+        if (m_host.IsShiftDown() && !m_bShiftTurn) {
+            m_host.StartTurnStep(nKey);
+            m_bShiftTurn = true;
         } else {
-            pressButton(nKey == VK_LEFT ? CMD_ROT_LEFT : CMD_ROT_RIGHT);
+            m_host.PressGameButton(nKey);
         }
         break;
     }
-    case VK_UP: pressButton(CMD_ROT_UP); break;
-    case VK_DOWN: pressButton(CMD_ROT_DOWN); break;
-    case VK_ADD: pressButton(CMD_ZOOM_IN); break;
-    case VK_SUBTRACT: pressButton(CMD_ZOOM_OUT); break;
+    // Keys that stand for a game screen button run that button's command.
+    case VK_UP:
+    case VK_DOWN:
+    case VK_ADD:
+    case VK_SUBTRACT: m_host.PressGameButton(nKey); break;
     case VK_TAB: SwapFocus(); break;
-    case VK_ESCAPE: PauseGame(*this); break;
+    case VK_ESCAPE: m_host.PauseGame(); break;
     default: break;
     }
 }
 
-void CGameWnd::LookAtDraught(const CCheck& check) {
-    TurnToDraught(*this, check);
-    UpdateGLWindow();
+void CMatch::LookAtDraught(const CCheck& check) {
+    TurnToDraught(check);
+    m_host.UpdateView();
 }
 
-void CGameWnd::AimCameraAtFocus() {
+void CMatch::AimCameraAtFocus() {
     const int nFocus = m_settings.m_nFocus;
     if (m_bBusy || nFocus < 0) return;
     if (nFocus > kLastFocus) {
         platform::Log("Camera focus %d is not a draught ordinal; the camera stays", nFocus);
         return;
     }
-    const int nBase = FocusBase(m_settings);
+    const int nBase = FocusBase(m_settings, IsOnePlayer());
     const CCheck* pCheck = &m_desk.m_aChecks[nBase + nFocus];
     // A focused draught that has left the board hands the view to the first one still on it;
     // the focus itself stays, so TAB goes on from where it was.
@@ -194,13 +193,13 @@ void CGameWnd::AimCameraAtFocus() {
             }
         }
     }
-    m_sight.SetVisible(OnBoard(*pCheck) && !pCheck->m_bFalling);
+    m_host.ShowSight(OnBoard(*pCheck) && !pCheck->m_bFalling);
     if (OnBoard(*pCheck)) LookAtDraught(*pCheck);
 }
 
-void CGameWnd::SwapFocus() {
+void CMatch::SwapFocus() {
     if (m_bBusy) {
-        RequestSound(SOUND_ERROR, 0);
+        m_host.PlayRefusal();
         return;
     }
     int& nFocus = m_settings.m_nFocus;
@@ -208,24 +207,22 @@ void CGameWnd::SwapFocus() {
         platform::Log("Camera focus %d out of range; TAB starts from the board centre", nFocus);
         nFocus = kCentreFocus;
     }
-    const int nBase = FocusBase(m_settings);
+    const int nBase = FocusBase(m_settings, IsOnePlayer());
     // At most one pass over the ten ordinals: the centre always ends it.
     do {
         nFocus = nFocus == kLastFocus ? kCentreFocus : nFocus + 1;
     } while (nFocus != kCentreFocus && !OnBoard(m_desk.m_aChecks[nBase + nFocus]));
 
-    auto pSwing = std::make_unique<SCameraSwing>();
-    pSwing->from = GetCamera();
+    const stCamGeom from = m_host.Camera();
     if (nFocus == kCentreFocus) {
-        TurnToCentre(*this);
-        m_sight.SetVisible(false);
+        TurnToCentre();
+        m_host.ShowSight(false);
     } else {
-        TurnToDraught(*this, m_desk.m_aChecks[nBase + nFocus]);
-        m_sight.SetVisible(true);
+        TurnToDraught(m_desk.m_aChecks[nBase + nFocus]);
+        m_host.ShowSight(true);
     }
-    pSwing->to = GetCamera();
-    if (!m_animThread.Post(platform::MakeMessage(UM_CAMERA_GEOM, 0, std::move(pSwing)))) {
+    if (!m_host.SwingCamera(from, m_host.Camera())) {
         platform::Log("Camera swing not animated (no animation thread); the view jumps");
-        UpdateGLWindow();
+        m_host.UpdateView();
     }
 }

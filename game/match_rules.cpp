@@ -1,22 +1,24 @@
-// The referee of a match on the game window: match and set starts, the end of every flick,
-// set and campaign results, the turn order and the computer's turns. Window thread only; the
-// computer's first flick of a match waits for the delay thread through the process events.
+// The referee of a match: match and set starts, the end of every flick, set and campaign
+// results, the turn order, the computer's turns and pausing. Window thread only; the
+// computer's first flick of a match waits for the host's start delay.
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <thread>
 
-#include "app/game_events.h"
-#include "app/game_wnd.h"
+#include "game/match.h"
+
+#include "core/game_settings.h"
 #include "game/layout.h"
 #include "game/match_logic.h"
+#include "physics/kick_physics.h"
 #include "platform/beep.h"
 #include "platform/log.h"
 
 namespace {
 
-constexpr int kOnePlayer = 1;
+constexpr int kOnePlayer = 1;  // m_nPlayers; two players at one machine are 3
 constexpr const char* kTurnFormat = "%s turn";
 constexpr const char* kWhitesWord = "whites";
 constexpr const char* kBlacksWord = "blacks";
@@ -47,43 +49,6 @@ void ApplyStartView(stCamGeom& cam, const SStartView& view) {
     cam.elevation = view.elevation;
 }
 
-// The reset camera turned to a side's start view (target, radius and distance of the reset).
-void ShowStartView(CGameWnd& wnd, int nSide) {
-    wnd.ResetCamera();
-    stCamGeom cam = wnd.GetCamera();
-    ApplyStartView(cam, StartViewOf(nSide));
-    wnd.SetCamera(cam);
-    wnd.CalcRads();
-    wnd.UpdateGLWindow();
-}
-
-void WriteTurnText(CGameWnd& wnd, const char* szWho) {
-    std::snprintf(wnd.m_szTurnText, sizeof(wnd.m_szTurnText), kTurnFormat, szWho);
-}
-
-// Two players: each side finds its own last view when the move comes back to it. The turn
-// text names the side; in one-player mode it never does, and these only refresh.
-void SaveSideCamera(CGameWnd& wnd) {
-    if (std::strstr(wnd.m_szTurnText, kWhitesWord)) wnd.m_camWhite = wnd.GetCamera();
-    else if (std::strstr(wnd.m_szTurnText, kBlacksWord)) wnd.m_camBlack = wnd.GetCamera();
-    wnd.CalcRads();
-    wnd.UpdateGLWindow();
-}
-
-void RestoreSideCamera(CGameWnd& wnd) {
-    if (std::strstr(wnd.m_szTurnText, kWhitesWord)) wnd.SetCamera(wnd.m_camWhite);
-    else if (std::strstr(wnd.m_szTurnText, kBlacksWord)) wnd.SetCamera(wnd.m_camBlack);
-    wnd.CalcRads();
-    wnd.UpdateGLWindow();
-}
-
-void ClearFirstMark(CGameWnd& wnd) {
-    wnd.m_abMarkSet[0] = 0;
-    wnd.m_abMarkSet[1] = 0;
-}
-
-bool IsOnePlayer(const CGameSettings& s) { return s.m_nPlayers == kOnePlayer; }
-
 // One line per set start and per flick with every draught on the board: enough to replay a
 // reported game.
 void LogRestingDraughts(const CDesk& desk) {
@@ -101,65 +66,101 @@ void LogRestingDraughts(const CDesk& desk) {
 
 }  // namespace
 
-void CGameWnd::StartMatch() {
+CMatch::CMatch(IMatchHost& host, CGameSettings& settings, CDesk& desk, CKickPhysics& physics)
+    : m_host(host), m_settings(settings), m_desk(desk), m_physics(physics) {}
+
+bool CMatch::IsOnePlayer() const { return m_settings.m_nPlayers == kOnePlayer; }
+
+void CMatch::SetTurnText(const char* szText) { std::snprintf(m_szTurnText, sizeof m_szTurnText, "%s", szText); }
+
+// The reset camera turned to a side's start view (target, radius and distance of the reset).
+void CMatch::ShowStartView(int nSide) {
+    m_host.ResetCamera();
+    stCamGeom& cam = m_host.Camera();
+    ApplyStartView(cam, StartViewOf(nSide));
+    CalcCameraRads(cam);
+    m_host.UpdateView();
+}
+
+void CMatch::WriteTurnText(const char* szWho) {
+    std::snprintf(m_szTurnText, sizeof(m_szTurnText), kTurnFormat, szWho);
+}
+
+// Two players: each side finds its own last view when the move comes back to it. The turn
+// text names the side; in one-player mode it never does, and these only refresh.
+void CMatch::SaveSideCamera() {
+    stCamGeom& cam = m_host.Camera();
+    if (std::strstr(m_szTurnText, kWhitesWord)) m_camWhite = cam;
+    else if (std::strstr(m_szTurnText, kBlacksWord)) m_camBlack = cam;
+    CalcCameraRads(cam);
+    m_host.UpdateView();
+}
+
+void CMatch::RestoreSideCamera() {
+    stCamGeom& cam = m_host.Camera();
+    if (std::strstr(m_szTurnText, kWhitesWord)) cam = m_camWhite;
+    else if (std::strstr(m_szTurnText, kBlacksWord)) cam = m_camBlack;
+    CalcCameraRads(cam);
+    m_host.UpdateView();
+}
+
+void CMatch::StartMatch() {
     CGameSettings& s = m_settings;
     platform::Log("Match started: players %d, board %d, material %d, turn rule %d, campaign %d, player white %d",
                   s.m_nPlayers, s.BoardType, s.CheckType, s.TurnType, s.GameMode, s.MyWhite);
-    m_bBusy = 0;
-    m_bResultShown = 0;
-    ReleaseMenuUploads();
+    m_bBusy = false;
+    m_bResultShown = false;
+    m_host.OnMatchStarting();
     NewSet(0, 0);
-    ClearFirstMark(*this);
+    ClearFirstMark();
     s.m_bMySideToMove = s.MyWhite;  // white moves first
     s.m_nLostBlackTotal = 0;
     s.m_nLostWhiteTotal = 0;
     s.m_nSetStarter = SIDE_WHITE;
-    if (IsOnePlayer(s)) {
-        WriteTurnText(*this, s.m_bMySideToMove ? "You" : "Computer");
+    if (IsOnePlayer()) {
+        WriteTurnText(s.m_bMySideToMove ? "You" : "Computer");
     } else {
         // At one machine the first player is always white, and white's view comes first.
         ApplyStartView(m_camWhite, kWhiteStartView);
         ApplyStartView(m_camBlack, kBlackStartView);
-        ShowStartView(*this, SIDE_WHITE);
+        ShowStartView(SIDE_WHITE);
         s.m_bMySideToMove = 1;
         s.MyWhite = 1;
-        WriteTurnText(*this, kWhitesWord);
-        m_bBusy = 0;
+        WriteTurnText(kWhitesWord);
+        m_bBusy = false;
     }
     s.m_nMoverSide = SIDE_WHITE;
     s.m_nFocus = -1;
-    ClearFirstMark(*this);
+    ClearFirstMark();
     m_nSelected = -1;
-    m_hDelayThread.Cancel();  // no delay of an earlier match may start a flick in this one
+    m_host.CancelComputerStart();  // no delay of an earlier match may start a flick in this one
     if (!s.m_bMySideToMove) {
-        m_bBusy = 1;
-        m_hStartCompTurnTimeoutEvent.Set();
+        m_bBusy = true;
+        m_host.ScheduleComputerStart();
     }
-    m_hStopRepeatEvent.Set();
-    m_hStopRepeatEvent.Reset();
-    EnableGameControls(true);
-    m_sight.SetVisible(false);
+    m_host.StopCameraRepeat();
+    m_host.EnableGameControls(true);
+    m_host.ShowSight(false);
     // "begin.wav" is played by the menu command that started the match.
 }
 
-void CGameWnd::NewSet(int nWhiteShift, int nBlackShift) {
+void CMatch::NewSet(int nWhiteShift, int nBlackShift) {
     CGameSettings& s = m_settings;
-    const int nMaterial = (s.CheckType >= 0 && s.CheckType < kCheckModelCount) ? s.CheckType : 0;
-    if (!BuildLayout(m_desk, nWhiteShift, nBlackShift, m_aWhiteChecks[nMaterial], m_aBlackChecks[nMaterial]))
+    if (!BuildLayout(m_desk, nWhiteShift, nBlackShift, m_host.CheckModel(true, s.CheckType),
+                     m_host.CheckModel(false, s.CheckType)))
         platform::Log("No start layout for board type %d", s.BoardType);
 
-    ResetCamera();
-    stCamGeom cam = GetCamera();
-    if (!IsOnePlayer(s)) {
+    m_host.ResetCamera();
+    stCamGeom& cam = m_host.Camera();
+    if (!IsOnePlayer()) {
         m_camWhite = stCamGeom{};
         m_camBlack = stCamGeom{};
         ApplyStartView(m_camWhite, kWhiteStartView);
         ApplyStartView(m_camBlack, kBlackStartView);
     }
     ApplyStartView(cam, StartViewOf(MySide(s.MyWhite)));
-    SetCamera(cam);
-    CalcRads();
-    UpdateGLWindow();
+    CalcCameraRads(cam);
+    m_host.UpdateView();
 
     s.m_nSetResult = SET_RUNNING;
     s.m_nBlackShift = nBlackShift;
@@ -168,9 +169,9 @@ void CGameWnd::NewSet(int nWhiteShift, int nBlackShift) {
 }
 
 
-void CGameWnd::OnFlickFinished() {
+void CMatch::OnFlickFinished() {
     LogRestingDraughts(m_desk);
-    EnableGameControls(true);
+    m_host.EnableGameControls(true);
     if (CheckSetOver()) return;
     int nPolls = 0;
     while (g_bKickRunning.load() && nPolls < kKickRunningMaxPolls) {
@@ -178,16 +179,16 @@ void CGameWnd::OnFlickFinished() {
         ++nPolls;
     }
     if (g_bKickRunning.load()) platform::Log("A flick still counts as running after its playback ended; the turn goes on");
-    EnableGameControls(true);
+    m_host.EnableGameControls(true);
     if (m_settings.TurnType == TURN_TO_A_MISS) PassTurnToAMiss();
     else PassTurnByTurn();
     const CGameSettings& s = m_settings;
-    const char* szNext = IsOnePlayer(s) ? (s.m_bMySideToMove ? "player" : "computer")
+    const char* szNext = IsOnePlayer() ? (s.m_bMySideToMove ? "player" : "computer")
                                         : (s.m_bMySideToMove ? kWhitesWord : kBlacksWord);
     platform::Log("Next move: %s", szNext);
 }
 
-bool CGameWnd::CheckSetOver() {
+bool CMatch::CheckSetOver() {
     CGameSettings& s = m_settings;
     int nWhite = 0, nBlack = 0;
     m_desk.CountOnDesk(nWhite, nBlack);
@@ -195,21 +196,21 @@ bool CGameWnd::CheckSetOver() {
     if (nResult == SET_RUNNING) return false;
     s.m_nSetResult = nResult;
     platform::Log("Set over: %d white and %d black draughts left, result %d", nWhite, nBlack, nResult);
-    m_bResultShown = 0;
+    m_bResultShown = false;
     StopMatch();
     if (s.GameMode == 0) {
         s.m_bMatchOver = 1;
-        SetScreen(SCREEN_GAME_OVER);
+        m_host.ShowScreen(EMatchScreen::GameOver);
     } else {
         const bool bCampaignOver = CheckCampaignOver();
         if (bCampaignOver) platform::Log("Campaign over: %d white and %d black draughts lost in all",
                                          s.m_nLostWhiteTotal, s.m_nLostBlackTotal);
-        SetScreen(bCampaignOver ? SCREEN_CAMPAIGN_OVER : SCREEN_SET_OVER);
+        m_host.ShowScreen(bCampaignOver ? EMatchScreen::CampaignOver : EMatchScreen::SetOver);
     }
     return true;
 }
 
-bool CGameWnd::CheckCampaignOver() {
+bool CMatch::CheckCampaignOver() {
     CGameSettings& s = m_settings;
     int nWhite = 0, nBlack = 0;
     m_desk.CountOnDesk(nWhite, nBlack);
@@ -224,72 +225,72 @@ bool CGameWnd::CheckCampaignOver() {
     return s.m_bMatchOver != 0;
 }
 
-void CGameWnd::PassTurn() {
+void CMatch::PassTurn() {
     m_settings.m_bMySideToMove = !m_settings.m_bMySideToMove;
     m_settings.m_nFocus = -1;
 }
 
-void CGameWnd::PassTurnByTurn() {
+void CMatch::PassTurnByTurn() {
     CGameSettings& s = m_settings;
-    SaveSideCamera(*this);
-    if (IsOnePlayer(s)) WriteTurnText(*this, s.m_bMySideToMove ? "computer" : "you");
-    else WriteTurnText(*this, s.m_bMySideToMove ? kBlacksWord : kWhitesWord);
-    if (IsOnePlayer(s) && s.m_bMySideToMove) {
+    SaveSideCamera();
+    if (IsOnePlayer()) WriteTurnText(s.m_bMySideToMove ? "computer" : "you");
+    else WriteTurnText(s.m_bMySideToMove ? kBlacksWord : kWhitesWord);
+    if (IsOnePlayer() && s.m_bMySideToMove) {
         // The move passes before the computer's thread starts: its search copies the settings.
         PassTurn();
         StartComputerTurn();
         return;
     }
-    m_bBusy = 0;
+    m_bBusy = false;
     PassTurn();
-    if (!IsOnePlayer(s)) RestoreSideCamera(*this);
+    if (!IsOnePlayer()) RestoreSideCamera();
 }
 
-void CGameWnd::PassTurnToAMiss() {
+void CMatch::PassTurnToAMiss() {
     CGameSettings& s = m_settings;
-    const bool bOnePlayer = IsOnePlayer(s);
+    const bool bOnePlayer = IsOnePlayer();
     const int nMySide = MySide(s.MyWhite);
     const int nFlicked = s.m_bMySideToMove ? nMySide : OtherSide(nMySide);
     const bool bHit = IsHit(nFlicked, s.m_nKnockedWhite, s.m_nKnockedBlack);
-    SaveSideCamera(*this);
+    SaveSideCamera();
     if (bHit && s.m_bMySideToMove) {
-        m_bBusy = 0;  // the same side aims again
+        m_bBusy = false;  // the same side aims again
     } else if (bHit) {
         if (bOnePlayer) {
             StartComputerTurn();
         } else {
-            WriteTurnText(*this, kBlacksWord);
-            m_bBusy = 0;
-            RestoreSideCamera(*this);
+            WriteTurnText(kBlacksWord);
+            m_bBusy = false;
+            RestoreSideCamera();
         }
     } else if (s.m_bMySideToMove) {
         PassTurn();  // before the computer's thread copies the settings
         if (bOnePlayer) {
             StartComputerTurn();
         } else {
-            m_bBusy = 0;
-            WriteTurnText(*this, kBlacksWord);
-            RestoreSideCamera(*this);
+            m_bBusy = false;
+            WriteTurnText(kBlacksWord);
+            RestoreSideCamera();
         }
     } else {
         PassTurn();
-        WriteTurnText(*this, bOnePlayer ? "you" : kWhitesWord);
-        m_bBusy = 0;
-        if (!bOnePlayer) RestoreSideCamera(*this);
+        WriteTurnText(bOnePlayer ? "you" : kWhitesWord);
+        m_bBusy = false;
+        if (!bOnePlayer) RestoreSideCamera();
     }
 }
 
-void CGameWnd::StartComputerTurn() {
-    wlog(" --- Comp turn --- ");
-    EnableGameControls(false);
-    m_bBusy = 1;
+void CMatch::StartComputerTurn() {
+    platform::Log(" --- Comp turn --- ");
+    m_host.EnableGameControls(false);
+    m_bBusy = true;
     const int nSide = OtherSide(MySide(m_settings.MyWhite));
     m_settings.m_nMoverSide = nSide;
     m_physics.ClearMotions();
     m_physics.StartCompTurn(nSide);
 }
 
-void CGameWnd::NextSet() {
+void CMatch::NextSet() {
     CGameSettings& s = m_settings;
     if (s.m_nSetResult < SET_WON || s.m_nSetResult > SET_DRAW) {
         platform::Log("Next set asked for with set result %d; nothing changes", s.m_nSetResult);
@@ -307,10 +308,10 @@ void CGameWnd::NextSet() {
     if (s.GameMode != 0 && s.TurnType == TURN_TO_A_MISS) ToAMissStarter();
     else if (s.GameMode != 0) ByTurnStarter();
     else s.m_bMySideToMove = s.MyWhite;
-    SetScreen(SCREEN_GAME);
+    m_host.ShowScreen(EMatchScreen::Game);
 
     if (s.m_bMySideToMove) {
-        WriteTurnText(*this, s.MyWhite ? kWhitesWord : kBlacksWord);
+        WriteTurnText(s.MyWhite ? kWhitesWord : kBlacksWord);
         return;
     }
     // The other side starts: handled as a missed flick of the MyWhite side, so the computer
@@ -320,31 +321,46 @@ void CGameWnd::NextSet() {
     s.m_bMySideToMove = 1;
     s.m_nKnockedWhite = 0;
     s.m_nKnockedBlack = 0;
-    SendMessage(UM_FLICK_FINISHED, 0, 0);
+    m_host.FinishFlickNow();
 }
 
-void CGameWnd::ToAMissStarter() {
+void CMatch::ToAMissStarter() {
     CGameSettings& s = m_settings;
     const int nStarter = ToAMissNextStarter(s.m_nMoverSide, s.m_nSetResult, s.m_nKnockedWhite, s.m_nKnockedBlack);
     s.m_bMySideToMove = nStarter == MySide(s.MyWhite) ? 1 : 0;
 }
 
-void CGameWnd::ByTurnStarter() {
+void CMatch::ByTurnStarter() {
     CGameSettings& s = m_settings;
     const int nStarter = ByTurnNextStarter(s.m_nSetStarter);
     s.m_bMySideToMove = nStarter == MySide(s.MyWhite) ? 1 : 0;
     s.m_nSetStarter = nStarter;
 }
 
-void CGameWnd::StopMatch() {
-    const std::string frameTimes = m_frameStats.Describe();
-    if (!frameTimes.empty()) platform::Log("%s", frameTimes.c_str());
-    m_frameStats.Clear();
-    m_bBusy = 0;
-    m_bShowFps = 0;
-    m_hDelayThread.Cancel();  // a pending computer start is dropped, the running delay too
+void CMatch::StopMatch() {
+    m_host.OnMatchStopped();
+    m_bBusy = false;
+    m_host.CancelComputerStart();  // a pending computer start is dropped, the running delay too
     m_physics.SuspendThreads();
     m_physics.StopPlayback();
     m_physics.TerminateThreads();
     m_physics.ClearMotions();
+}
+
+void CMatch::PauseMatch() {
+    m_physics.SuspendThreads();
+    m_bPausedPlayback = m_physics.IsPlaying();
+    // The pause screen must take clicks even when a flick was running; the game screen gets
+    // them back only when the interrupted flick or choice has ended.
+    m_bPausedBusy = m_bBusy;
+    m_bBusy = false;
+    m_physics.StopPlayback();
+}
+
+void CMatch::ContinueMatch() {
+    if (m_bPausedPlayback) m_physics.StartPlayback();
+    m_bPausedPlayback = false;
+    m_bBusy = m_bPausedBusy;
+    m_bPausedBusy = false;
+    m_physics.ResumeThreads();
 }

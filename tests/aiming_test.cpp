@@ -1,41 +1,23 @@
 // Aiming by mouse: which draught a click picks, the band the second mark must lie in and the
-// launch it writes; then the two clicks, the hand, the cancel and the pause on a headless game
-// window whose flicks run through the real threads and playback; on the real renderer, the
+// launch it writes; on the real renderer, the
 // hand as drawn against the click all over the screen.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <atomic>
-#include <chrono>
 #include <cmath>
-#include <condition_variable>
 #include <cstdlib>
-#include <filesystem>
-#include <memory>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
-#include "core/app_messages.h"
-#include "app/game_events.h"
 #include "app/game_wnd.h"
-#include "app/msg_thread.h"
+#include "tests/match_probe.h"
 #include "game/match_logic.h"
 #include "log_capture.h"
-#include "menus/menu_buttons.h"
-#include "menus/sound_effects.h"
-#include "platform/clock.h"
 #include "position_builder.h"
-#include "tests/temp_profile_env.h"
 #include "tests/aim_choice.h"
 #include "tests/gl_game_wnd.h"
-#include "tests/headless_game_wnd.h"
 
 namespace {
-
-namespace fs = std::filesystem;
-using namespace std::chrono_literals;
 
 constexpr float kRadius = 0.058f;
 constexpr float kMarkHeight = 0.05f;
@@ -258,408 +240,7 @@ TEST_F(AimPhysicsTest, AnUnknownBoardRefusesTheFlickWithALogLine) {
     }
 }
 
-// ---- The two clicks on a headless game window. ----
-
-const fs::path kPackDir = fs::path(KD_RES_PACK_PATH).parent_path();
-
-const auto* g_env = AddTempProfile("kd_aiming_test");
-
-// Stands in for the sound worker and remembers every sound asked for.
-class CSoundRecorder {
-public:
-    CSoundRecorder() {
-        m_worker.SetHandler(&CSoundRecorder::Handle);
-        m_worker.Start(this);
-    }
-    ~CSoundRecorder() { m_worker.Stop(); }
-    CMsgThread& Worker() { return m_worker; }
-    // How often nSound was asked for up to now (the worker has taken every earlier request).
-    int Count(int nSound) {
-        std::unique_lock lock(m_mutex);
-        const int nFence = ++m_nFencesPosted;
-        lock.unlock();
-        m_worker.Post(UM_PLAY_SOUND, 0, kFence);
-        lock.lock();
-        EXPECT_TRUE(m_cv.wait_for(lock, 5s, [&] { return m_nFencesSeen >= nFence; })) << "the sound worker is stuck";
-        int n = 0;
-        for (int s : m_sounds) n += s == nSound ? 1 : 0;
-        return n;
-    }
-
-private:
-    static constexpr int kFence = -1;
-    static void Handle(const platform::SMessage& msg, void* param) {
-        auto* self = static_cast<CSoundRecorder*>(param);
-        if (msg.nMsg != UM_PLAY_SOUND) return;
-        std::lock_guard lock(self->m_mutex);
-        if (msg.lParam == kFence)
-            ++self->m_nFencesSeen;
-        else
-            self->m_sounds.push_back(static_cast<int>(msg.lParam));
-        self->m_cv.notify_all();
-    }
-    CMsgThread m_worker;
-    std::mutex m_mutex;
-    std::condition_variable m_cv;
-    std::vector<int> m_sounds;
-    int m_nFencesPosted = 0;
-    int m_nFencesSeen = 0;
-};
-
-// A logical pixel (y from the top) and the board point (x, y) under it.
-struct SPick {
-    int px, py;
-    float x, y;
-};
-
 long Packed(int x, int y) { return static_cast<long>((static_cast<uint32_t>(y) << 16) | (static_cast<uint32_t>(x) & 0xFFFFu)); }
-
-class AimWndTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_NO_FATAL_FAILURE(OpenHeadlessGameWnd(m_wnd, kPackDir.string()));
-        SetSoundThread(&m_sounds.Worker());
-        // Playback runs 40 ms of game time per clock read, so a flick ends in a few frames.
-        platform::SetTimeSource([this] { return m_clock.fetch_add(40); });
-    }
-    void TearDown() override { CloseHeadlessGameWnd(m_wnd); }
-
-    CGameSettings& S() { return m_wnd->Settings(); }
-    CCheck& Check(int i) { return m_wnd->Desk().m_aChecks[i]; }
-    float R2() { return Check(10).m_fRadius2; }
-
-    // A BY TURN quick game on the twelve-sided board, seen from a fixed raised view.
-    void StartGame(int nPlayers, int nMyWhite) {
-        S().m_nPlayers = nPlayers;
-        S().MyWhite = nMyWhite;
-        S().TurnType = TURN_BY_TURN;
-        S().GameMode = 0;
-        S().BoardType = BOARD_TWELVE;
-        m_wnd->StartMatch();
-        m_wnd->SetScreen(SCREEN_GAME);
-        UseView(0.0, 2.2, 1.0);
-    }
-    void UseView(double ex, double ey, double ez) {
-        const double eye[3] = {ex, ey, ez}, target[3] = {0.0, 0.0, 0.0};
-        m_wnd->SetCamera(CameraLookingAt(eye, target));
-    }
-
-    SPick PickAt(int px, int py) {
-        float p[3] = {0.0f, 0.0f, 0.0f};
-        m_wnd->GetWorldCoord(px, py, p);
-        return {px, py, p[0], p[2]};
-    }
-    // The pixel whose board point lies nearest (x, y): the pick grows smoothly across the
-    // screen, so halving steps from the centre find it.
-    SPick PixelOver(float x, float y) {
-        auto dist2 = [&](const SPick& s) { return (s.x - x) * (s.x - x) + (s.y - y) * (s.y - y); };
-        SPick best = PickAt(400, 300);
-        for (int step = 128; step >= 1; step /= 2) {
-            for (int guard = 0; guard < 64; ++guard) {
-                bool bMoved = false;
-                const int dx[] = {step, -step, 0, 0}, dy[] = {0, 0, step, -step};
-                for (int k = 0; k < 4; ++k) {
-                    const int nx = best.px + dx[k], ny = best.py + dy[k];
-                    if (nx < 0 || nx >= 800 || ny < 0 || ny >= 600) continue;
-                    const SPick s = PickAt(nx, ny);
-                    if (dist2(s) < dist2(best)) {
-                        best = s;
-                        bMoved = true;
-                    }
-                }
-                if (!bMoved) break;
-            }
-        }
-        EXPECT_LT(dist2(best), 0.01f * 0.01f) << "no pixel over (" << x << ", " << y << ")";
-        return best;
-    }
-    SPick OverCheck(int i) { return PixelOver(Check(i).m_fStartX, Check(i).m_fStartY); }
-
-    // Input as the player gives it, handled in the next pass of the window loop.
-    void Click(const SPick& at) {
-        m_wnd->InjectMouseMove(at.px, at.py);
-        m_wnd->InjectLButton(true, at.px, at.py);
-        m_wnd->InjectLButton(false, at.px, at.py);
-        m_wnd->StepFrame();
-    }
-    void RightClick(const SPick& at) {
-        m_wnd->InjectRButton(true, at.px, at.py);
-        m_wnd->InjectRButton(false, at.px, at.py);
-        m_wnd->StepFrame();
-    }
-    void MoveTo(const SPick& at) {
-        m_wnd->InjectMouseMove(at.px, at.py);
-        m_wnd->StepFrame();
-    }
-    void Key(unsigned nKey) {
-        m_wnd->InjectKey(nKey, true);
-        m_wnd->InjectKey(nKey, false);
-        m_wnd->StepFrame();
-    }
-    // Frames until the running flick has been played back; false when it takes too long.
-    bool PlayUntilIdle() {
-        const auto start = std::chrono::steady_clock::now();
-        while (m_wnd->m_bBusy) {
-            if (std::chrono::steady_clock::now() - start > 30s) return false;
-            m_wnd->StepFrame();
-            std::this_thread::sleep_for(1ms);
-        }
-        return true;
-    }
-    // The side's draught on the board nearest the board centre (a front-line draught).
-    int FrontDraught(int nSide) {
-        int nBest = -1;
-        float fBest = 1e9f;
-        for (int i = 0; i < kCheckCount; ++i) {
-            const CCheck& c = Check(i);
-            const float d = std::hypot(c.m_fStartX, c.m_fStartY);
-            if (c.m_nSide == nSide && c.m_bOnDesk && d < fBest) {
-                fBest = d;
-                nBest = i;
-            }
-        }
-        EXPECT_GE(nBest, 0) << "side " << nSide << " has no draught";
-        return nBest;
-    }
-    // Another draught of the side, still on the board.
-    int OtherDraught(int nSide, int nNot) {
-        for (int i = 0; i < kCheckCount; ++i)
-            if (i != nNot && Check(i).m_nSide == nSide && Check(i).m_bOnDesk) return i;
-        ADD_FAILURE() << "side " << nSide << " has no second draught";
-        return nNot;
-    }
-    // The point this far behind draught i as seen from the board centre: a finger there
-    // flicks the draught towards the centre.
-    SPick BehindCheck(int i, float fDistance) {
-        const CCheck& c = Check(i);
-        const float len = std::hypot(c.m_fStartX, c.m_fStartY);
-        return PixelOver(c.m_fStartX + c.m_fStartX / len * fDistance, c.m_fStartY + c.m_fStartY / len * fDistance);
-    }
-    bool ControlsEnabled() {
-        for (int nSlot : kGameControlSlots)
-            if (!m_wnd->m_aMenus[nSlot].IsEnabled()) return false;
-        return true;
-    }
-    bool MarkPlaced() { return m_wnd->m_abMarkSet[0] == 1 && m_wnd->m_abMarkSet[1] == 1; }
-
-    std::unique_ptr<CGameWnd> m_wnd;
-    CSoundRecorder m_sounds;
-    std::atomic<uint32_t> m_clock{0};
-};
-
-TEST_F(AimWndTest, OnlyThePlayerToMoveMayPickAndOnlyHisOwnColour) {
-    struct SCase {
-        const char* szName;
-        int nPlayers, nMyWhite;
-        bool bBlackToMove;
-        int nSide;  // side of the draught clicked
-        bool bPicked;
-    };
-    const SCase cases[] = {
-        {"one player as white, white draught", 1, 1, false, SIDE_WHITE, true},
-        {"one player as white, black draught", 1, 1, false, SIDE_BLACK, false},
-        {"two players, white to move, white draught", 3, 1, false, SIDE_WHITE, true},
-        {"two players, white to move, black draught", 3, 1, false, SIDE_BLACK, false},
-        {"two players, black to move, black draught", 3, 1, true, SIDE_BLACK, true},
-        {"two players, black to move, white draught", 3, 1, true, SIDE_WHITE, false},
-        // Last: the computer's delayed start is left pending, and no frame runs after it.
-        {"one player as black, black draught", 1, 0, false, SIDE_BLACK, true},
-        {"one player as black, white draught", 1, 0, false, SIDE_WHITE, false},
-    };
-    for (const SCase& c : cases) {
-        StartGame(c.nPlayers, c.nMyWhite);
-        if (c.bBlackToMove) {
-            // White's flick has been played back and knocked nothing off.
-            S().m_nKnockedWhite = S().m_nKnockedBlack = 0;
-            m_wnd->SendMessage(UM_FLICK_FINISHED, 0, 0);
-            ASSERT_EQ(0, S().m_bMySideToMove) << c.szName;
-            UseView(0.0, 2.2, 1.0);
-        }
-        if (c.nPlayers == 1 && !c.nMyWhite) {
-            // The computer's flick is over and missed: the player as black moves.
-            m_wnd->StopMatch();
-            S().m_bMySideToMove = 1;
-        }
-        const int nErrorsBefore = m_sounds.Count(SOUND_ERROR);
-        const int i = FrontDraught(c.nSide);
-        const SPick at = OverCheck(i);
-        m_wnd->m_sight.SetVisible(true);
-        m_wnd->OnPlayerClick(Packed(at.px, at.py));
-        EXPECT_EQ(c.bPicked ? i : -1, m_wnd->m_nSelected) << c.szName;
-        EXPECT_EQ(c.bPicked, MarkPlaced()) << c.szName;
-        EXPECT_EQ(c.bPicked ? 0 : 1, m_sounds.Count(SOUND_ERROR) - nErrorsBefore) << c.szName;
-        // A mark sits on the draught's centre; the sight and the camera buttons rest meanwhile.
-        const std::vector<float> mark(m_wnd->m_vFirstMark, m_wnd->m_vFirstMark + 3);
-        if (c.bPicked) {
-            EXPECT_EQ((std::vector<float>{Check(i).m_fStartX, kMarkHeight, Check(i).m_fStartY}), mark) << c.szName;
-        }
-        EXPECT_EQ(!c.bPicked, m_wnd->m_sight.IsVisible() && ControlsEnabled()) << c.szName;
-    }
-}
-
-TEST_F(AimWndTest, AnAcceptedSecondClickLaunchesTheDraughtAndTheFlickPlaysToTheNextTurn) {
-    CLogCapture log;
-    StartGame(3, 1);
-    const int i = FrontDraught(SIDE_WHITE);
-    const float sx = Check(i).m_fStartX, sy = Check(i).m_fStartY;
-    Click(OverCheck(i));
-    ASSERT_TRUE(MarkPlaced());
-    m_wnd->m_sight.SetVisible(true);
-    const SPick finger = BehindCheck(i, 0.09f);
-    const float d2 = (finger.x - sx) * (finger.x - sx) + (finger.y - sy) * (finger.y - sy);
-    ASSERT_GE(d2, 2.0f * R2());
-    ASSERT_LE(d2, 16.0f * R2());
-    Click(finger);
-
-    EXPECT_EQ(1, m_wnd->m_bBusy);
-    EXPECT_EQ(1, log.CountContaining(" --- Player turn --- ")) << log.All();
-    EXPECT_EQ(-1, m_wnd->m_nSelected);
-    EXPECT_FALSE(MarkPlaced());
-    EXPECT_EQ(1, m_wnd->m_bCursorShown);
-    EXPECT_TRUE(m_wnd->IsGLCursorShown());
-    EXPECT_FALSE(m_wnd->m_sight.IsVisible());
-    EXPECT_EQ(SIDE_WHITE, S().m_nMoverSide);
-    EXPECT_EQ(0, m_sounds.Count(SOUND_ERROR));
-    // The live draught holds the launch: from the finger through the centre.
-    const float len = std::sqrt(d2);
-    const float fSpeed = (len - 0.07f) * 44.0f;
-    EXPECT_NEAR((sx - finger.x) / len, Check(i).m_fDirX, 1e-4f);
-    EXPECT_NEAR((sy - finger.y) / len, Check(i).m_fDirY, 1e-4f);
-    EXPECT_NEAR(fSpeed, Check(i).m_fSpeed, 1e-4f);
-
-    // Clicks while the flick runs are dropped without a sound.
-    Click(OverCheck(OtherDraught(SIDE_WHITE, i)));
-    EXPECT_EQ(-1, m_wnd->m_nSelected);
-    EXPECT_FALSE(MarkPlaced());
-    EXPECT_EQ(0, m_sounds.Count(SOUND_ERROR));
-    EXPECT_EQ(1, m_wnd->m_bBusy);
-
-    ASSERT_TRUE(PlayUntilIdle()) << "the flick was not played back";
-    EXPECT_EQ(0, S().m_bMySideToMove) << "BY TURN: black moves next";
-    EXPECT_STREQ("blacks turn", m_wnd->m_szTurnText);
-    // The draught slid towards the board centre, along its launch.
-    const float mx = Check(i).m_fX - sx, my = Check(i).m_fY - sy;
-    EXPECT_GT(mx * (sx - finger.x) + my * (sy - finger.y), 0.0f) << "moved (" << mx << ", " << my << ")";
-    EXPECT_GT(std::hypot(mx, my), 0.1f);
-    EXPECT_EQ(0, Check(i).m_bMoving);
-    EXPECT_EQ(1, log.CountContaining(" --- Player turn --- "));
-}
-
-TEST_F(AimWndTest, TheHandGrowsWithTheFingerDistanceAndClosesOutsideTheBand) {
-    struct SCase {
-        float fRatio;  // squared distance of the hand from the centre, in squared radii
-        int bInvalid;
-        bool bAccepted;  // a click at the hand starts the flick
-    };
-    const SCase cases[] = {
-        {0.0f, 1, false},   {0.5f, 1, false},   {1.9f, 1, false},  {2.1f, 0, true},  {9.0f, 0, true},
-        {15.9f, 0, true},   {15.97f, 0, true},  {16.1f, 1, false},  {30.0f, 1, false},
-    };
-    for (const SCase& c : cases) {
-        StartGame(3, 1);
-        const float r2 = R2();
-        // The hand stays on the pixel over the board centre; the draught is put beside it.
-        const SPick hand = PixelOver(0.0f, 0.0f);
-        const int i = FrontDraught(SIDE_WHITE);
-        Check(i).Init(hand.x + std::sqrt(c.fRatio * r2), hand.y, SIDE_WHITE);
-        for (int k = 0; k < kCheckCount; ++k) {
-            if (k == i || !Check(k).m_bOnDesk) continue;
-            ASSERT_GT(std::hypot(Check(k).m_fStartX - Check(i).m_fStartX, Check(k).m_fStartY - Check(i).m_fStartY),
-                      2.0f * Check(i).m_fRadius)
-                << "draught " << k << " is in the way";
-        }
-        Click(OverCheck(i));
-        ASSERT_EQ(i, m_wnd->m_nSelected) << "ratio " << c.fRatio;
-        MoveTo(hand);
-        const float d2 = (hand.x - Check(i).m_fStartX) * (hand.x - Check(i).m_fStartX) +
-                         (hand.y - Check(i).m_fStartY) * (hand.y - Check(i).m_fStartY);
-        ASSERT_NEAR(c.fRatio, d2 / r2, 0.01f) << "the hand is not where the case needs it";
-        const float fScale = c.bInvalid ? (d2 < 2.0f * r2 ? 0.5f : 1.5f) : d2 / (14.0f * r2) + 0.5f;
-        EXPECT_EQ(1, m_wnd->m_bHandShown) << "ratio " << c.fRatio;
-        EXPECT_EQ(0, m_wnd->m_bCursorShown) << "ratio " << c.fRatio;
-        EXPECT_FALSE(m_wnd->IsGLCursorShown()) << "ratio " << c.fRatio;
-        EXPECT_EQ(c.bInvalid, m_wnd->m_bHandInvalid) << "ratio " << c.fRatio << " d2/r2 " << d2 / r2;
-        EXPECT_NEAR(fScale, S().m_fHandScale, 1e-5f) << "ratio " << c.fRatio;
-        EXPECT_FLOAT_EQ(hand.x, m_wnd->m_vHand[0]);
-        EXPECT_FLOAT_EQ(kMarkHeight, m_wnd->m_vHand[1]);
-        EXPECT_FLOAT_EQ(hand.y, m_wnd->m_vHand[2]);
-
-        const int nErrorsBefore = m_sounds.Count(SOUND_ERROR);
-        Click(hand);
-        EXPECT_EQ(c.bAccepted ? 1 : 0, m_wnd->m_bBusy) << "ratio " << c.fRatio;
-        EXPECT_EQ(c.bAccepted ? 0 : 1, m_sounds.Count(SOUND_ERROR) - nErrorsBefore) << "ratio " << c.fRatio;
-        // A refused click keeps the first mark and launches nothing.
-        EXPECT_EQ(!c.bAccepted, MarkPlaced() && Check(i).m_fVx0 == 0.0f && Check(i).m_fVy0 == 0.0f) << c.fRatio;
-        m_wnd->StopMatch();
-    }
-}
-
-TEST_F(AimWndTest, TheCursorReturnsOffTheBoardAndARightClickDropsTheMark) {
-    StartGame(3, 1);
-    const int i = FrontDraught(SIDE_WHITE);
-    Click(OverCheck(i));
-    ASSERT_TRUE(MarkPlaced());
-    const SPick onBoard = BehindCheck(i, 0.1f);
-    MoveTo(onBoard);
-    ASSERT_EQ(1, m_wnd->m_bHandShown);
-    ASSERT_FALSE(m_wnd->IsGLCursorShown());
-
-    // A low view: the top of the screen looks over the horizon, far beyond the board area.
-    UseView(0.0, 0.6, 2.0);
-    const SPick sky = PickAt(400, 0);
-    ASSERT_TRUE(std::fabs(sky.x) > 3.0f || std::fabs(sky.y) > 3.0f) << sky.x << ", " << sky.y;
-    MoveTo(sky);
-    EXPECT_EQ(0, m_wnd->m_bHandShown);
-    EXPECT_EQ(1, m_wnd->m_bCursorShown);
-    EXPECT_TRUE(m_wnd->IsGLCursorShown());
-    EXPECT_TRUE(MarkPlaced()) << "leaving the board keeps the mark";
-
-    const SPick back = BehindCheck(i, 0.1f);
-    MoveTo(back);
-    EXPECT_EQ(1, m_wnd->m_bHandShown);
-    EXPECT_EQ(0, m_wnd->m_bCursorShown);
-    EXPECT_FALSE(m_wnd->IsGLCursorShown());
-
-    RightClick(back);
-    EXPECT_FALSE(MarkPlaced());
-    EXPECT_EQ(-1, m_wnd->m_nSelected);
-    EXPECT_EQ(1, m_wnd->m_bCursorShown);
-    EXPECT_TRUE(m_wnd->IsGLCursorShown());
-    EXPECT_TRUE(ControlsEnabled());
-    // With no mark the next left click is a first mark again; the board's middle is empty.
-    UseView(0.0, 2.2, 1.0);
-    Click(PixelOver(0.0f, 0.0f));
-    EXPECT_EQ(-1, m_wnd->m_nSelected);
-    EXPECT_EQ(1, m_sounds.Count(SOUND_ERROR));
-}
-
-TEST_F(AimWndTest, AfterAPauseInAFlickClicksWaitForItsEnd) {
-    StartGame(3, 1);
-    const int i = FrontDraught(SIDE_WHITE);
-    Click(OverCheck(i));
-    Click(BehindCheck(i, 0.09f));
-    ASSERT_EQ(1, m_wnd->m_bBusy);
-
-    Key(VK_ESCAPE);
-    ASSERT_EQ(SCREEN_PAUSE, m_wnd->GetScreen());
-    EXPECT_EQ(0, m_wnd->m_bBusy) << "the pause screen takes clicks";
-    Key(VK_ESCAPE);
-    ASSERT_EQ(SCREEN_GAME, m_wnd->GetScreen());
-    EXPECT_EQ(1, m_wnd->m_bBusy) << "the interrupted flick still runs";
-
-    Click(OverCheck(OtherDraught(SIDE_WHITE, i)));
-    EXPECT_EQ(-1, m_wnd->m_nSelected);
-    EXPECT_FALSE(MarkPlaced());
-    EXPECT_EQ(0, m_sounds.Count(SOUND_ERROR));
-
-    ASSERT_TRUE(PlayUntilIdle()) << "the flick did not end after the pause";
-    ASSERT_EQ(0, S().m_bMySideToMove);
-    UseView(0.0, 2.2, 1.0);
-    const int b = FrontDraught(SIDE_BLACK);
-    Click(OverCheck(b));
-    EXPECT_EQ(b, m_wnd->m_nSelected) << "black's click is taken once the flick has ended";
-    EXPECT_TRUE(MarkPlaced());
-}
 
 // ---- On the real renderer: the hand drawn under the cursor is what a click there does. ----
 
@@ -684,7 +265,7 @@ protected:
         wnd->InjectLButton(true, x, y);
         wnd->InjectLButton(false, x, y);
         wnd->StepFrame();
-        ASSERT_EQ(c - wnd->Desk().m_aChecks, wnd->m_nSelected);
+        ASSERT_EQ(c - wnd->Desk().m_aChecks, wnd->Match().Selected());
     }
 };
 
@@ -702,14 +283,14 @@ TEST_F(AimAgreementTest, TheHandShowsOpenExactlyWhereTheSecondClickIsTakenOnEver
                 for (int x = kGrid / 2; x < kLogicalWidth; x += kGrid) {
                     wnd->InjectMouseMove(x, y);
                     wnd->StepFrame();  // draws the hand under the cursor
-                    const int nState = wnd->m_bCursorShown ? 2 : wnd->m_bHandInvalid;
+                    const int nState = wnd->m_bCursorShown ? 2 : wnd->Match().IsHandInvalid();
                     // As the window loop hands it on, against the frame just drawn.
                     wnd->OnLButtonDown(MK_LBUTTON, Packed(x, y));
-                    const bool bTaken = wnd->m_bBusy == 1;
+                    const bool bTaken = wnd->Match().IsBusy();
                     EXPECT_EQ(nState == 0, bTaken) << "board " << nBoard << ", eye " << view[0] << " " << view[1]
                                                    << ", pixel " << x << " " << y << ": " << szState[nState];
                     if (!bTaken) continue;
-                    nTakenBeyondRim += aim_choice::OnBoard(wnd->Settings(), wnd->m_ptPick[0], wnd->m_ptPick[2]) ? 0 : 1;
+                    nTakenBeyondRim += aim_choice::OnBoard(wnd->Settings(), CMatchProbe(wnd->Match()).m_ptPick[0], CMatchProbe(wnd->Match()).m_ptPick[2]) ? 0 : 1;
                     ASSERT_NO_FATAL_FAILURE(MarkBackRowDraught(view));
                 }
             }

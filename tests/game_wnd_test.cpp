@@ -2,6 +2,7 @@
 // checks and error boxes, the scene built and rebuilt across window switches, the star field.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -12,6 +13,7 @@
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/anim_thread.h"
@@ -23,11 +25,13 @@
 #include "app/game_wnd.h"
 #include "render/scene_resources.h"
 #include "log_capture.h"
+#include "tests/camera_views.h"
 #include "platform/log.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using namespace std::chrono_literals;
 
 const fs::path kPackDir = fs::path(KD_RES_PACK_PATH).parent_path();
 
@@ -88,20 +92,6 @@ protected:
     std::vector<SBox> m_boxes;
     CLogCapture m_log;
 };
-
-bool SameCamera(const stCamGeom& a, const stCamGeom& b) {
-    return a.tx == b.tx && a.ty == b.ty && a.tz == b.tz && a.ex == b.ex && a.ey == b.ey &&
-           a.ez == b.ez && a.radius == b.radius && a.distance == b.distance &&
-           a.azimuth == b.azimuth && a.elevation == b.elevation;
-}
-
-std::string Describe(const stCamGeom& c) {
-    std::ostringstream s;
-    s << "target (" << c.tx << ", " << c.ty << ", " << c.tz << ") eye (" << c.ex << ", " << c.ey
-      << ", " << c.ez << ") radius " << c.radius << " distance " << c.distance << " azimuth "
-      << c.azimuth << " elevation " << c.elevation;
-    return s.str();
-}
 
 // ---- Star field. ----
 
@@ -198,13 +188,13 @@ TEST_F(GameWndTest, TurnStepsOutsideTheTableChangeNothing) {
     for (intptr_t step : badSteps) {
         for (uintptr_t key : {uintptr_t{VK_LEFT}, uintptr_t{VK_RIGHT}}) {
             EXPECT_TRUE(wnd->SendMessage(UM_TURN_STEP, key, step));
-            EXPECT_TRUE(SameCamera(before, wnd->GetCamera()))
+            EXPECT_TRUE(SameBits(before, wnd->GetCamera()))
                 << "key " << key << " step " << step << ": " << Describe(wnd->GetCamera());
         }
     }
     // A step for a key that is neither left nor right turns nothing either.
     EXPECT_TRUE(wnd->SendMessage(UM_TURN_STEP, VK_UP, 3));
-    EXPECT_TRUE(SameCamera(before, wnd->GetCamera())) << Describe(wnd->GetCamera());
+    EXPECT_TRUE(SameBits(before, wnd->GetCamera())) << Describe(wnd->GetCamera());
 }
 
 TEST_F(GameWndTest, EightTurnStepsTurnTheCameraAQuarterOfPiEachWay) {
@@ -233,14 +223,14 @@ TEST_F(GameWndTest, CameraStepsFromTheAnimationThreadReachTheWindowIntact) {
     handStep.tx = -0.3;
     ASSERT_TRUE(PostMessageA(wnd->GetHWND(), platform::MakeMessage(UM_CAMERA_GEOM, 0, std::make_unique<stCamGeom>(handStep))));
     wnd->StepFrame();
-    EXPECT_TRUE(SameCamera(handStep, wnd->GetCamera())) << Describe(wnd->GetCamera());
+    EXPECT_TRUE(SameBits(handStep, wnd->GetCamera())) << Describe(wnd->GetCamera());
 
     // The real worker: three steps, the last one the target view, field for field.
     ASSERT_TRUE(wnd->AnimThread().Post(platform::MakeMessage(UM_CAMERA_GEOM, 0, std::make_unique<SCameraSwing>(from, to))));
     bool bArrived = false;
     for (int i = 0; i < 400 && !bArrived; ++i) {  // up to about 2 s
         wnd->StepFrame();
-        bArrived = SameCamera(to, wnd->GetCamera());
+        bArrived = SameBits(to, wnd->GetCamera());
         if (!bArrived) std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     EXPECT_TRUE(bArrived) << "camera now: " << Describe(wnd->GetCamera()) << "\nexpected: " << Describe(to);
@@ -262,6 +252,42 @@ TEST_F(GameWndTest, TheComputerDelayIsPolledOnlyWhileTheWindowIsActive) {
     wnd->StepFrame();
     EXPECT_TRUE(Logged("Signal m_hTimeoutCompTurnEvent"));
     EXPECT_FALSE(m_hTimeoutCompTurnEvent.Wait(0)) << "the poll must take the signal";
+}
+
+// Started as black, left after 0.5 s and started again 0.5 s later: as white nothing starts the
+// computer; as black it starts once, about two seconds after the new start.
+TEST_F(GameWndTest, TheComputerStartsTwoSecondsAfterItsMatchStartAndNeverForALeftMatch) {
+    auto wnd = OpenWindow();
+    m_hTimeoutCompTurnEvent.Reset();
+    const auto startGame = [&](int nMyWhite) {
+        wnd->Settings().m_nPlayers = 1;
+        wnd->Settings().MyWhite = nMyWhite;
+        wnd->StartMatch();
+        wnd->SetScreen(SCREEN_GAME);
+    };
+    for (const int nMyWhite : {1, 0}) {
+        startGame(0);
+        std::this_thread::sleep_for(500ms);
+        wnd->StopMatch();
+        std::this_thread::sleep_for(500ms);
+        startGame(nMyWhite);
+        const auto start = std::chrono::steady_clock::now();
+        const bool bStarted = m_hTimeoutCompTurnEvent.Wait(kCompTurnDelayMs + 500);
+        const auto waited = std::chrono::steady_clock::now() - start;
+        EXPECT_EQ(nMyWhite == 0, bStarted) << "MyWhite " << nMyWhite;
+        if (bStarted) {
+            EXPECT_GT(waited, 1800ms) << "an old delay started the computer";
+            EXPECT_LT(waited, 3000ms);
+            EXPECT_FALSE(m_hTimeoutCompTurnEvent.Wait(1000)) << "a second computer start";
+            m_hTimeoutCompTurnEvent.Set();  // hand the signal back to the frame's poll
+            wnd->StepFrame();
+            EXPECT_TRUE(Logged("Signal m_hTimeoutCompTurnEvent"));
+            EXPECT_EQ(SIDE_WHITE, wnd->Settings().m_nMoverSide);
+            EXPECT_TRUE(wnd->Physics().HasCompThread());
+        }
+        wnd->StopMatch();
+        EXPECT_FALSE(wnd->Physics().HasCompThread());
+    }
 }
 
 // ---- Entry. ----

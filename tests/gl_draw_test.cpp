@@ -30,6 +30,7 @@
 #include "render/scene_shadows.h"
 #include "render/scene_sky.h"
 #include "tests/gl_game_wnd.h"
+#include "tests/match_probe.h"
 #include "tools/viewer/gl_offscreen.h"
 
 namespace {
@@ -762,18 +763,18 @@ TEST_F(MatchSceneTest, TheBoardStandsInASkyAndCastsShadowsAwayFromTheLight) {
 TEST_F(MatchSceneTest, TheHandNeverReachesIntoTheSelectedDraught) {
     constexpr float kMark[2] = {0.1f, -0.2f}, kDraughtTop = 0.024f;
     const float r = wnd->Settings().m_fCheckRadius, r2 = r * r;
-    wnd->m_abMarkSet[0] = wnd->m_abMarkSet[1] = 1;
-    wnd->m_nSelected = wnd->m_bCursorShown = 0;
-    wnd->m_vFirstMark[0] = kMark[0], wnd->m_vFirstMark[2] = kMark[1];
+    CMatchProbe(wnd->Match()).m_bMarkSet = true;
+    CMatchProbe(wnd->Match()).m_nSelected = wnd->m_bCursorShown = 0;
+    CMatchProbe(wnd->Match()).m_vFirstMark[0] = kMark[0], CMatchProbe(wnd->Match()).m_vFirstMark[2] = kMark[1];
     for (float d : {0.0f, 0.02f, 0.05f, 0.07f, 0.082f, 0.1f})
         for (int k = 0; k < 8; ++k) {
-            wnd->m_vHand[0] = kMark[0] + d * static_cast<float>(std::cos(k * kPi / 4));
-            wnd->m_vHand[2] = kMark[1] + d * static_cast<float>(std::sin(k * kPi / 4));
+            CMatchProbe(wnd->Match()).m_vHand[0] = kMark[0] + d * static_cast<float>(std::cos(k * kPi / 4));
+            CMatchProbe(wnd->Match()).m_vHand[2] = kMark[1] + d * static_cast<float>(std::sin(k * kPi / 4));
             // As the aiming sets them: the closed hand at half size while too near.
-            wnd->m_bHandInvalid = d * d < 2 * r2;
-            wnd->Settings().m_fHandScale = wnd->m_bHandInvalid ? 0.5f : d * d / (14 * r2) + 0.5f;
+            CMatchProbe(wnd->Match()).m_bHandInvalid = d * d < 2 * r2;
+            wnd->Settings().m_fHandScale = CMatchProbe(wnd->Match()).m_bHandInvalid ? 0.5f : d * d / (14 * r2) + 0.5f;
             wnd->DrawHand();
-            const CGLObject& h = wnd->Hand(wnd->m_bHandInvalid);
+            const CGLObject& h = wnd->Hand(CMatchProbe(wnd->Match()).m_bHandInvalid);
             int nInside = 0;
             for (const SMesh& m : FindModel(h.Get3DS())->data->meshes)
                 for (size_t i = 0; i + 2 < m.positions.size(); i += 3) {

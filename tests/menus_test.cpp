@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "app/game_wnd.h"
+#include "tests/match_probe.h"
 #include "menus/menu_actions.h"
 #include "menus/screen_table.h"
 #include "menus/sound_effects.h"
@@ -249,11 +250,11 @@ TEST_F(MenusTest, EscapePausesTheGameAndEscapeOrContinueGoesBack) {
     Command(SCREEN_MAIN, CMD_SINGLE);
     Command(SCREEN_LEVEL_SINGLE, CMD_BEGINNER);
     ASSERT_EQ(wnd->GetScreen(), SCREEN_GAME);
-    wnd->m_bBusy = 1;
+    CMatchProbe(wnd->Match()).m_bBusy = 1;
     wnd->m_bCursorShown = 0;
     Key(VK_ESCAPE);
     EXPECT_EQ(wnd->GetScreen(), SCREEN_PAUSE);
-    EXPECT_EQ(wnd->m_bBusy, 0) << "the pause screen's buttons must take clicks";
+    EXPECT_EQ(CMatchProbe(wnd->Match()).m_bBusy, 0) << "the pause screen's buttons must take clicks";
     EXPECT_EQ(wnd->m_bCursorShown, 1);
     EXPECT_TRUE(wnd->IsGLCursorShown());
 

@@ -19,6 +19,7 @@
 #include "core/app_messages.h"
 #include "app/framework/model_registry.h"
 #include "app/game_wnd.h"
+#include "tests/match_probe.h"
 #include "render/scene_resources.h"
 #include "app/msg_thread.h"
 #include "game/match_logic.h"
@@ -209,7 +210,7 @@ protected:
         S().m_nPlayers = nPlayers;
         S().m_nSetResult = nSetResult;
         SetBoard(nWhite, nBlack);
-        wnd->m_bResultShown = 0;
+        CMatchProbe(wnd->Match()).m_bResultShown = 0;
         wnd->SetScreen(nScreen);
     }
 };
@@ -272,7 +273,7 @@ TEST_F(ResultTextsTest, HeadlineFollowsPlayersResultAndBoardAndCountsShowTheLoss
             ExpectTexts(what, c.headline, 255, 12 + c.nWhite, 40 - c.nBlack);  // the campaign's totals
         else
             ExpectTexts(what, c.headline, 256, kPerSide - c.nWhite, kPerSide - c.nBlack);
-        EXPECT_EQ(1, wnd->m_bResultShown) << what;
+        EXPECT_EQ(1, CMatchProbe(wnd->Match()).m_bResultShown) << what;
     }
 }
 
@@ -283,7 +284,7 @@ TEST_F(ResultTextsTest, OnePlayerWithoutAKnownResultGetsNoTextAtAll) {
             Frame();
             EXPECT_TRUE(m_prints.empty()) << "screen " << nScreen << " result " << nResult << "\n"
                                           << Describe(m_prints);
-            EXPECT_EQ(0, wnd->m_bResultShown) << "screen " << nScreen << " result " << nResult;
+            EXPECT_EQ(0, CMatchProbe(wnd->Match()).m_bResultShown) << "screen " << nScreen << " result " << nResult;
         }
 }
 
@@ -308,14 +309,14 @@ TEST_F(ResultTextsTest, OnlyTheCampaignOverScreenPlaysItsSoundAndOnlyOncePerResu
             EXPECT_EQ(SOUND_CAMPAIGN_OVER, r.nSound) << what;
             EXPECT_EQ(0, r.nVolume) << what;
         }
-        EXPECT_EQ(1, wnd->m_bResultShown) << what;
+        EXPECT_EQ(1, CMatchProbe(wnd->Match()).m_bResultShown) << what;
     }
     // The next result (the flag cleared by the game flow) is announced again.
     ShowResult(SCREEN_CAMPAIGN_OVER, kOnePlayer, SET_WON, 0, 4);
     m_sounds.Clear();
     Frame();
     Frame();
-    wnd->m_bResultShown = 0;
+    CMatchProbe(wnd->Match()).m_bResultShown = 0;
     Frame();
     Frame();
     EXPECT_EQ(2u, m_sounds.Requests().size());
@@ -345,17 +346,17 @@ protected:
     }
     // A first mark on (x1, y1) of the board and the hand at (x2, y2), as aiming leaves them.
     void Aim(float x1, float y1, float x2, float y2) {
-        wnd->m_abMarkSet[0] = wnd->m_abMarkSet[1] = 1;
-        wnd->m_nSelected = 12;
-        wnd->m_vFirstMark[0] = x1;
-        wnd->m_vFirstMark[1] = 0.05f;
-        wnd->m_vFirstMark[2] = y1;
-        wnd->m_vHand[0] = x2;
-        wnd->m_vHand[1] = 0.05f;
-        wnd->m_vHand[2] = y2;
+        CMatchProbe(wnd->Match()).m_bMarkSet = true;
+        CMatchProbe(wnd->Match()).m_nSelected = 12;
+        CMatchProbe(wnd->Match()).m_vFirstMark[0] = x1;
+        CMatchProbe(wnd->Match()).m_vFirstMark[1] = 0.05f;
+        CMatchProbe(wnd->Match()).m_vFirstMark[2] = y1;
+        CMatchProbe(wnd->Match()).m_vHand[0] = x2;
+        CMatchProbe(wnd->Match()).m_vHand[1] = 0.05f;
+        CMatchProbe(wnd->Match()).m_vHand[2] = y2;
         wnd->m_bCursorShown = 0;
-        wnd->m_bHandShown = 1;
-        wnd->m_bHandInvalid = 0;
+        CMatchProbe(wnd->Match()).m_bHandShown = 1;
+        CMatchProbe(wnd->Match()).m_bHandInvalid = 0;
     }
     // Indices into the frame's drawn objects of the marker and the hands.
     std::vector<size_t> DrawnOf(ModelHandle h) const {
@@ -398,9 +399,8 @@ TEST_F(AimAidsTest, LevelMarksAndCursorDecideWhatIsDrawnAfterTheDraughts) {
     for (const SCase& c : cases) {
         Aim(0.1f, -0.2f, 0.25f, -0.1f);
         S().m_nLevel = c.nLevel;
-        wnd->m_abMarkSet[0] = c.nMark0;
-        wnd->m_abMarkSet[1] = c.nMark1;
-        wnd->m_nSelected = c.nSelected;
+        CMatchProbe(wnd->Match()).m_bMarkSet = c.nMark0 && c.nMark1;
+        CMatchProbe(wnd->Match()).m_nSelected = c.nSelected;
         wnd->m_bCursorShown = static_cast<uint8_t>(c.nCursorShown);
         Frame();
         const auto markers = DrawnOf(m_hMarker);
@@ -476,7 +476,7 @@ TEST_F(AimAidsTest, TheHandsModelShowsWhetherTheMarkWouldBeTakenAndItsSizeTheFor
     };
     for (const SCase& c : cases) {
         Aim(0.0f, 0.0f, 0.12f, 0.05f);
-        wnd->m_bHandInvalid = c.bInvalid;
+        CMatchProbe(wnd->Match()).m_bHandInvalid = c.bInvalid;
         S().m_fHandScale = c.fScale;
         Frame();
         const SDrawn& h = OnlyHand();
@@ -604,25 +604,25 @@ TEST_F(GlFramesTest, TheBeginnersAimLineIsYellowAndGoesWithTheHand) {
     wnd->Settings().StarType = 0;  // a still sky: frames repeat exactly
     wnd->StartMatch();
     wnd->SetScreen(SCREEN_GAME);
-    wnd->m_abMarkSet[0] = wnd->m_abMarkSet[1] = 1;
-    wnd->m_nSelected = 15;
+    CMatchProbe(wnd->Match()).m_bMarkSet = true;
+    CMatchProbe(wnd->Match()).m_nSelected = 15;
     const float first[3] = {0.0f, 0.05f, 0.0f};
     const float hand[3] = {0.3f, 0.05f, 0.15f};
     for (int i = 0; i < 3; ++i) {
-        wnd->m_vFirstMark[i] = first[i];
-        wnd->m_vHand[i] = hand[i];
+        CMatchProbe(wnd->Match()).m_vFirstMark[i] = first[i];
+        CMatchProbe(wnd->Match()).m_vHand[i] = hand[i];
     }
     wnd->m_bCursorShown = 0;
-    wnd->m_bHandShown = 1;
-    wnd->m_bHandInvalid = 0;
+    CMatchProbe(wnd->Match()).m_bHandShown = 1;
+    CMatchProbe(wnd->Match()).m_bHandInvalid = 0;
 
     wnd->Settings().m_nLevel = LEVEL_PRO;
     const SPng pro = Shot("aim-pro");
     wnd->Settings().m_nLevel = LEVEL_BEGINNER;
     const SPng beginner = Shot("aim-beginner");
-    wnd->m_bHandShown = 0;
+    CMatchProbe(wnd->Match()).m_bHandShown = 0;
     const SPng hidden = Shot("aim-beginner-hand-hidden");
-    wnd->m_bHandShown = 1;
+    CMatchProbe(wnd->Match()).m_bHandShown = 1;
     const SPng again = Shot("aim-beginner-again");
     wnd->StopMatch();
 

@@ -98,12 +98,14 @@ protected:
         }
         const int nBefore = m_nPlayerTurnLines;
         Click(aim.x1, aim.y1);
-        EXPECT_EQ(aim.nOwn, m_wnd->m_nSelected) << "the first click picks draught " << aim.nOwn;
+        EXPECT_EQ(aim.nOwn, m_wnd->Match().Selected()) << "the first click picks draught " << aim.nOwn;
         Click(aim.x2, aim.y2);
-        if (m_nPlayerTurnLines != nBefore + 1 || !m_wnd->m_bBusy) {
+        if (m_nPlayerTurnLines != nBefore + 1 || !m_wnd->Match().IsBusy()) {
             ADD_FAILURE() << "the second click (" << aim.x2 << ", " << aim.y2 << ") released no flick";
             return false;
         }
+        Click(aim.x1, aim.y1);
+        EXPECT_EQ(-1, m_wnd->Match().Selected()) << "a click while the flick runs is dropped";
         ++r.nPlayerFlicks;
         return true;
     }
@@ -132,7 +134,7 @@ protected:
                 m_wnd->SendMessage(UM_MENU_NOTIFY, SCREEN_SET_OVER, CMD_NEXT_SET);  // "next set"
                 continue;
             }
-            if (nScreen == SCREEN_GAME && !m_wnd->m_bBusy && S().m_bMySideToMove && !PlayerFlick(r)) break;
+            if (nScreen == SCREEN_GAME && !m_wnd->Match().IsBusy() && S().m_bMySideToMove && !PlayerFlick(r)) break;
             m_wnd->StepFrame();
             std::this_thread::sleep_for(200us);
         }
@@ -162,7 +164,7 @@ TEST_F(WholeMatchTest, QuickGamesOnEveryBoardByBothRulesFromBothSidesEndOnTheGam
                 EXPECT_EQ(SetResultOf(nMyWhite, nWhite, nBlack), S().m_nSetResult)
                     << nWhite << " white and " << nBlack << " black left";
                 EXPECT_EQ(1, S().m_bMatchOver);
-                EXPECT_EQ(0, m_wnd->m_bBusy) << "a finished match holds no clicks";
+                EXPECT_FALSE(m_wnd->Match().IsBusy()) << "a finished match holds no clicks";
                 EXPECT_FALSE(m_wnd->Physics().HasCompThread());
                 EXPECT_GT(r.nComputerTurns, 0) << "the computer never moved";
                 if (nTurnType == TURN_BY_TURN) {

@@ -1,6 +1,6 @@
 // The orbiting camera record: default view, radius and distance, raising and lowering the
 // eye on its sphere about the target. Pure geometry, no GL; any thread on its own record.
-#include "app/framework/camera.h"
+#include "core/camera.h"
 
 #include <algorithm>
 #include <cmath>
