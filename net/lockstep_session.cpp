@@ -150,7 +150,7 @@ void CLockstepSession::Compare() {
     ++m_nMismatches;
     platform::Log("Network: after flick %" PRIu32 " the positions differ (0x%016" PRIx64 " here, 0x%016" PRIx64
                   " there)%s",
-                  m_remoteCheck.nSeq, m_nLocalHash, m_remoteCheck.nHash,
+                  m_nPlayed, m_nLocalHash, m_remoteCheck.nHash,
                   m_link.IsHost() ? "; sending ours" : "; waiting for the host's");
     if (!m_link.IsHost()) {
         m_ePhase = EPhase::AwaitPosition;

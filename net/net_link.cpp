@@ -25,7 +25,8 @@ bool InitEnet() {
 }
 
 void TunePeer(ENetPeer* peer) {
-    enet_peer_timeout(peer, 0, kNetSilenceMs / 2, kNetSilenceMs);
+    // Retransmits on a jittery link must not end the game before a silent peer would.
+    enet_peer_timeout(peer, 0, kNetSilenceMs, kNetSilenceMs);
     enet_peer_ping_interval(peer, kPingMs);
 }
 

@@ -1,0 +1,220 @@
+// Two lockstep sessions over ENet on the loopback: whole quick games on every board by both rules
+// stay equal after every flick, also through lost, late and reordered datagrams and a damaged
+// position; other versions and second joiners are turned away; a dead peer is reported in time.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <deque>
+#include <functional>
+#include <map>
+#include <random>
+
+#include "ai/kick_ai.h"
+#include "core/game_settings.h"
+#include "game/layout.h"
+#include "game/match_logic.h"
+#include "net/lockstep_session.h"
+#include "physics/desk_hash.h"
+#include "physics/flick_simulation.h"
+
+namespace {
+
+using EType = SSessionEvent::EType;
+using Clock = std::chrono::steady_clock;
+const SPhysicsConstants kPhysics;
+
+struct SSide {
+    explicit SSide(const char* program = "1.0") : session(desk, s, program) { desk.SetSettings(&s); }
+    CGameSettings s;
+    CDesk desk;
+    CLockstepSession session;
+    CGLObject white, black;
+    int nStarted = 0, nTaken = 0;
+    bool bDamage = false;  // nudge a draught before the next rest check
+    std::string ended, refused;
+    Clock::time_point endedAt;
+};
+
+// A flick has come to rest on p: the position may be damaged first, then checked.
+void Rest(SSide& p, int nCheck) {
+    RunFlick(kPhysics, p.s, nCheck, p.desk, false, nullptr);
+    CCheck* c = std::find_if(p.desk.m_aChecks, p.desk.m_aChecks + kCheckCount, [](const CCheck& d) { return d.m_bOnDesk; });
+    if (std::exchange(p.bDamage, false)) c->m_fX += 0.01f;
+    p.session.FlickRested();
+}
+
+// A draught of the session's own side to flick.
+int Own(const SSide& p) {
+    int i = 0;
+    while (p.desk.m_aChecks[i].m_nSide != p.session.LocalSide()) ++i;
+    return i;
+}
+
+void Handle(SSide& p, const SSessionEvent& e) {
+    if (e.type == EType::Started && ++p.nStarted) BuildLayout(p.desk, 0, 0, p.white, p.black);
+    if (e.type == EType::RemoteFlick) Rest(p, e.nCheck);
+    if (e.type == EType::PositionTaken) ++p.nTaken;
+    if (e.type == EType::Refused) p.refused = e.text;
+    if (e.type == EType::Ended) p.ended = e.text, p.endedAt = Clock::now();
+}
+
+// Received datagrams: one in twenty lost, more held back up to 80 ms. A held one comes in when
+// Pump pokes its host with a byte from elsewhere, in the poke's place and with its own sender.
+struct SHeld { uint32_t nDue; ENetAddress from; std::vector<uint8_t> bytes; };
+std::mt19937 g_rng(7);
+std::map<ENetHost*, std::deque<SHeld>> g_held;
+int g_nTouched = 0;  // datagrams lost or held
+int Lossy(ENetHost* host, ENetEvent*) {
+    auto& held = g_held[host];
+    const uint32_t now = enet_time_get(), roll = g_rng() % 100;
+    if (host->receivedDataLength == 1) {
+        if (held.empty() || held.front().nDue > now) return 1;
+        std::memcpy(host->receivedData, held.front().bytes.data(), held.front().bytes.size());
+        host->receivedDataLength = held.front().bytes.size();
+        host->receivedAddress = held.front().from;
+        held.pop_front();
+        return 0;
+    }
+    g_nTouched += roll < 20;
+    if (roll < 5) return 1;
+    if (roll >= 20 || held.size() >= 8) return 0;
+    held.push_back({now + uint32_t(g_rng() % 80), host->receivedAddress, {host->receivedData, host->receivedData + host->receivedDataLength}});
+    return 1;
+}
+void PokeHeld() {
+    static const ENetSocket poke = enet_socket_create(ENET_SOCKET_TYPE_DATAGRAM);
+    for (auto& [host, held] : g_held) {
+        ENetAddress to;
+        ENetBuffer byte{const_cast<char*>("p"), 1};
+        if (held.empty() || held.front().nDue > enet_time_get() || enet_socket_get_address(host->socket, &to) != 0) continue;
+        to.host = ENET_HOST_TO_NET_32(0x7f000001);
+        enet_socket_send(poke, &to, &byte, 1);
+    }
+}
+
+bool Pump(std::initializer_list<SSide*> sides, const std::function<bool()>& done, int nMs = 6000) {
+    const auto deadline = Clock::now() + std::chrono::milliseconds(nMs);
+    while (!done())
+        if (Clock::now() > deadline) return false;
+        else {
+            PokeHeld();
+            for (SSide* p : sides) Handle(*p, p->session.Poll(1));
+        }
+    return true;
+}
+
+void Connect(SSide& host, SSide& join) {
+    std::string error;
+    ASSERT_TRUE(host.session.Link().Listen(0, error)) << error;
+    ASSERT_TRUE(join.session.Link().Join("127.0.0.1", host.session.Link().Port(), error)) << error;
+    ASSERT_TRUE(Pump({&host, &join}, [&] { return host.nStarted && join.nStarted; }));
+}
+
+TEST(NetPlay, WholeGamesStayEqualAfterEveryFlickOnEveryBoardAndRule) {
+    struct SCase { int nBoard, nRule; bool bLossy, bDamage; } cases[] = {
+        {BOARD_SQUARE, TURN_BY_TURN, false, false}, {BOARD_ROUND, TURN_BY_TURN, false, true},
+        {BOARD_TWELVE, TURN_BY_TURN, true, false},  {BOARD_SQUARE, TURN_TO_A_MISS, true, true},
+        {BOARD_ROUND, TURN_TO_A_MISS, true, false}, {BOARD_TWELVE, TURN_TO_A_MISS, false, false},
+    };
+    for (const SCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << "board " << c.nBoard << " rule " << c.nRule << " lossy " << c.bLossy);
+        SSide host, join;
+        host.s.BoardType = host.s.CheckType = c.nBoard;
+        host.s.TurnType = c.nRule;
+        ASSERT_NO_FATAL_FAILURE(Connect(host, join));
+        g_held.clear();
+        if (c.bLossy) host.session.Link().SetIntercept(Lossy), join.session.Link().SetIntercept(Lossy);
+        EXPECT_EQ(c.nBoard, join.s.CheckType);
+        EXPECT_EQ(c.nRule, join.s.TurnType);
+        int nSide = SIDE_WHITE, nWhite = kChecksPerSide, nBlack = kChecksPerSide;
+        uint32_t n = 0;
+        for (; nWhite > 0 && nBlack > 0 && n < 300; ++n) {
+            SSide& mover = nSide == host.session.LocalSide() ? host : join;
+            ai::SCompMove move;
+            ASSERT_TRUE(ai::ComputeCompMove(kPhysics, mover.s, mover.desk, nSide, {}, 1, move));
+            ai::WriteCompMove(move, mover.s, mover.desk);
+            ASSERT_TRUE(mover.session.SendFlick(move.nCheck));
+            EXPECT_FALSE(mover.session.SendFlick(move.nCheck)) << "a second flick before the first rests";
+            join.bDamage = c.bDamage && n == 3;
+            Rest(mover, move.nCheck);
+            ASSERT_TRUE(Pump({&host, &join}, [&] { return host.session.CanFlick() && join.session.CanFlick(); }))
+                << "flick " << n << " " << host.ended << join.ended;
+            ASSERT_EQ(RestPositionHash(host.desk), RestPositionHash(join.desk)) << "flick " << n;
+            mover.desk.CountOnDesk(nWhite, nBlack);
+            if (!KeepsMove(c.nRule, nSide, mover.s.m_nKnockedWhite, mover.s.m_nKnockedBlack)) nSide = OtherSide(nSide);
+        }
+        EXPECT_TRUE(nWhite == 0 || nBlack == 0) << "the game did not end";
+        EXPECT_EQ(n, host.session.Played());
+        EXPECT_EQ(n, join.session.Played());
+        EXPECT_EQ(int(c.bDamage), join.nTaken);
+        EXPECT_EQ(int(c.bDamage), host.session.Mismatches());
+        EXPECT_EQ("", host.ended + join.ended);
+    }
+    EXPECT_GT(g_nTouched, 10) << "the lossy link lost or held too little to tell";
+}
+
+TEST(NetPlay, OtherVersionsAndSecondJoinersAreTurnedAwayWithAMessage) {
+    SSide host, old("0.9"), first, second;
+    std::string error;
+    ASSERT_TRUE(host.session.Link().Listen(0, error)) << error;
+    const char* busy = "turned away a player: a game is running";
+    struct SCase { SSide* joiner; std::string joinerText, hostText; } cases[] = {
+        {&old, "the other program is version 1.0 (protocol 1), this one is version 0.9 (protocol 1)",
+         "the other program is version 0.9 (protocol 1), this one is version 1.0 (protocol 1)"},
+        {&first, "", ""},
+        {&second, "the host is already playing a game", busy},
+    };
+    for (const SCase& c : cases) {
+        ASSERT_TRUE(c.joiner->session.Link().Join("localhost", host.session.Link().Port(), error)) << error;
+        host.refused.clear();
+        Pump({&host, c.joiner}, [&] { return !c.joiner->ended.empty() || c.joiner->nStarted; });
+        EXPECT_EQ(c.joinerText, c.joiner->ended);
+        EXPECT_EQ(c.hostText, host.refused);
+    }
+    EXPECT_TRUE(first.session.Link().IsConnected() && host.nStarted == 1 && host.ended.empty());
+}
+
+TEST(NetPlay, APeerThatDiesMidFlickIsReportedWithinFiveSeconds) {
+    for (bool bHostDies : {false, true}) {
+        SSide host, join;
+        ASSERT_NO_FATAL_FAILURE(Connect(host, join));
+        SSide& dead = bHostDies ? host : join;
+        SSide& left = bHostDies ? join : host;
+        ApplyLaunch({3.0f, 0.0f, 1.0f, 0.0f, 0.0f}, Own(host), host.desk, host.s);
+        ASSERT_TRUE(host.session.SendFlick(Own(host)));
+        dead.session.Link().Drop();
+        const auto start = Clock::now();
+        Pump({&left}, [&] { return !left.ended.empty(); });
+        EXPECT_NE("", left.ended);
+        EXPECT_LT(left.endedAt - start, std::chrono::seconds(5)) << left.ended;
+    }
+}
+
+// The figures for the latency goal: from a flick going out to the other side having applied it.
+TEST(NetPlay, FlicksReachTheOtherSideWellWithinFiftyMilliseconds) {
+    SSide host, join;
+    ASSERT_NO_FATAL_FAILURE(Connect(host, join));
+    std::vector<double> ms;
+    for (int i = 0; i < 300; ++i) {
+        ApplyLaunch({1.0f, 0.0f, 1.0f, 0.0f, 0.0f}, Own(host), host.desk, host.s);
+        const auto start = Clock::now();
+        ASSERT_TRUE(host.session.SendFlick(Own(host)));
+        SSessionEvent e;
+        while (e.type != EType::RemoteFlick && Clock::now() - start < std::chrono::seconds(2)) e = join.session.Poll(1);
+        ASSERT_EQ(EType::RemoteFlick, e.type);
+        ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+        host.session.FlickRested();
+        join.session.FlickRested();
+        ASSERT_TRUE(Pump({&host, &join}, [&] { return host.session.CanFlick() && join.session.CanFlick(); }));
+    }
+    std::sort(ms.begin(), ms.end());
+    const double median = ms[ms.size() / 2], p99 = ms[ms.size() * 99 / 100];
+    RecordProperty("median_ms", std::to_string(median));
+    RecordProperty("p99_ms", std::to_string(p99));
+    std::printf("flick latency on the loopback: median %.3f ms, p99 %.3f ms\n", median, p99);
+    EXPECT_LT(median, 50.0);
+}
+
+}  // namespace
