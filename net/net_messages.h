@@ -30,12 +30,10 @@ enum class ENetEnd : uint8_t { Quit = 1, Version = 2, Busy = 3, Protocol = 4 };
 struct SNetHello {
     uint32_t nProtocol = kNetProtocolVersion;
     std::string program;  // printable, at most kMaxNetVersionBytes
-    bool operator==(const SNetHello&) const = default;
 };
 // The host's choice of the match; the joining player plays black.
 struct SNetSetup {
     int nBoard = 0, nMaterial = 0, nRule = 0, nMode = 0;
-    bool operator==(const SNetSetup&) const = default;
 };
 struct SNetFlick {
     uint32_t nSeq = 0;  // flicks played before it in the match
@@ -46,28 +44,23 @@ struct SNetFlick {
 struct SNetCheck {
     uint32_t nSeq = 0;  // of the flick that came to rest
     uint64_t nHash = 0;
-    bool operator==(const SNetCheck&) const = default;
 };
 struct SNetDraught {
     int nSide = 0;
     bool bOnDesk = false;
     float fX = 0.0f, fY = 0.0f, fHeight = 0.0f;
-    bool operator==(const SNetDraught&) const = default;
 };
 // The host's whole position at rest after nSeq flicks, sent when the two sides disagree.
 struct SNetPosition {
     uint32_t nSeq = 0;
     SNetDraught draughts[kCheckCount];
-    bool operator==(const SNetPosition&) const = default;
 };
 // The opponent's hand and aim marker while he aims.
 struct SNetAim {
     float hand[3] = {}, marker[3] = {};
-    bool operator==(const SNetAim&) const = default;
 };
 struct SNetBye {
     ENetEnd reason = ENetEnd::Quit;
-    bool operator==(const SNetBye&) const = default;
 };
 
 using SNetMessage = std::variant<SNetHello, SNetSetup, SNetFlick, SNetCheck, SNetPosition, SNetAim, SNetBye>;

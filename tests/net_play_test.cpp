@@ -112,6 +112,51 @@ void Connect(SSide& host, SSide& join) {
     ASSERT_TRUE(Pump({&host, &join}, [&] { return host.nStarted && join.nStarted; }));
 }
 
+std::vector<uint8_t> Bytes(const SNetMessage& m, size_t nAt = 0, int nValue = -1, size_t nCut = 0) {
+    std::vector<uint8_t> b = EncodeNetMessage(m);
+    if (nValue >= 0) b.resize(std::max(b.size(), nAt + 1)), b[nAt] = uint8_t(nValue);
+    if (nCut) b.resize(nCut);
+    return b;
+}
+
+TEST(NetMessages, EveryMessageReadsBackAndEveryBadFieldIsRefused) {
+    SNetPosition position{9, {}};
+    for (SNetDraught& d : position.draughts) d = {SIDE_BLACK, true, 1.5f, -2.0f, -0.0f};
+    const SNetFlick flick{7, 19, {-7.0f, 9.0f, -0.6f, 0.8f, 2.5f}, 0x0123456789abcdef};
+    const SNetMessage good[] = {SNetHello{1, "0.1.0"}, SNetSetup{2, 2, 1, 1}, flick, SNetCheck{3, 1ull << 63},
+                                position, SNetAim{{1, 2, 3}, {-4, 5, 0}}, SNetBye{ENetEnd::Protocol}};
+    SNetMessage back;
+    std::string error;
+    for (const SNetMessage& m : good) {
+        EXPECT_TRUE(DecodeNetMessage(EncodeNetMessage(m), back, error)) << error;
+        EXPECT_EQ(m.index(), back.index());
+        EXPECT_EQ(EncodeNetMessage(m), EncodeNetMessage(back));
+    }
+    auto launch = [&](SFlickLaunch l) { return SNetFlick{0, 0, l, 0}; };
+    position.draughts[19].fHeight = 101.0f;
+    const struct { std::vector<uint8_t> bytes; const char* error; } bad[] = {
+        {{}, "unknown message type"}, {{0}, "unknown message type"}, {{8, 0}, "unknown message type"},
+        {Bytes(SNetHello{1, "1"}, 5, 33), "bad hello"}, {Bytes(SNetHello{1, "1"}, 6, 0x7f), "bad program version"},
+        {Bytes(SNetSetup{3, 0, 0, 0}), "bad setup"}, {Bytes(SNetSetup{0, 3, 0, 0}), "bad setup"},
+        {Bytes(SNetSetup{0, 0, 2, 0}), "bad setup"}, {Bytes(SNetSetup{0, 0, 0, 2}), "bad setup"},
+        {Bytes(SNetFlick{0, 20, {}, 0}), "bad flick"}, {Bytes(flick, 0, -1, 33), "bad flick"},
+        {Bytes(launch({NAN, 0, 1, 0, 0})), "flick launch out of range"},
+        {Bytes(launch({9.0f, 9.0f, 0.7f, 0.7f, 0})), "flick launch out of range"},
+        {Bytes(launch({1, 0, 1.5f, 0, 0})), "flick launch out of range"},
+        {Bytes(launch({1, 0, 1, 0, INFINITY})), "flick launch out of range"},
+        {Bytes(SNetCheck{}, 0, -1, 12), "bad check"}, {Bytes(SNetCheck{}, 13, 0), "bytes after the message"},
+        {Bytes(position), "bad draught in position"}, {Bytes(SNetPosition{}), "bad draught in position"},
+        {Bytes(position, 6, 2), "bad draught in position"},
+        {Bytes(SNetAim{{0, 0, 0}, {0, -101, 0}}), "aim out of range"}, {Bytes(SNetBye{}, 1, 0), "bad bye"},
+        {Bytes(SNetBye{}, 1, 5), "bad bye"},
+    };
+    for (const auto& c : bad) {
+        error.clear();
+        EXPECT_FALSE(DecodeNetMessage(c.bytes, back, error)) << c.error;
+        EXPECT_EQ(c.error, error);
+    }
+}
+
 TEST(NetPlay, WholeGamesStayEqualAfterEveryFlickOnEveryBoardAndRule) {
     struct SCase { int nBoard, nRule; bool bLossy, bDamage; } cases[] = {
         {BOARD_SQUARE, TURN_BY_TURN, false, false}, {BOARD_ROUND, TURN_BY_TURN, false, true},
