@@ -18,7 +18,7 @@ inline constexpr uint16_t kDefaultNetPort = 47125;
 inline constexpr uint8_t kNetMatchChannel = 0;
 inline constexpr uint8_t kNetAimChannel = 1;
 // A peer silent this long is gone; ENet pings well within it, so only a dead peer is silent.
-inline constexpr uint32_t kNetSilenceMs = 4000;
+inline constexpr uint32_t kNetSilenceMs = 3500;
 // A joiner that has not agreed versions with the host by then gives up.
 inline constexpr uint32_t kNetConnectMs = 4000;
 

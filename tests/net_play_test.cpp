@@ -31,10 +31,10 @@ struct SSide {
     CDesk desk;
     CLockstepSession session;
     CGLObject white, black;
-    int nStarted = 0, nTaken = 0;
+    int nStarted = 0, nTaken = 0, nRemote = 0;
     bool bDamage = false;  // nudge a draught before the next rest check
     std::string ended, refused;
-    Clock::time_point endedAt;
+    Clock::time_point endedAt, remoteAt;
 };
 
 // A flick has come to rest on p: the position may be damaged first, then checked.
@@ -48,13 +48,13 @@ void Rest(SSide& p, int nCheck) {
 // A draught of the session's own side to flick.
 int Own(const SSide& p) {
     int i = 0;
-    while (p.desk.m_aChecks[i].m_nSide != p.session.LocalSide()) ++i;
+    while (i + 1 < kCheckCount && !(p.desk.m_aChecks[i].m_bOnDesk && p.desk.m_aChecks[i].m_nSide == p.session.LocalSide())) ++i;
     return i;
 }
 
 void Handle(SSide& p, const SSessionEvent& e) {
     if (e.type == EType::Started && ++p.nStarted) BuildLayout(p.desk, 0, 0, p.white, p.black);
-    if (e.type == EType::RemoteFlick) Rest(p, e.nCheck);
+    if (e.type == EType::RemoteFlick) ++p.nRemote, p.remoteAt = Clock::now(), Rest(p, e.nCheck);
     if (e.type == EType::PositionTaken) ++p.nTaken;
     if (e.type == EType::Refused) p.refused = e.text;
     if (e.type == EType::Ended) p.ended = e.text, p.endedAt = Clock::now();
@@ -71,11 +71,11 @@ int Lossy(ENetHost* host, ENetEvent*) {
     const uint32_t now = enet_time_get(), roll = g_rng() % 100;
     if (host->receivedDataLength == 1) {
         if (held.empty() || held.front().nDue > now) return 1;
-        std::memcpy(host->receivedData, held.front().bytes.data(), held.front().bytes.size());
-        host->receivedDataLength = held.front().bytes.size();
-        host->receivedAddress = held.front().from;
-        held.pop_front();
-        return 0;
+        SHeld& h = held.front();
+        host->receivedAddress = h.from;
+        host->receivedDataLength = h.bytes.size();
+        std::memcpy(host->receivedData, h.bytes.data(), h.bytes.size());
+        return held.pop_front(), 0;
     }
     g_nTouched += roll < 20;
     if (roll < 5) return 1;
@@ -95,13 +95,9 @@ void PokeHeld() {
 }
 
 bool Pump(std::initializer_list<SSide*> sides, const std::function<bool()>& done, int nMs = 6000) {
-    const auto deadline = Clock::now() + std::chrono::milliseconds(nMs);
-    while (!done())
+    for (const auto deadline = Clock::now() + std::chrono::milliseconds(nMs); !done(); PokeHeld())
         if (Clock::now() > deadline) return false;
-        else {
-            PokeHeld();
-            for (SSide* p : sides) Handle(*p, p->session.Poll(1));
-        }
+        else for (SSide* p : sides) Handle(*p, p->session.Poll(1));
     return true;
 }
 
@@ -129,32 +125,23 @@ TEST(NetMessages, EveryMessageReadsBackAndEveryBadFieldIsRefused) {
     std::string error;
     for (const SNetMessage& m : good) {
         EXPECT_TRUE(DecodeNetMessage(EncodeNetMessage(m), back, error)) << error;
-        EXPECT_EQ(m.index(), back.index());
-        EXPECT_EQ(EncodeNetMessage(m), EncodeNetMessage(back));
+        EXPECT_EQ(EncodeNetMessage(m), EncodeNetMessage(back));  // the type byte included
     }
     auto launch = [&](SFlickLaunch l) { return SNetFlick{0, 0, l, 0}; };
     position.draughts[19].fHeight = 101.0f;
     const struct { std::vector<uint8_t> bytes; const char* error; } bad[] = {
         {{}, "unknown message type"}, {{0}, "unknown message type"}, {{8, 0}, "unknown message type"},
         {Bytes(SNetHello{1, "1"}, 5, 33), "bad hello"}, {Bytes(SNetHello{1, "1"}, 6, 0x7f), "bad program version"},
-        {Bytes(SNetSetup{3, 0, 0, 0}), "bad setup"}, {Bytes(SNetSetup{0, 3, 0, 0}), "bad setup"},
-        {Bytes(SNetSetup{0, 0, 2, 0}), "bad setup"}, {Bytes(SNetSetup{0, 0, 0, 2}), "bad setup"},
-        {Bytes(SNetFlick{0, 20, {}, 0}), "bad flick"}, {Bytes(flick, 0, -1, 33), "bad flick"},
-        {Bytes(launch({NAN, 0, 1, 0, 0})), "flick launch out of range"},
-        {Bytes(launch({9.0f, 9.0f, 0.7f, 0.7f, 0})), "flick launch out of range"},
-        {Bytes(launch({1, 0, 1.5f, 0, 0})), "flick launch out of range"},
-        {Bytes(launch({1, 0, 1, 0, INFINITY})), "flick launch out of range"},
+        {Bytes(SNetSetup{3, 0, 0, 0}), "bad setup"}, {Bytes(SNetSetup{0, 3, 0, 0}), "bad setup"}, {Bytes(SNetSetup{0, 0, 2, 0}), "bad setup"},
+        {Bytes(SNetSetup{0, 0, 0, 2}), "bad setup"}, {Bytes(SNetFlick{0, 20, {}, 0}), "bad flick"}, {Bytes(flick, 0, -1, 33), "bad flick"},
+        {Bytes(launch({NAN, 0, 1, 0, 0})), "flick launch out of range"}, {Bytes(launch({9, 9, 0.7f, 0.7f, 0})), "flick launch out of range"},
+        {Bytes(launch({1, 0, 1.5f, 0, 0})), "flick launch out of range"}, {Bytes(launch({1, 0, 1, 0, INFINITY})), "flick launch out of range"},
         {Bytes(SNetCheck{}, 0, -1, 12), "bad check"}, {Bytes(SNetCheck{}, 13, 0), "bytes after the message"},
         {Bytes(position), "bad draught in position"}, {Bytes(SNetPosition{}), "bad draught in position"},
-        {Bytes(position, 6, 2), "bad draught in position"},
-        {Bytes(SNetAim{{0, 0, 0}, {0, -101, 0}}), "aim out of range"}, {Bytes(SNetBye{}, 1, 0), "bad bye"},
-        {Bytes(SNetBye{}, 1, 5), "bad bye"},
+        {Bytes(position, 6, 2), "bad draught in position"}, {Bytes(SNetAim{{0, 0, 0}, {0, -101, 0}}), "aim out of range"},
+        {Bytes(SNetBye{}, 1, 0), "bad bye"}, {Bytes(SNetBye{}, 1, 5), "bad bye"},
     };
-    for (const auto& c : bad) {
-        error.clear();
-        EXPECT_FALSE(DecodeNetMessage(c.bytes, back, error)) << c.error;
-        EXPECT_EQ(c.error, error);
-    }
+    for (const auto& c : bad) EXPECT_EQ(c.error, DecodeNetMessage(c.bytes, back, error) ? "taken" : error);
 }
 
 TEST(NetPlay, WholeGamesStayEqualAfterEveryFlickOnEveryBoardAndRule) {
@@ -168,11 +155,10 @@ TEST(NetPlay, WholeGamesStayEqualAfterEveryFlickOnEveryBoardAndRule) {
         SSide host, join;
         host.s.BoardType = host.s.CheckType = c.nBoard;
         host.s.TurnType = c.nRule;
+        g_held.clear();  // of hosts gone
         ASSERT_NO_FATAL_FAILURE(Connect(host, join));
-        g_held.clear();
         if (c.bLossy) host.session.Link().SetIntercept(Lossy), join.session.Link().SetIntercept(Lossy);
-        EXPECT_EQ(c.nBoard, join.s.CheckType);
-        EXPECT_EQ(c.nRule, join.s.TurnType);
+        EXPECT_TRUE(join.s.CheckType == c.nBoard && join.s.TurnType == c.nRule && join.s.m_nPlayers == 3);
         int nSide = SIDE_WHITE, nWhite = kChecksPerSide, nBlack = kChecksPerSide;
         uint32_t n = 0;
         for (; nWhite > 0 && nBlack > 0 && n < 300; ++n) {
@@ -191,12 +177,11 @@ TEST(NetPlay, WholeGamesStayEqualAfterEveryFlickOnEveryBoardAndRule) {
             if (!KeepsMove(c.nRule, nSide, mover.s.m_nKnockedWhite, mover.s.m_nKnockedBlack)) nSide = OtherSide(nSide);
         }
         EXPECT_TRUE(nWhite == 0 || nBlack == 0) << "the game did not end";
-        EXPECT_EQ(n, host.session.Played());
-        EXPECT_EQ(n, join.session.Played());
-        EXPECT_EQ(int(c.bDamage), join.nTaken);
-        EXPECT_EQ(int(c.bDamage), host.session.Mismatches());
+        EXPECT_TRUE(host.session.Played() == n && join.session.Played() == n);
+        EXPECT_TRUE(join.nTaken == c.bDamage && host.session.Mismatches() == c.bDamage);
         EXPECT_EQ("", host.ended + join.ended);
     }
+    g_held.clear();
     EXPECT_GT(g_nTouched, 10) << "the lossy link lost or held too little to tell";
 }
 
@@ -204,12 +189,11 @@ TEST(NetPlay, OtherVersionsAndSecondJoinersAreTurnedAwayWithAMessage) {
     SSide host, old("0.9"), first, second;
     std::string error;
     ASSERT_TRUE(host.session.Link().Listen(0, error)) << error;
-    const char* busy = "turned away a player: a game is running";
     struct SCase { SSide* joiner; std::string joinerText, hostText; } cases[] = {
         {&old, "the other program is version 1.0 (protocol 1), this one is version 0.9 (protocol 1)",
          "the other program is version 0.9 (protocol 1), this one is version 1.0 (protocol 1)"},
         {&first, "", ""},
-        {&second, "the host is already playing a game", busy},
+        {&second, "the host is already playing a game", "turned away a player: a game is running"},
     };
     for (const SCase& c : cases) {
         ASSERT_TRUE(c.joiner->session.Link().Join("localhost", host.session.Link().Port(), error)) << error;
@@ -232,8 +216,7 @@ TEST(NetPlay, APeerThatDiesMidFlickIsReportedWithinFiveSeconds) {
         dead.session.Link().Drop();
         const auto start = Clock::now();
         Pump({&left}, [&] { return !left.ended.empty(); });
-        EXPECT_NE("", left.ended);
-        EXPECT_LT(left.endedAt - start, std::chrono::seconds(5)) << left.ended;
+        EXPECT_TRUE(!left.ended.empty() && left.endedAt - start < std::chrono::seconds(5)) << left.ended;
     }
 }
 
@@ -243,21 +226,18 @@ TEST(NetPlay, FlicksReachTheOtherSideWellWithinFiftyMilliseconds) {
     ASSERT_NO_FATAL_FAILURE(Connect(host, join));
     std::vector<double> ms;
     for (int i = 0; i < 300; ++i) {
-        ApplyLaunch({1.0f, 0.0f, 1.0f, 0.0f, 0.0f}, Own(host), host.desk, host.s);
+        const int nCheck = Own(host), nGot = join.nRemote;
+        const float fDir = i % 2 ? -1.0f : 1.0f;  // to and fro, so it stays on the board
+        ApplyLaunch({fDir, 0.0f, fDir, 0.0f, 0.0f}, nCheck, host.desk, host.s);
         const auto start = Clock::now();
-        ASSERT_TRUE(host.session.SendFlick(Own(host)));
-        SSessionEvent e;
-        while (e.type != EType::RemoteFlick && Clock::now() - start < std::chrono::seconds(2)) e = join.session.Poll(1);
-        ASSERT_EQ(EType::RemoteFlick, e.type);
-        ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
-        host.session.FlickRested();
-        join.session.FlickRested();
+        ASSERT_TRUE(host.session.SendFlick(nCheck));
+        ASSERT_TRUE(Pump({&join}, [&] { return join.nRemote > nGot; }));
+        ms.push_back(std::chrono::duration<double, std::milli>(join.remoteAt - start).count());
+        Rest(host, nCheck);
         ASSERT_TRUE(Pump({&host, &join}, [&] { return host.session.CanFlick() && join.session.CanFlick(); }));
     }
     std::sort(ms.begin(), ms.end());
     const double median = ms[ms.size() / 2], p99 = ms[ms.size() * 99 / 100];
-    RecordProperty("median_ms", std::to_string(median));
-    RecordProperty("p99_ms", std::to_string(p99));
     std::printf("flick latency on the loopback: median %.3f ms, p99 %.3f ms\n", median, p99);
     EXPECT_LT(median, 50.0);
 }
