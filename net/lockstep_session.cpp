@@ -90,9 +90,7 @@ SSessionEvent CLockstepSession::Message(const SNetMessage& message) {
         if (flick->nHashBefore != RestPositionHash(m_desk))
             platform::Log("Network: flick %" PRIu32 " starts from another position on the other side", flick->nSeq);
         ApplyLaunch(flick->launch, flick->nCheck, m_desk, m_settings);
-        ++m_nPlayed;
-        m_ePhase = EPhase::Flicking;
-        m_bRemoteCheck = false;
+        Begin(c.m_nSide, flick->nCheck, flick->launch);
         return {SSessionEvent::EType::RemoteFlick, flick->nCheck, {}, {}};
     }
     if (const SNetCheck* check = std::get_if<SNetCheck>(&message)) {
@@ -107,6 +105,7 @@ SSessionEvent CLockstepSession::Message(const SNetMessage& message) {
     if (const SNetPosition* position = std::get_if<SNetPosition>(&message)) {
         if (m_ePhase != EPhase::AwaitPosition || position->nSeq != m_nPlayed) return Fail("a position unasked");
         TakePosition(*position, m_desk);
+        if (!m_flicks.empty()) m_flicks.back().nHash = RestPositionHash(m_desk);
         platform::Log("Network: took the host's position after flick %" PRIu32, m_nPlayed);
         m_ePhase = EPhase::Idle;
         return {SSessionEvent::EType::PositionTaken, -1, {}, {}};
@@ -126,15 +125,23 @@ bool CLockstepSession::SendFlick(int nCheck) {
     const CCheck& c = m_desk.m_aChecks[nCheck];
     if (!c.m_bOnDesk || c.m_nSide != LocalSide()) return false;
     if (!m_link.Send(SNetFlick{m_nPlayed, nCheck, TakeLaunch(c), RestPositionHash(m_desk)})) return false;
+    Begin(c.m_nSide, nCheck, TakeLaunch(c));
+    return true;
+}
+
+void CLockstepSession::Begin(int nSide, int nCheck, const SFlickLaunch& launch) {
     ++m_nPlayed;
     m_ePhase = EPhase::Flicking;
     m_bRemoteCheck = false;
-    return true;
+    m_inPlay = {nSide, nCheck, launch, 0};
 }
 
 void CLockstepSession::FlickRested() {
     if (m_ePhase != EPhase::Flicking) return;
     m_nLocalHash = RestPositionHash(m_desk);
+    // A match far longer than any record holds is still played, just no longer recorded.
+    m_inPlay.nHash = m_nLocalHash;
+    if (m_flicks.size() < size_t(kMaxRecordSets) * kMaxRecordFlicksPerSet) m_flicks.push_back(m_inPlay);
     m_link.Send(SNetCheck{m_nPlayed - 1, m_nLocalHash});
     m_ePhase = EPhase::Checking;
     Compare();

@@ -8,7 +8,9 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
+#include "game/match_record.h"
 #include "net/net_link.h"
 
 class CDesk;
@@ -47,12 +49,16 @@ public:
     int LocalSide() const;
     uint32_t Played() const { return m_nPlayed; }
     int Mismatches() const { return m_nMismatches; }
+    // Every flick that came to rest, either side's, with the hash both sides agreed on (the
+    // host's after a mismatch): the match record of both players.
+    const std::vector<SRecordFlick>& Flicks() const { return m_flicks; }
 
 private:
     enum class EPhase { Idle, Flicking, Checking, AwaitPosition };
     SSessionEvent Message(const SNetMessage& message);
     SSessionEvent Fail(const char* what);
     void Compare();
+    void Begin(int nSide, int nCheck, const SFlickLaunch& launch);
 
     CNetLink m_link;
     CDesk& m_desk;
@@ -64,6 +70,8 @@ private:
     bool m_bRemoteCheck = false;
     SNetCheck m_remoteCheck;
     int m_nMismatches = 0;
+    SRecordFlick m_inPlay;
+    std::vector<SRecordFlick> m_flicks;
     uint32_t m_nLastAim = 0;
     bool m_bAimSent = false;
 };
