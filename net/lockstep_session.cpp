@@ -80,8 +80,10 @@ SSessionEvent CLockstepSession::Message(const SNetMessage& message) {
         m_bStarted = true;
         return {SSessionEvent::EType::Started, -1, {}, {}};
     }
+    // The aim travels apart from the match, so it may overtake the setup.
+    if (const SNetAim* aim = std::get_if<SNetAim>(&message))
+        return m_bStarted ? SSessionEvent{SSessionEvent::EType::Aim, -1, *aim, {}} : SSessionEvent{};
     if (!m_bStarted) return Fail("a message before the setup");
-    if (const SNetAim* aim = std::get_if<SNetAim>(&message)) return {SSessionEvent::EType::Aim, -1, *aim, {}};
     if (const SNetFlick* flick = std::get_if<SNetFlick>(&message)) {
         if (flick->nSeq < m_nPlayed) return {};  // played already
         if (flick->nSeq != m_nPlayed || m_ePhase != EPhase::Idle) return Fail("a flick out of turn");

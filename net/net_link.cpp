@@ -102,8 +102,13 @@ SNetLinkEvent CNetLink::Poll(uint32_t nWaitMs) {
         if (out.type != SNetLinkEvent::EType::None) return out;
     }
     if (!m_pPeer) return {};
-    if (!m_bAgreed && !m_bHost && enet_time_get() - m_nJoinStart > kNetConnectMs)
-        return End("no answer from the host", ENetEnd::Quit);
+    if (!m_bAgreed && enet_time_get() - m_nJoinStart > kNetConnectMs) {
+        if (!m_bHost) return End("no answer from the host", ENetEnd::Quit);
+        // A joiner that never says its version must not keep the place of one that would.
+        enet_peer_disconnect(m_pPeer, uint32_t(ENetEnd::Version));
+        m_pPeer = nullptr;
+        return {SNetLinkEvent::EType::Refused, {}, "turned away a player that did not say its version"};
+    }
     // Both times are ENet's clock of the last service, so the difference does not wrap.
     if (m_bAgreed && m_pHost->serviceTime - m_pPeer->lastReceiveTime > kNetSilenceMs)
         return End("the other program stopped answering", ENetEnd::Quit);
@@ -120,6 +125,7 @@ SNetLinkEvent CNetLink::Handle(const ENetEvent& ev) {
             }
             m_pPeer = ev.peer;
             TunePeer(m_pPeer);
+            m_nJoinStart = enet_time_get();
         }
         if (ev.peer == m_pPeer) Send(SNetHello{kNetProtocolVersion, m_program});
         return {};

@@ -19,7 +19,7 @@ inline constexpr uint8_t kNetMatchChannel = 0;
 inline constexpr uint8_t kNetAimChannel = 1;
 // A peer silent this long is gone; ENet pings well within it, so only a dead peer is silent.
 inline constexpr uint32_t kNetSilenceMs = 3500;
-// A joiner that has not agreed versions with the host by then gives up.
+// A joiner and host that have not agreed versions by then part.
 inline constexpr uint32_t kNetConnectMs = 4000;
 
 struct SNetLinkEvent {
@@ -68,5 +68,5 @@ private:
     ENetHost* m_pHost = nullptr;
     ENetPeer* m_pPeer = nullptr;  // the one peer we play with
     bool m_bHost = false, m_bListening = false, m_bAgreed = false;
-    uint32_t m_nJoinStart = 0;
+    uint32_t m_nJoinStart = 0;  // when the peer connected, or the joiner began to
 };
