@@ -4,7 +4,7 @@
 
 # What building and playing the game needs: compilers, the libraries it links, the Mesa drivers it
 # draws with, and the fonts and zlib the asset and icon generators use at build time.
-KD_RUN_PACKAGES="build-essential cmake pkgconf libsdl2-dev libsdl2-mixer-dev libassimp-dev libphysfs-dev libstb-dev libglu1-mesa-dev libgl1-mesa-dri fonts-dejavu-core zlib1g-dev"
+KD_RUN_PACKAGES="build-essential cmake pkgconf libsdl2-dev libsdl2-mixer-dev libassimp-dev libphysfs-dev libenet-dev libstb-dev libglu1-mesa-dev libgl1-mesa-dri fonts-dejavu-core zlib1g-dev"
 # What the test suite, the benchmarks and the fuzzers add: the test frameworks, the offscreen GL of
 # the window tests, the X tools of the end-to-end tests, clang's fuzzer runtime and the checkers of
 # the installed files and the Debian package.
