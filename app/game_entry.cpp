@@ -52,7 +52,7 @@ std::vector<CResource::SEntryName> EssentialEntries() {
 
 void SetRunGameHooks(SRunGameHooks hooks) { g_hooks = std::move(hooks); }
 
-int RunGame(bool bHeadless) {
+int RunGame(bool bHeadless, const SCommandLine& options) {
     try {
         if (GetDirectXVersion() < kMinVideoVersion) throw CGameMessage{kNeedDirectXText};
         g_pGameWnd = new CGameWnd(bHeadless ? EWindowBackend::Headless : EWindowBackend::Sdl);
@@ -64,7 +64,8 @@ int RunGame(bool bHeadless) {
         if (!pack.Open() || !pack.CheckEntries(EssentialEntries())) throw CGameMessage{pack.LastError()};
         g_pGameWnd->SetWindowIcon(LoadWindowIcon(pack));
         if (!g_pGameWnd->CreateGLWindow(kWindowTitle, kWindowWidth, kWindowHeight,
-                                        windowSettings.DepthBits, windowSettings.FullScreen,
+                                        windowSettings.DepthBits,
+                                        options.fullScreen.value_or(windowSettings.FullScreen),
                                         kIconId, false))
             throw CGameMessage{kCannotStartText};
         if (g_hooks.onShown) g_hooks.onShown(*g_pGameWnd);

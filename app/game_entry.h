@@ -5,6 +5,8 @@
 #include <functional>
 #include <string>
 
+#include "app/command_line.h"
+
 class CGameWnd;
 
 // A start-up failure meant for the player: shown as it is in the error box.
@@ -20,9 +22,9 @@ inline constexpr const char* kUnhandledErrorText =
 inline constexpr int kMinVideoVersion = 0x800;
 
 // Runs the game: returns the main loop's code, or 0 after an error box. headless: the window
-// has no GL and no input of its own (tests). The window object stays allocated (g_pGameWnd)
+// has no GL and no input of its own (tests). options: the command line's choices for this run. The window object stays allocated (g_pGameWnd)
 // after a normal run, with its threads stopped; on the error path it is destroyed.
-int RunGame(bool bHeadless);
+int RunGame(bool bHeadless, const SCommandLine& options = {});
 
 // Tests: onCreated runs right after the window object exists (before the pack is opened and
 // the window made), onShown once the window shows, before the main loop (to queue input, ask
