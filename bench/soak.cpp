@@ -34,7 +34,7 @@
 
 namespace {
 
-constexpr int kBoardCount = 3, kMaterialCount = 3, kTurnRuleCount = 2, kLevelCount = 3;
+constexpr int kTurnRuleCount = 2, kLevelCount = 3;
 constexpr int kComboCount = kBoardCount * kMaterialCount * kTurnRuleCount * kLevelCount * kLevelCount;
 constexpr long kDefaultFlicks = 10000;
 constexpr int kDefaultFlickTimeoutMs = 120000;  // a sanitized expert think plus a long flick: far less

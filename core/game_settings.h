@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "core/board_table.h"
+
 // One entry of the mover table: a draught the simulation still has to step.
 struct SMover {
     int32_t nCheck = 0;   // draught index 0..19
@@ -16,8 +18,6 @@ struct SMover {
 inline constexpr int kMoverSlots = 100;
 inline constexpr int kFlickSlot = kMoverSlots - 1;  // every flick starts in the last slot
 
-enum EBoardType : int { BOARD_SQUARE = 0, BOARD_ROUND = 1, BOARD_TWELVE = 2 };
-enum ECheckType : int { CHECK_BONE = 0, CHECK_WOOD = 1, CHECK_STONE = 2 };
 enum ELevel : int { LEVEL_BEGINNER = 0, LEVEL_PRO = 1, LEVEL_EXPERT = 2 };
 enum ESide : int { SIDE_WHITE = 1, SIDE_BLACK = 2 };
 

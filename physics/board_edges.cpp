@@ -111,12 +111,14 @@ bool TestTwelve(CCheck& c, float R) {
 }  // namespace
 
 bool TestLeftBoard(CCheck& check, const CGameSettings& s) {
-    switch (s.BoardType) {
-        case BOARD_SQUARE: return TestSquare(check, s.m_fDeskSize);
-        case BOARD_ROUND: return TestRound(check, s.m_fRoundRadius, s.m_fRoundRadius2);
-        case BOARD_TWELVE: return TestTwelve(check, s.m_fPolyRadius);
-        default: return false;
+    const SBoard* b = FindBoard(s.BoardType);
+    if (!b) return false;
+    switch (b->shape) {
+        case EBoardShape::Square: return TestSquare(check, b->fSize);
+        case EBoardShape::Round: return TestRound(check, b->fSize, b->fSize2);
+        case EBoardShape::Twelve: return TestTwelve(check, b->fSize);
     }
+    return false;
 }
 
 bool StepFall(CCheck& c, const CGameSettings& s, const SPhysicsConstants& k) {
@@ -144,10 +146,12 @@ bool StepFall(CCheck& c, const CGameSettings& s, const SPhysicsConstants& k) {
 
     const float tf = c.m_fFallTime;
     const float fDrop = k.fFallFactor * g * tf * tf / 2.0f;
-    switch (s.BoardType) {
-        case BOARD_SQUARE: {
+    const SBoard* b = FindBoard(s.BoardType);
+    if (!b) return true;  // no outline: the draught only slides on
+    switch (b->shape) {
+        case EBoardShape::Square: {
             c.m_fHeight -= fDrop;
-            const float h = c.m_fHeight, fHalf = s.m_fDeskSize / 2.0f;
+            const float h = c.m_fHeight, fHalf = b->fSize / 2.0f;
             switch (c.m_nExitEdge) {
                 case 1: c.m_fTilt = std::atan(h / (c.m_fX - fHalf)) * kTiltDegrees; break;
                 case 2: c.m_fTilt = std::atan(h / (c.m_fY - fHalf)) * -kTiltDegrees; break;
@@ -157,18 +161,16 @@ bool StepFall(CCheck& c, const CGameSettings& s, const SPhysicsConstants& k) {
             }
             break;
         }
-        case BOARD_ROUND:
+        case EBoardShape::Round:
             c.m_fHeight += fDrop;  // the round board's draughts rise away
             if (tf / dt >= 2.0f) c.m_fTilt = (tf / dt - 2.0f) * 40.0f * dt;
             break;
-        case BOARD_TWELVE: {
+        case EBoardShape::Twelve: {
             c.m_fHeight -= fDrop;
             const float d = std::sqrt(c.m_fExitX * c.m_fExitX + c.m_fExitY * c.m_fExitY);
             c.m_fTilt = std::atan(c.m_fHeight / (c.m_fTiltScale * d)) * kTiltDegrees;
             break;
         }
-        default:
-            break;
     }
     return true;
 }

@@ -34,29 +34,17 @@ constexpr int kWatchedHitPasses = 128;
 // draught.
 constexpr int kStillPassesToRest = 50;
 
-struct SMaterial {
-    float fBounce;        // share of the normal speed difference handed over
-    float fSpinTransfer;  // share of the tangential speed turned into spin
-    int nFrictionAdd;     // index into the settings' material additions
-};
-constexpr SMaterial kMaterials[] = {
-    {0.8f, 0.3f, 0},    // bone
-    {0.73f, 0.35f, 2},  // wood
-    {0.95f, 0.2f, 1},   // stone
-};
-
 void SetFlickCoefficients(CGameSettings& s) {
     float fAdd = 0.0f;
-    if (s.CheckType >= CHECK_BONE && s.CheckType <= CHECK_STONE) {
-        const SMaterial& m = kMaterials[s.CheckType];
-        s.m_fBounce = m.fBounce;
-        s.m_fSpinTransfer = m.fSpinTransfer;
-        fAdd = s.m_aMaterialAdd[m.nFrictionAdd];
+    if (const SDraughtMaterial* m = FindMaterial(s.CheckType)) {
+        s.m_fBounce = m->fBounce;
+        s.m_fSpinTransfer = m->fSpinTransfer;
+        fAdd = m->fFrictionAdd;
     }
     // An unknown board keeps the frictions of the last flick.
-    if (s.BoardType >= BOARD_SQUARE && s.BoardType <= BOARD_TWELVE) {
-        s.m_fSlideFriction = s.m_aBoardFriction[2 * s.BoardType] + fAdd;
-        s.m_fSpinFriction = s.m_aBoardFriction[2 * s.BoardType + 1];
+    if (const SBoard* b = FindBoard(s.BoardType)) {
+        s.m_fSlideFriction = b->fSlideFriction + fAdd;
+        s.m_fSpinFriction = b->fSpinFriction;
     }
 }
 
