@@ -85,7 +85,7 @@ class CLookAhead : public ai::ITrialRunner {
 public:
     CLookAhead(const SPhysicsConstants& k, CGameSettings& s, const CDesk& P, int nCheck,
                const ai::STrialControl& control)
-        : m_k(k), m_s(s), m_P(P), m_nCheck(nCheck), m_control(control) {
+        : m_k(k), m_s(s), m_in(MakeFlickInput(s)), m_P(P), m_nCheck(nCheck), m_control(control) {
         P.CountOnDesk(m_nWhite0, m_nBlack0);
     }
 
@@ -94,11 +94,10 @@ public:
         m_W = m_P;
         ai::WriteLaunch(m_W.m_aChecks[m_nCheck], vx, vy, 0.0f);
         m_s.ResetMovers(m_nCheck);
-        RunFlick(m_k, m_s, m_nCheck, m_W, false, nullptr);
-        int nWhite1, nBlack1;
-        m_W.CountOnDesk(nWhite1, nBlack1);
-        lost.nWhite = m_nWhite0 - nWhite1;
-        lost.nBlack = m_nBlack0 - nBlack1;
+        const SFlickOutcome outcome = RunFlick(m_k, m_in, m_nCheck, m_W, m_s.m_aMovers, false, nullptr);
+        KeepFlickOutcome(outcome, m_s);
+        lost.nWhite = outcome.nKnockedWhite;
+        lost.nBlack = outcome.nKnockedBlack;
         ++m_nTrials;
         return true;
     }
@@ -108,6 +107,7 @@ public:
 private:
     const SPhysicsConstants& m_k;
     CGameSettings& m_s;
+    const SFlickInput m_in;  // the same for every trial
     const CDesk& m_P;
     const int m_nCheck;
     const ai::STrialControl& m_control;

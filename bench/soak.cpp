@@ -150,7 +150,7 @@ std::vector<std::string> CheckFlick(const CGameSettings& s, const CDesk& before,
             AddFault(faults, "draught %d has a non-finite centre (%g, %g)", i, double(c.m_fX), double(c.m_fY));
         if (c.m_fHeight != 0.0f) AddFault(faults, "draught %d on the board has height %g", i, double(c.m_fHeight));
         CCheck probe = c;  // the edge test marks what it finds off the board: only a copy
-        if (TestLeftBoard(probe, s))
+        if (TestLeftBoard(probe, FindBoard(s.BoardType)))
             AddFault(faults, "draught %d counted on the board lies off it at (%.5f, %.5f)", i, double(c.m_fX),
                      double(c.m_fY));
     }

@@ -2,7 +2,6 @@
 
 #include <cmath>
 
-#include "core/game_settings.h"
 #include "physics/check.h"
 
 namespace {
@@ -110,8 +109,7 @@ bool TestTwelve(CCheck& c, float R) {
 
 }  // namespace
 
-bool TestLeftBoard(CCheck& check, const CGameSettings& s) {
-    const SBoard* b = FindBoard(s.BoardType);
+bool TestLeftBoard(CCheck& check, const SBoard* b) {
     if (!b) return false;
     switch (b->shape) {
         case EBoardShape::Square: return TestSquare(check, b->fSize);
@@ -121,13 +119,11 @@ bool TestLeftBoard(CCheck& check, const CGameSettings& s) {
     return false;
 }
 
-bool StepFall(CCheck& c, const CGameSettings& s, const SPhysicsConstants& k) {
+bool StepFall(CCheck& c, const SBoard* b, float dt, float mu, const SPhysicsConstants& k) {
     if (std::fabs(c.m_fHeight) > kFallEndHeight) {
         c.m_bFalling = 0;
         return false;
     }
-    const float dt = s.m_fTimeStep;
-    const float mu = s.m_fSlideFriction;
     const float g = k.fGravity;
     c.m_fFallTime += dt;
     c.m_fSlideTime += dt;
@@ -146,7 +142,6 @@ bool StepFall(CCheck& c, const CGameSettings& s, const SPhysicsConstants& k) {
 
     const float tf = c.m_fFallTime;
     const float fDrop = k.fFallFactor * g * tf * tf / 2.0f;
-    const SBoard* b = FindBoard(s.BoardType);
     if (!b) return true;  // no outline: the draught only slides on
     switch (b->shape) {
         case EBoardShape::Square: {

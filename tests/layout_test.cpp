@@ -84,7 +84,7 @@ TEST_F(CLayoutFixture, EveryShiftIsMirrorSymmetricAndLeavesTheDraughtsApartOnThe
             // anybody (shift sums stay below the board's limit in play).
             for (int i = 0; i < kCheckCount; ++i) {
                 CCheck c = d.m_aChecks[i];
-                EXPECT_FALSE(TestLeftBoard(c, s)) << "draught " << i << " starts off the board";
+                EXPECT_FALSE(TestLeftBoard(c, FindBoard(s.BoardType))) << "draught " << i << " starts off the board";
             }
             if (2 * shift < nShifts)
                 for (int i = 0; i < kCheckCount; ++i)
