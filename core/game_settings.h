@@ -57,8 +57,8 @@ public:
     int m_nPlayers = 1;          // 1 against the computer, 3 two players
     int BoardType = BOARD_TWELVE;   // = 2 at construction, 0 when the key is missing
     int GameMode = 0;            // 0 quick game, 1 campaign
-    // --- board geometry: copies of the board table (which the physics, the layouts and the
-    // computer read), kept under these names for the shadows and the draughts' radius ---
+    // --- board geometry: copies of the board table, which the game reads instead, except
+    // for the draughts' radius ---
     float m_fCheckRadius = kCheckRadius;                      // = 0.058, on every board
     float m_fDeskBorder = kBoards[BOARD_SQUARE].fBorder;      // = 0.116, border of the square board
     float m_fDeskSize = kBoards[BOARD_SQUARE].fSize;          // = 1.44, side of the square board
