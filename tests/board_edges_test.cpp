@@ -68,12 +68,9 @@ TEST(BoardEdges, SquareMarginAndEdgeCodes) {
         {0.73f, 0.73f, true, 2, 1, 0},    // corner: the y tests run last
         {-0.73f, -0.73f, true, 4, 1, 0},
         {0.73f, 0.71f, true, 1, 0, 1},    // y inside the half side: x decides
+        // x beyond the margin, y between S/2 and the margin: both classifications apply, y last.
+        {0.726f, 0.7205f, true, 2, 1, 0}, {-0.726f, -0.7205f, true, 4, 1, 0},
     });
-}
-
-TEST(BoardEdges, SquareCornerBeyondHalfSideOnBothAxesCountsAsYEdge) {
-    // x beyond the margin, y between S/2 and the margin: both classifications apply, y last.
-    CheckCases(BOARD_SQUARE, {{0.726f, 0.7205f, true, 2, 1, 0}, {-0.726f, -0.7205f, true, 4, 1, 0}});
 }
 
 TEST(BoardEdges, RoundMarginAndTiltAxis) {

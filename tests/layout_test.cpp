@@ -45,18 +45,17 @@ TEST_F(CLayoutFixture, SquareStartRowsAndShifts) {
 }
 
 TEST_F(CLayoutFixture, PatternBoardsUseTheirTablesWithBlackMirrored) {
-    Build(BOARD_ROUND, 0, 0);
-    EXPECT_FLOAT_EQ(d.m_aChecks[10].m_fX, -0.768f);
-    EXPECT_FLOAT_EQ(d.m_aChecks[10].m_fY, -0.045f);
-    EXPECT_FLOAT_EQ(d.m_aChecks[0].m_fX, 0.768f);
-    EXPECT_FLOAT_EQ(d.m_aChecks[0].m_fY, 0.045f);
-    Build(BOARD_TWELVE, 0, 0);
-    EXPECT_FLOAT_EQ(d.m_aChecks[19].m_fX, 0.0f);
-    EXPECT_FLOAT_EQ(d.m_aChecks[19].m_fY, -0.75f);
-    EXPECT_FLOAT_EQ(d.m_aChecks[9].m_fY, 0.75f);
-    Build(BOARD_ROUND, 5, 2);
-    EXPECT_FLOAT_EQ(d.m_aChecks[10].m_fX, kRoundLayout[5][0].x);
-    EXPECT_FLOAT_EQ(d.m_aChecks[3].m_fY, -kRoundLayout[2][3].y);
+    for (int nBoard = 0; nBoard < kBoardCount; ++nBoard) {
+        const SBoard& b = kBoards[nBoard];
+        if (!b.pLayouts) continue;
+        Build(nBoard, b.nLayouts - 1, 1);
+        for (int i = 0; i < kSideCount; ++i) {
+            EXPECT_EQ(d.m_aChecks[10 + i].m_fX, b.pLayouts[b.nLayouts - 1][i].x) << b.szName << " white " << i;
+            EXPECT_EQ(d.m_aChecks[10 + i].m_fY, b.pLayouts[b.nLayouts - 1][i].y) << b.szName << " white " << i;
+            EXPECT_EQ(d.m_aChecks[i].m_fX, -b.pLayouts[1][i].x) << b.szName << " black " << i;
+            EXPECT_EQ(d.m_aChecks[i].m_fY, -b.pLayouts[1][i].y) << b.szName << " black " << i;
+        }
+    }
 }
 
 TEST_F(CLayoutFixture, EveryShiftIsMirrorSymmetricAndLeavesTheDraughtsApartOnTheBoard) {
