@@ -1,5 +1,5 @@
-// The candidate search of one own draught, written once for the three boards: the boards
-// differ only in the aim geometry and the constants of kBoards.
+// The candidate search of one own draught, written once for every board: the boards differ
+// only in the aim geometry and the search constants of the board table.
 #include "ai/candidate_search.h"
 
 #include <algorithm>
@@ -12,45 +12,12 @@
 
 namespace {
 
-enum class EAimShape { Square, Circle };
-enum class ERadius { None, RoundSquared, PolyCircumradius };
-
-struct SBoardSearch {
-    int nBoardType;
-    EAimShape shape;
-    ERadius radius;            // the circle aimed at (the twelve-sided board as its circumcircle)
-    float fSpeedFactor;        // launch speed per unit of distance to the aim point
-    float aMaterial[3];        // speed factor of bone, wood, stone
-    float fOffset0;            // first sideways offset of the expert variants
-    float fOffsetGrowth;       // each next offset is offset x growth + step
-    float fOffsetStep;
-    float fScale0;             // first force scale of the expert variants
-    int nWideShiftSum;         // |white + black campaign shift| that moves the variants; -1 never
-    float fWideOffset0;        // first offset and force scale in that case
-    float fWideScale0;
-};
-
-constexpr SBoardSearch kBoards[] = {
-    {BOARD_SQUARE, EAimShape::Square, ERadius::None, 2.8f, {1.1f, 1.0f, 0.8f},
-     -0.3f, 1.5f, 0.0f, 0.6f, 8, 0.2f, 0.8f},
-    {BOARD_ROUND, EAimShape::Circle, ERadius::RoundSquared, 2.8f, {1.1f, 1.2f, 0.9f},
-     -0.16f, 1.0f, 0.08f, 0.8f, -1, 0.0f, 0.0f},
-    {BOARD_TWELVE, EAimShape::Circle, ERadius::PolyCircumradius, 2.4f, {1.1f, 1.0f, 0.8f},
-     -0.5f, 1.0f, 0.25f, 0.6f, -1, 0.0f, 0.0f},
-};
-
 constexpr float kUnknownMaterialFactor = 1.0f;
 constexpr float kScaleStep = 0.2f;        // expert force scales, and the basic retry after a miss
 constexpr float kOneForOneCut = 0.4f;     // basic retry after one draught of each side went off
 
-const SBoardSearch* FindBoard(int nBoardType) {
-    for (const SBoardSearch& b : kBoards)
-        if (b.nBoardType == nBoardType) return &b;
-    return nullptr;
-}
-
 float MaterialFactor(const SBoardSearch& b, int nCheckType) {
-    if (nCheckType < CHECK_BONE || nCheckType > CHECK_STONE) return kUnknownMaterialFactor;
+    if (!FindMaterial(nCheckType)) return kUnknownMaterialFactor;
     return b.aMaterial[nCheckType];
 }
 
@@ -109,8 +76,8 @@ void AimCircle(double R2, double ox, double oy, double tx, double ty, double& ex
     ey = bFirst ? y1 : y2;
 }
 
-double CircleRadius2(const CGameSettings& s, ERadius radius) {
-    return radius == ERadius::RoundSquared ? double(s.m_fRoundRadius2) : double(s.m_fPolyRadius) * s.m_fPolyRadius;
+double CircleRadius2(const SBoard& b) {
+    return b.search.circle == EAimCircle::KeptSquare ? double(b.fSize2) : double(b.fSize) * b.fSize;
 }
 
 // A trial on the working copy W of the position P, as the real flick would run it.
@@ -118,7 +85,7 @@ class CLookAhead : public ai::ITrialRunner {
 public:
     CLookAhead(const SPhysicsConstants& k, CGameSettings& s, const CDesk& P, int nCheck,
                const ai::STrialControl& control)
-        : m_k(k), m_s(s), m_P(P), m_nCheck(nCheck), m_control(control), m_W(P) {
+        : m_k(k), m_s(s), m_in(MakeFlickInput(s)), m_P(P), m_nCheck(nCheck), m_control(control), m_W(P) {
         P.CountOnDesk(m_nWhite0, m_nBlack0);
     }
 
@@ -128,11 +95,10 @@ public:
         std::copy(std::begin(m_P.m_aChecks), std::end(m_P.m_aChecks), m_W.m_aChecks);
         ai::WriteLaunch(m_W.m_aChecks[m_nCheck], vx, vy, 0.0f);
         m_s.ResetMovers(m_nCheck);
-        RunFlick(m_k, m_s, m_nCheck, m_W, false, nullptr);
-        int nWhite1, nBlack1;
-        m_W.CountOnDesk(nWhite1, nBlack1);
-        lost.nWhite = m_nWhite0 - nWhite1;
-        lost.nBlack = m_nBlack0 - nBlack1;
+        const SFlickOutcome outcome = RunFlick(m_k, m_in, m_nCheck, m_W, m_s.m_aMovers, false, nullptr);
+        KeepFlickOutcome(outcome, m_s);
+        lost.nWhite = outcome.nKnockedWhite;
+        lost.nBlack = outcome.nKnockedBlack;
         ++m_nTrials;
         return true;
     }
@@ -142,6 +108,7 @@ public:
 private:
     const SPhysicsConstants& m_k;
     CGameSettings& m_s;
+    const SFlickInput m_in;  // the same for every trial
     const CDesk& m_P;
     const int m_nCheck;
     const ai::STrialControl& m_control;
@@ -155,17 +122,18 @@ private:
 namespace ai {
 
 bool AimAtTarget(const CGameSettings& s, float ox, float oy, float tx, float ty, SAim& out) {
-    const SBoardSearch* b = FindBoard(s.BoardType);
-    if (b == nullptr) return false;
+    const SBoard* pBoard = FindBoard(s.BoardType);
+    if (pBoard == nullptr) return false;
+    const SBoardSearch* b = &pBoard->search;
     const float m = MaterialFactor(*b, s.CheckType);
     double ex, ey;
-    if (b->shape == EAimShape::Square) {
+    if (b->circle == EAimCircle::None) {
         double cx, cy;
-        AimSquare(s.m_fDeskSize / 2.0f, ox, oy, tx, ty, ex, ey, cx, cy);
+        AimSquare(pBoard->fSize / 2.0f, ox, oy, tx, ty, ex, ey, cx, cy);
         out.fDirX = float(cx);
         out.fDirY = float(cy);
     } else {
-        AimCircle(CircleRadius2(s, b->radius), ox, oy, tx, ty, ex, ey);
+        AimCircle(CircleRadius2(*pBoard), ox, oy, tx, ty, ex, ey);
         const double vx = ex - ox, vy = ey - oy;
         const double length = std::sqrt(vx * vx + vy * vy);
         out.fDirX = length > 0.0 ? float(Unit(vx / length)) : 0.0f;
@@ -179,8 +147,9 @@ bool AimAtTarget(const CGameSettings& s, float ox, float oy, float tx, float ty,
 }
 
 bool GetExpertSchedule(const CGameSettings& s, SExpertSchedule& out) {
-    const SBoardSearch* b = FindBoard(s.BoardType);
-    if (b == nullptr) return false;
+    const SBoard* pBoard = FindBoard(s.BoardType);
+    if (pBoard == nullptr) return false;
+    const SBoardSearch* b = &pBoard->search;
     // The square board's campaign end game (both lines pushed 8 rows in total) flicks harder.
     const bool bWide = b->nWideShiftSum >= 0 && std::abs(s.m_nWhiteShift + s.m_nBlackShift) == b->nWideShiftSum;
     float d = bWide ? b->fWideOffset0 : b->fOffset0;

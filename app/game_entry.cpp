@@ -43,8 +43,8 @@ std::vector<CResource::SEntryName> EssentialEntries() {
                                                   {kFontFolder, CGLFont::MetricsFile(kFontFile)}};
     for (const SSharedImageDef& image : kSharedImages)
         if (image.eImage == ESharedImage::Background) entries.push_back({image.szFolder, image.szFile});
-    for (const char* szBoard : kBoardFiles) entries.push_back({kModelFolder, szBoard});
-    for (const char* szHand : kHandFiles) entries.push_back({kModelFolder, szHand});
+    for (const SBoard& board : kBoards) entries.push_back({kModelFolder, board.szModel});
+    for (const char* szHand : assets::kHandModels) entries.push_back({kModelFolder, szHand});
     return entries;
 }
 

@@ -48,9 +48,8 @@ enum EScreen : int {
 inline constexpr int kScreenCount = 11;
 inline constexpr int kMenuButtonCount = 37;  // indexed by command number
 inline constexpr int kItemListCount = 11;
-inline constexpr int kBoardCount = 3;
 inline constexpr int kHandCount = 2;
-inline constexpr int kCheckModelCount = 3;  // per colour: bone, wood, stone
+inline constexpr int kCheckModelCount = kMaterialCount;  // per colour, by material
 inline constexpr int kSkyObjectCount = 5;   // 0 the star field, 1..4 star models
 
 

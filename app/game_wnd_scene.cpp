@@ -63,13 +63,13 @@ void CGameWnd::ReleaseScene() {
 
 void CGameWnd::LoadSceneModels() {
     for (int i : kCheckLoadOrder)
-        m_aBlackChecks[i].Set3DS(LoadModel3ds(m_resource, kModelFolder, kBlackCheckFiles[i]));
+        m_aBlackChecks[i].Set3DS(LoadModel3ds(m_resource, kModelFolder, kMaterials[i].szBlackModel));
     for (int i : kCheckLoadOrder)
-        m_aWhiteChecks[i].Set3DS(LoadModel3ds(m_resource, kModelFolder, kWhiteCheckFiles[i]));
+        m_aWhiteChecks[i].Set3DS(LoadModel3ds(m_resource, kModelFolder, kMaterials[i].szWhiteModel));
     for (int i = 0; i < kBoardCount; ++i)
-        m_aBoards[i].Set3DS(LoadModel3ds(m_resource, kModelFolder, kBoardFiles[i]));
+        m_aBoards[i].Set3DS(LoadModel3ds(m_resource, kModelFolder, kBoards[i].szModel));
     for (int i = 0; i < kHandCount; ++i)
-        m_aHands[i].Set3DS(LoadModel3ds(m_resource, kModelFolder, kHandFiles[i]));
+        m_aHands[i].Set3DS(LoadModel3ds(m_resource, kModelFolder, assets::kHandModels[i]));
     for (int i = 0; i < 4; ++i)
         m_aSky[i + 1].Set3DS(LoadModel3ds(m_resource, kModelFolder, kStarModels[i].szFile));
 

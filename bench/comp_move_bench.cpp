@@ -43,7 +43,7 @@ void BM_LookAheadFlick(benchmark::State& state) {
     for (auto _ : state) {
         settings[i].ResetMovers(cases[i].nCheck);
         CDesk work = starts[i];
-        RunFlick(k, settings[i], cases[i].nCheck, work, false, nullptr);
+        RunFlick(k, MakeFlickInput(settings[i]), cases[i].nCheck, work, settings[i].m_aMovers, false, nullptr);
         benchmark::DoNotOptimize(work);
         if (++i == cases.size()) i = 0;
     }

@@ -20,7 +20,7 @@ void BM_LookAheadFlick(benchmark::State& state) {
         CGameSettings& s = settings[i];
         s.ResetMovers(cases[i].nCheck);
         CDesk work = starts[i];  // the trial's copy of the position, as the computer makes it
-        RunFlick(k, s, cases[i].nCheck, work, false, nullptr);
+        RunFlick(k, MakeFlickInput(s), cases[i].nCheck, work, s.m_aMovers, false, nullptr);
         benchmark::DoNotOptimize(work);
         if (++i == cases.size()) i = 0;
     }

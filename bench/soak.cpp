@@ -34,7 +34,7 @@
 
 namespace {
 
-constexpr int kBoardCount = 3, kMaterialCount = 3, kTurnRuleCount = 2, kLevelCount = 3;
+constexpr int kTurnRuleCount = 2, kLevelCount = 3;
 constexpr int kComboCount = kBoardCount * kMaterialCount * kTurnRuleCount * kLevelCount * kLevelCount;
 constexpr long kDefaultFlicks = 10000;
 constexpr int kDefaultFlickTimeoutMs = 120000;  // a sanitized expert think plus a long flick: far less
@@ -150,7 +150,7 @@ std::vector<std::string> CheckFlick(const CGameSettings& s, const CDesk& before,
             AddFault(faults, "draught %d has a non-finite centre (%g, %g)", i, double(c.m_fX), double(c.m_fY));
         if (c.m_fHeight != 0.0f) AddFault(faults, "draught %d on the board has height %g", i, double(c.m_fHeight));
         CCheck probe = c;  // the edge test marks what it finds off the board: only a copy
-        if (TestLeftBoard(probe, s))
+        if (TestLeftBoard(probe, FindBoard(s.BoardType)))
             AddFault(faults, "draught %d counted on the board lies off it at (%.5f, %.5f)", i, double(c.m_fX),
                      double(c.m_fY));
     }

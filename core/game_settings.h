@@ -1,11 +1,14 @@
-// The one settings record: the player's persisted choices, the physics parameters
-// and the per-match state. Owned by the game window; the physics and the live
-// position hold pointers to it. Window thread, except the simulation and the
-// computer's look-ahead, which never run at the same time (see kick_physics.h).
+// The one settings record: the player's persisted choices, the per-match state and the
+// fields a flick's caller writes from its outcome. Facts about the boards live in the board
+// table. Owned by the game window; the physics and the live position hold pointers to it.
+// Window thread, except the simulation and the computer's look-ahead, which never run at
+// the same time (see kick_physics.h).
 #pragma once
 
 #include <cstdint>
 #include <string>
+
+#include "core/board_table.h"
 
 // One entry of the mover table: a draught the simulation still has to step.
 struct SMover {
@@ -16,8 +19,6 @@ struct SMover {
 inline constexpr int kMoverSlots = 100;
 inline constexpr int kFlickSlot = kMoverSlots - 1;  // every flick starts in the last slot
 
-enum EBoardType : int { BOARD_SQUARE = 0, BOARD_ROUND = 1, BOARD_TWELVE = 2 };
-enum ECheckType : int { CHECK_BONE = 0, CHECK_WOOD = 1, CHECK_STONE = 2 };
 enum ELevel : int { LEVEL_BEGINNER = 0, LEVEL_PRO = 1, LEVEL_EXPERT = 2 };
 enum ESide : int { SIDE_WHITE = 1, SIDE_BLACK = 2 };
 
@@ -56,34 +57,27 @@ public:
     int m_nPlayers = 1;          // 1 against the computer, 3 two players
     int BoardType = BOARD_TWELVE;   // = 2 at construction, 0 when the key is missing
     int GameMode = 0;            // 0 quick game, 1 campaign
-    // --- board geometry ---
-    float m_fCheckRadius = 0.058f;                 // draught radius on every board
-    float m_fDeskBorder = 2.0f * m_fCheckRadius;   // = 0.116, border of the square board
-    float m_fDeskSize = 1.44f;                     // side of the square board
-    float m_fBorder2 = 2.0f * m_fCheckRadius;      // = 0.116, second copy of the border
-    float m_fRoundRadius = 0.83f;                  // round board radius
-    float m_fRoundRadius2 = 0.6889f;               // its square
-    float m_fPolyRadius = 0.894f;                  // circumradius of the twelve-sided board
-    // --- per-flick working coefficients (set by every simulation) ---
+    // --- board geometry: copies of the board table, which the game reads instead, except
+    // for the draughts' radius ---
+    float m_fCheckRadius = kCheckRadius;                      // = 0.058, on every board
+    float m_fDeskBorder = kBoards[BOARD_SQUARE].fBorder;      // = 0.116, border of the square board
+    float m_fDeskSize = kBoards[BOARD_SQUARE].fSize;          // = 1.44, side of the square board
+    float m_fRoundRadius = kBoards[BOARD_ROUND].fSize;        // = 0.83, round board radius
+    float m_fRoundRadius2 = kBoards[BOARD_ROUND].fSize2;      // = 0.6889, its square
+    float m_fPolyRadius = kBoards[BOARD_TWELVE].fSize;        // = 0.894, twelve-sided circumradius
+    // --- the last flick's coefficients, written by its caller from the outcome ---
     float m_fSlideFriction = 0.0f;  // board base friction + material addition
     float m_fSpinFriction = 0.0f;   // spin friction of the board
     float m_fBounce = 0.0f;         // share of the normal speed difference handed over
     float m_fSpinTransfer = 0.0f;   // share of the tangential speed turned into spin
-    float m_fPhysics07 = 0.7f;      // = 0.7, read by nothing
     int CheckType = CHECK_BONE;     // 0 bone, 1 wood, 2 stone
-    float m_aBoardFriction[6] = {0.15f, 0.15f, 0.25f, 0.15f, 0.08f, 0.07f};  // (slide, spin) per board
-    float m_aMaterialAdd[3] = {0.0f, -0.01f, 0.01f};  // bone, stone, wood
     int m_nStartRow = 1;            // row (from each side's edge) of the lines at shift 0
-    int m_nPhysicsFlag = 1;         // = 1, read by nothing
     float m_fTimeStep = 0.01f;      // simulation step, seconds
-    float m_fPlaybackCarry = 0.0f;  // = 0, read by nothing
-    int m_nPhysicsInt = 0;          // = 0, read by nothing
     int m_nFrameMs = 10;            // wall-clock ms per recorded step in playback
     int MyWhite = 1;                // 1 the first player plays white, 0 black
     int m_bMySideToMove = 1;        // 1 when the (first) player moves
-    int m_nKnockedWhite = 0;        // white draughts knocked off by the last simulated flick
-    int m_nKnockedBlack = 0;        // black draughts knocked off by the last simulated flick
-    float m_fPhysics45 = 45.0f;     // = 45, read by nothing
+    int m_nKnockedWhite = 0;        // white draughts knocked off by the last flick (from its outcome)
+    int m_nKnockedBlack = 0;        // black draughts knocked off by the last flick (from its outcome)
     int m_nMoverSide = 0;           // side of the current flick, 1 or 2 in play
     int m_nSetStarter = 1;          // side that starts the current set
     int m_nLostWhiteTotal = 0;      // white draughts knocked out over the campaign

@@ -26,6 +26,7 @@ struct SPersistedKey {
     void (*set)(CGameSettings&, int);
     int aValues[3];
     int nValues;  // 0: any value
+    int nTableSize = 0;  // when set, the values are the indices of a table: 0 .. nTableSize - 1
 };
 
 template <int CGameSettings::*Field>
@@ -42,10 +43,10 @@ constexpr int kDepthMissing = 32;
 constexpr SPersistedKey kKeys[] = {
     {"GameMode", 0, GetInt<&CGameSettings::GameMode>, SetInt<&CGameSettings::GameMode>, {0, 1}, 2},
     {"TurnType", 0, GetInt<&CGameSettings::TurnType>, SetInt<&CGameSettings::TurnType>, {0, 1}, 2},
-    {"CheckType", CHECK_BONE, GetInt<&CGameSettings::CheckType>, SetInt<&CGameSettings::CheckType>,
-     {CHECK_BONE, CHECK_WOOD, CHECK_STONE}, 3},
-    {"BoardType", BOARD_SQUARE, GetInt<&CGameSettings::BoardType>, SetInt<&CGameSettings::BoardType>,
-     {BOARD_SQUARE, BOARD_ROUND, BOARD_TWELVE}, 3},
+    {"CheckType", CHECK_BONE, GetInt<&CGameSettings::CheckType>, SetInt<&CGameSettings::CheckType>, {}, 0,
+     kMaterialCount},
+    {"BoardType", BOARD_SQUARE, GetInt<&CGameSettings::BoardType>, SetInt<&CGameSettings::BoardType>, {}, 0,
+     kBoardCount},
     {"MyWhite", 1, GetInt<&CGameSettings::MyWhite>, SetInt<&CGameSettings::MyWhite>, {0, 1}, 2},
     {"FullScreen", 0, GetFullScreen, SetFullScreen, {}, 0},  // any non-zero value is full screen
     {"StarType", kStarsMissing, GetInt<&CGameSettings::StarType>, SetInt<&CGameSettings::StarType>,
@@ -57,7 +58,9 @@ constexpr SPersistedKey kKeys[] = {
 // The value a key plays with: as read when the key knows it, else the missing-key value.
 int Listed(const SPersistedKey& key, int nValue) {
     const int* pEnd = key.aValues + key.nValues;
-    if (key.nValues == 0 || std::find(key.aValues, pEnd, nValue) != pEnd) return nValue;
+    if (key.nTableSize > 0 ? nValue >= 0 && nValue < key.nTableSize
+                           : key.nValues == 0 || std::find(key.aValues, pEnd, nValue) != pEnd)
+        return nValue;
     platform::Log("settings: %s=%d is not one of its values; using %d", key.szName, nValue, key.nMissing);
     return key.nMissing;
 }

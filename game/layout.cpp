@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "core/game_settings.h"
-#include "game/layout_tables.h"
 #include "physics/desk.h"
 #include "platform/log.h"
 
@@ -12,24 +11,6 @@ namespace {
 constexpr int kBlackFirst = 0;   // draughts 0..9 are black
 constexpr int kWhiteFirst = 10;  // draughts 10..19 are white
 constexpr float kSquareColumns = 10.0f;
-
-struct SBoardLayout {
-    int nBoardType;
-    SCampaignLimits limits;
-    int nGroups;        // patterns stored (square: none, rows are computed)
-    int nLayoutOffset;  // first float of the board's table in CDesk::m_aLayout
-};
-constexpr SBoardLayout kBoards[] = {
-    {BOARD_SQUARE, {8, 9}, 0, 0},
-    {BOARD_ROUND, {6, 7}, kRoundGroups, 0},
-    {BOARD_TWELVE, {3, 4}, kTwelveGroups, kRoundLayoutFloats},
-};
-
-const SBoardLayout* FindBoard(int nBoardType) {
-    for (const SBoardLayout& b : kBoards)
-        if (b.nBoardType == nBoardType) return &b;
-    return nullptr;
-}
 
 // A group is W0..W9 then their mirrors B0..B9, as (x, y) pairs.
 void WriteTable(float* pOut, const SLayoutPoint (*groups)[kSideCount], int nGroups) {
@@ -59,8 +40,8 @@ int ClampShift(int nShift, int nGroups, const char* side) {
     return nClamped;
 }
 
-void PlaceSquare(CDesk& desk, const CGameSettings& s, int nWhiteShift, int nBlackShift) {
-    const float L = s.m_fDeskSize, d = s.m_fDeskBorder;
+void PlaceSquare(CDesk& desk, const SBoard& b, const CGameSettings& s, int nWhiteShift, int nBlackShift) {
+    const float L = b.fSize, d = b.fBorder;
     const float fStep = (L - 2.0f * d) / kSquareColumns;
     const float fFirst = -L / 2.0f + d + (L - 2.0f * d) / (2.0f * kSquareColumns);
     const float fBlackY = fFirst + float(s.m_nStartRow - 1 + nBlackShift) * fStep;
@@ -73,10 +54,12 @@ void PlaceSquare(CDesk& desk, const CGameSettings& s, int nWhiteShift, int nBlac
     }
 }
 
-void PlacePattern(CDesk& desk, const SBoardLayout& b, int nWhiteShift, int nBlackShift) {
-    const float* pTable = desk.m_aLayout + b.nLayoutOffset;
-    const float* pWhite = pTable + ClampShift(nWhiteShift, b.nGroups, "white") * 4 * kSideCount;
-    const float* pBlack = pTable + ClampShift(nBlackShift, b.nGroups, "black") * 4 * kSideCount + 2 * kSideCount;
+// The board's patterns as BuildLayout copied them into the desk, after those of the boards before it.
+void PlacePattern(CDesk& desk, const SBoard& b, int nWhiteShift, int nBlackShift) {
+    const float* pTable = desk.m_aLayout;
+    for (const SBoard* p = kBoards; p != &b; ++p) pTable += p->nLayouts * 4 * kSideCount;
+    const float* pWhite = pTable + ClampShift(nWhiteShift, b.nLayouts, "white") * 4 * kSideCount;
+    const float* pBlack = pTable + ClampShift(nBlackShift, b.nLayouts, "black") * 4 * kSideCount + 2 * kSideCount;
     for (int i = 0; i < kSideCount; ++i) {
         Place(desk, kWhiteFirst + i, pWhite[2 * i], pWhite[2 * i + 1], SIDE_WHITE);
         Place(desk, kBlackFirst + i, pBlack[2 * i], pBlack[2 * i + 1], SIDE_BLACK);
@@ -86,16 +69,19 @@ void PlacePattern(CDesk& desk, const SBoardLayout& b, int nWhiteShift, int nBlac
 }  // namespace
 
 bool GetCampaignLimits(int nBoardType, SCampaignLimits& out) {
-    const SBoardLayout* b = FindBoard(nBoardType);
+    const SBoard* b = FindBoard(nBoardType);
     if (!b) return false;
-    out = b->limits;
+    out = b->campaign;
     return true;
 }
 
 int BuildLayout(CDesk& desk, int nWhiteShift, int nBlackShift, const CGLObject& whiteModel,
                 const CGLObject& blackModel) {
-    WriteTable(desk.m_aLayout, kRoundLayout, kRoundGroups);
-    WriteTable(desk.m_aLayout + kRoundLayoutFloats, kTwelveLayout, kTwelveGroups);
+    float* pLayout = desk.m_aLayout;
+    for (const SBoard& board : kBoards) {
+        WriteTable(pLayout, board.pLayouts, board.nLayouts);
+        pLayout += board.nLayouts * 4 * kSideCount;
+    }
 
     for (int i = 0; i < kCheckCount; ++i) {
         CCheck c;
@@ -111,10 +97,10 @@ int BuildLayout(CDesk& desk, int nWhiteShift, int nBlackShift, const CGLObject& 
     }
 
     const CGameSettings* s = desk.m_pSettings;
-    const SBoardLayout* b = s ? FindBoard(s->BoardType) : nullptr;
+    const SBoard* b = s ? FindBoard(s->BoardType) : nullptr;
     if (!b) return 0;
-    if (b->nBoardType == BOARD_SQUARE)
-        PlaceSquare(desk, *s, nWhiteShift, nBlackShift);
+    if (!b->pLayouts)
+        PlaceSquare(desk, *b, *s, nWhiteShift, nBlackShift);
     else
         PlacePattern(desk, *b, nWhiteShift, nBlackShift);
     return 1;

@@ -2,17 +2,12 @@
 // round and twelve-sided boards, each moved forward by the side's campaign line shift.
 #pragma once
 
+#include "core/board_table.h"
 #include "core/gl_object.h"
 
 class CDesk;
 
-// Campaign shift limits per board: a side that wins from its limit shift wins the
-// campaign; a winner reaching (sum limit - loser's shift) pushes the loser back.
-struct SCampaignLimits {
-    int nWinShift;  // T: 8 square, 6 round, 3 twelve-sided
-    int nShiftSum;  // K: 9 square, 7 round, 4 twelve-sided
-};
-// Limits of a board; false for an unknown board type.
+// Campaign limits of a board (board table); false for an unknown board type.
 bool GetCampaignLimits(int nBoardType, SCampaignLimits& out);
 
 // Places the 20 draughts of desk for the given shifts with the two models; returns 1,

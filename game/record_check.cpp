@@ -37,7 +37,7 @@ bool CheckRecordPlays(const SMatchRecord& record, const std::string& name, int& 
             }
             ApplyLaunch(f.launch, f.nCheck, desk, s);
             // Without the fall animation, as the computer looks ahead: the hash leaves it out.
-            RunFlick(k, s, f.nCheck, desk, false, nullptr);
+            KeepFlickOutcome(RunFlick(k, MakeFlickInput(s), f.nCheck, desk, s.m_aMovers, false, nullptr), s);
             const uint64_t nHash = RestPositionHash(desk);
             if (nHash != f.nHash) {
                 char buf[96];

@@ -2,7 +2,6 @@
 
 #include <cmath>
 
-#include "core/game_settings.h"
 #include "physics/check.h"
 
 namespace {
@@ -122,22 +121,21 @@ bool TestTwelve(CCheck& c, float R) {
 
 }  // namespace
 
-bool TestLeftBoard(CCheck& check, const CGameSettings& s) {
-    switch (s.BoardType) {
-        case BOARD_SQUARE: return TestSquare(check, s.m_fDeskSize);
-        case BOARD_ROUND: return TestRound(check, s.m_fRoundRadius, s.m_fRoundRadius2);
-        case BOARD_TWELVE: return TestTwelve(check, s.m_fPolyRadius);
-        default: return false;
+bool TestLeftBoard(CCheck& check, const SBoard* b) {
+    if (!b) return false;
+    switch (b->shape) {
+        case EBoardShape::Square: return TestSquare(check, b->fSize);
+        case EBoardShape::Round: return TestRound(check, b->fSize, b->fSize2);
+        case EBoardShape::Twelve: return TestTwelve(check, b->fSize);
     }
+    return false;
 }
 
-bool StepFall(CCheck& c, const CGameSettings& s, const SPhysicsConstants& k) {
+bool StepFall(CCheck& c, const SBoard* b, float dt, float mu, const SPhysicsConstants& k) {
     if (std::fabs(c.m_fHeight) > kFallEndHeight) {
         c.m_bFalling = 0;
         return false;
     }
-    const float dt = s.m_fTimeStep;
-    const float mu = s.m_fSlideFriction;
     const float g = k.fGravity;
     c.m_fFallTime += dt;
     c.m_fSlideTime += dt;
@@ -156,10 +154,11 @@ bool StepFall(CCheck& c, const CGameSettings& s, const SPhysicsConstants& k) {
 
     const float tf = c.m_fFallTime;
     const float fDrop = k.fFallFactor * g * tf * tf / 2.0f;
-    switch (s.BoardType) {
-        case BOARD_SQUARE: {
+    if (!b) return true;  // no outline: the draught only slides on
+    switch (b->shape) {
+        case EBoardShape::Square: {
             c.m_fHeight -= fDrop;
-            const float h = c.m_fHeight, fHalf = s.m_fDeskSize / 2.0f;
+            const float h = c.m_fHeight, fHalf = b->fSize / 2.0f;
             switch (c.m_nExitEdge) {
                 case 1: c.m_fTilt = std::atan(h / (c.m_fX - fHalf)) * kTiltDegrees; break;
                 case 2: c.m_fTilt = std::atan(h / (c.m_fY - fHalf)) * -kTiltDegrees; break;
@@ -169,18 +168,16 @@ bool StepFall(CCheck& c, const CGameSettings& s, const SPhysicsConstants& k) {
             }
             break;
         }
-        case BOARD_ROUND:
+        case EBoardShape::Round:
             c.m_fHeight += fDrop;  // the round board's draughts rise away
             if (tf / dt >= 2.0f) c.m_fTilt = (tf / dt - 2.0f) * 40.0f * dt;
             break;
-        case BOARD_TWELVE: {
+        case EBoardShape::Twelve: {
             c.m_fHeight -= fDrop;
             const float d = std::sqrt(c.m_fExitX * c.m_fExitX + c.m_fExitY * c.m_fExitY);
             c.m_fTilt = std::atan(c.m_fHeight / (c.m_fTiltScale * d)) * kTiltDegrees;
             break;
         }
-        default:
-            break;
     }
     return true;
 }

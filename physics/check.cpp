@@ -52,12 +52,14 @@ bool CCheck::SameMotion(const CCheck& o) const {
 
 CGLObject CCheck::DrawTransform() const {
     CGLObject o(*this);
-    const int nBoard = m_pSettings ? m_pSettings->BoardType : -1;
-    switch (nBoard) {
-        case BOARD_SQUARE: o.SetRotAngleX(m_fTilt, m_fTiltAxisX, 0.0f, m_fTiltAxisZ); break;
-        case BOARD_ROUND: o.SetRotAngleX(m_fTilt, -m_fTiltAxisX, 0.0f, m_fTiltAxisZ); break;
-        case BOARD_TWELVE: o.SetRotAngleX(-m_fTilt, m_fTiltAxisX, 0.0f, m_fTiltAxisZ); break;
-        default: o.SetRotAngleX(0.0f, 0.0f, 0.0f, 0.0f); break;  // no tilt
+    const SBoard* b = m_pSettings ? FindBoard(m_pSettings->BoardType) : nullptr;
+    o.SetRotAngleX(0.0f, 0.0f, 0.0f, 0.0f);  // no tilt on an unknown board
+    if (b) {
+        switch (b->shape) {
+            case EBoardShape::Square: o.SetRotAngleX(m_fTilt, m_fTiltAxisX, 0.0f, m_fTiltAxisZ); break;
+            case EBoardShape::Round: o.SetRotAngleX(m_fTilt, -m_fTiltAxisX, 0.0f, m_fTiltAxisZ); break;
+            case EBoardShape::Twelve: o.SetRotAngleX(-m_fTilt, m_fTiltAxisX, 0.0f, m_fTiltAxisZ); break;
+        }
     }
     o.SetPos(m_fX, m_fHeight, m_fY);
     o.SetRotAngleY(m_fSpinAngle, 0.0f, 1.0f, 0.0f);

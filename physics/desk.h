@@ -4,11 +4,10 @@
 
 #include <cstdint>
 
+#include "core/board_table.h"
 #include "physics/check.h"
 
 inline constexpr int kCheckCount = 20;
-inline constexpr int kRoundLayoutFloats = 320;   // 8 groups of 20 (x, y) pairs
-inline constexpr int kTwelveLayoutFloats = 200;  // 5 groups of 20 (x, y) pairs
 inline constexpr int kQuietKnockVolume = -1500;  // hundredths of a decibel
 
 class CDesk {
@@ -29,6 +28,6 @@ public:
     CCheck m_aChecks[kCheckCount];
     int32_t m_bKnock = 0;                  // a collision happened in the recorded step
     CGameSettings* m_pSettings = nullptr;  // shared settings record
-    float m_aLayout[kRoundLayoutFloats + kTwelveLayoutFloats] = {};  // layout tables
+    float m_aLayout[LayoutFloats()] = {};  // every board's start patterns, board by board
     int32_t m_nKnockVolume = 0;            // knock sound volume, 0 loudest
 };

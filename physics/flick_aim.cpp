@@ -13,15 +13,6 @@ constexpr float kLaunchOffset = 0.07f;
 // Keeps a second mark straight below the first off the exact vertical line.
 constexpr float kVerticalNudge = 0.000001f;
 
-// Launch speed per unit of finger distance, by board shape: a board with more friction
-// gets more, so that a strong flick still carries across it.
-constexpr float kSpeedFactor[] = {
-    48.0f,  // BOARD_SQUARE
-    59.0f,  // BOARD_ROUND
-    44.0f,  // BOARD_TWELVE
-};
-constexpr int kBoardShapes = static_cast<int>(sizeof kSpeedFactor / sizeof kSpeedFactor[0]);
-
 }  // namespace
 
 bool CKickPhysics::PickOwnDraught(float x, float y, int nExcludedSide, const CDesk& desk, int& nIndex) {
@@ -51,9 +42,9 @@ bool CKickPhysics::MakeFlick(int i, const float firstMark[3], float p[3], CCheck
     }
     // A settings file may hold any board number. Guessing a speed for a board we do not know
     // could fling the draught anywhere, so the flick is refused and the player hears the error.
-    const int nBoard = m_pSettings->BoardType;
-    if (nBoard < 0 || nBoard >= kBoardShapes) {
-        platform::Log("Flick refused: board type %d has no flick speed", nBoard);
+    const SBoard* pBoard = FindBoard(m_pSettings->BoardType);
+    if (!pBoard) {
+        platform::Log("Flick refused: board type %d has no flick speed", m_pSettings->BoardType);
         return false;
     }
     const float d2 = MarkDistance2(p, c);
@@ -71,7 +62,7 @@ bool CKickPhysics::MakeFlick(int i, const float firstMark[3], float p[3], CCheck
     dx /= len;
     dy /= len;
 
-    const float speed = (std::sqrt(d2) - kLaunchOffset) * kSpeedFactor[nBoard];
+    const float speed = (std::sqrt(d2) - kLaunchOffset) * pBoard->fFlickSpeed;
     c.m_fSpeed = speed;
     c.m_fAimCos = dx;
     c.m_fDirX = dx;

@@ -7,7 +7,6 @@
 #include <memory>
 #include <new>
 
-#include "core/game_settings.h"
 #include "physics/desk.h"
 #include "physics/overlap_scan.h"
 #include "platform/log.h"
@@ -34,32 +33,6 @@ constexpr int kWatchedHitPasses = 128;
 // handed along a row of touching draughts leaves them where they are too, but one pass per
 // draught.
 constexpr int kStillPassesToRest = 50;
-
-struct SMaterial {
-    float fBounce;        // share of the normal speed difference handed over
-    float fSpinTransfer;  // share of the tangential speed turned into spin
-    int nFrictionAdd;     // index into the settings' material additions
-};
-constexpr SMaterial kMaterials[] = {
-    {0.8f, 0.3f, 0},    // bone
-    {0.73f, 0.35f, 2},  // wood
-    {0.95f, 0.2f, 1},   // stone
-};
-
-void SetFlickCoefficients(CGameSettings& s) {
-    float fAdd = 0.0f;
-    if (s.CheckType >= CHECK_BONE && s.CheckType <= CHECK_STONE) {
-        const SMaterial& m = kMaterials[s.CheckType];
-        s.m_fBounce = m.fBounce;
-        s.m_fSpinTransfer = m.fSpinTransfer;
-        fAdd = s.m_aMaterialAdd[m.nFrictionAdd];
-    }
-    // An unknown board keeps the frictions of the last flick.
-    if (s.BoardType >= BOARD_SQUARE && s.BoardType <= BOARD_TWELVE) {
-        s.m_fSlideFriction = s.m_aBoardFriction[2 * s.BoardType] + fAdd;
-        s.m_fSpinFriction = s.m_aBoardFriction[2 * s.BoardType + 1];
-    }
-}
 
 float Dist2(float ax, float ay, float bx, float by) {
     const float dx = bx - ax, dy = by - ay;
@@ -224,9 +197,9 @@ private:
 
 class CFlick {
 public:
-    CFlick(const SPhysicsConstants& k, CGameSettings& s, CDesk& desk, bool bAnimate)
-        : m_k(k), m_s(s), m_desk(desk), m_bAnimate(bAnimate),
-          m_g(k.fGravity), m_mu(s.m_fSlideFriction), m_dt(s.m_fTimeStep), m_slots(s.m_aMovers) {
+    CFlick(const SPhysicsConstants& k, const SFlickInput& in, CDesk& desk, SMover* movers, bool bAnimate)
+        : m_k(k), m_in(in), m_desk(desk), m_movers(movers), m_bAnimate(bAnimate),
+          m_g(k.fGravity), m_mu(in.coefficients.fSlideFriction), m_dt(in.fTimeStep), m_slots(movers) {
         for (int i = 0; i < kCheckCount; ++i) {
             const CCheck& c = desk.m_aChecks[i];
             if (c.m_bOnDesk) m_nOnDesk |= 1u << i;
@@ -236,6 +209,7 @@ public:
     }
 
     EFlickEnd Run(IStepRecorder* pRecorder);
+    int Passes() const { return m_nPasses; }
 
 private:
     // The time at which one axis of a slide stops (each axis has its own), worked out once
@@ -278,8 +252,9 @@ private:
     bool Wedged(bool bHit);
 
     const SPhysicsConstants& m_k;
-    CGameSettings& m_s;
+    const SFlickInput& m_in;
     CDesk& m_desk;
+    SMover* const m_movers;  // the mover table the caller started
     const bool m_bAnimate;
     const float m_g;
     const float m_mu;
@@ -296,6 +271,7 @@ private:
     CPlaces m_places;        // where the draughts were before this pass, after a pass with a collision
     bool m_bPlaced = false;  // m_places holds them
     int m_nStillPasses = 0;  // passes in a row with a collision that moved nothing
+    int m_nPasses = 0;       // passes simulated
 };
 
 bool CFlick::SlideStep(int i) {
@@ -329,7 +305,7 @@ bool CFlick::SlideStep(int i) {
 }
 
 void CFlick::DecaySpin(CCheck& a, float t) const {
-    const float fDecay = m_s.m_fSpinFriction * m_g * t / a.m_fRadius;
+    const float fDecay = m_in.coefficients.fSpinFriction * m_g * t / a.m_fRadius;
     // Either sign turns the drawn angle the same way; the sign picks the decay formula.
     if (a.m_fSpin0 >= 0.0f && a.m_fSpin > 0.0f) {
         a.m_fSpin = a.m_fSpin0 - fDecay;
@@ -428,12 +404,12 @@ void CFlick::Resolve(int nA, int nHit) {
     const float tx = ny, ty = -nx;
     const float ua = vax * nx + vay * ny;
     const float ub = vbx * nx + vby * ny;
-    const float e = m_s.m_fBounce;
+    const float e = m_in.coefficients.fBounce;
     const float uaNew = ua - (ua - ub) * e;
     const float ubNew = ub + (ua - ub) * e;
 
     const float w = (vax + vbx) * tx + (vay + vby) * ty;
-    const float fSpinKick = m_s.m_fSpinTransfer * w / a.m_fRadius;
+    const float fSpinKick = m_in.coefficients.fSpinTransfer * w / a.m_fRadius;
     a.m_fSpin -= fSpinKick;
     b.m_fSpin += fSpinKick;
     a.m_fSpin0 = a.m_fSpin;
@@ -495,7 +471,7 @@ void CFlick::Launch(int i, float vx, float vy, float fNormalSpeed, float nx, flo
 // The draughts on the board of a flick caught in a loop, or wedged, stay where they are, at rest.
 void CFlick::RestWhereTheyAre() {
     for (int nSlot = m_slots.Next(0); nSlot < kMoverSlots; nSlot = m_slots.Next(nSlot + 1)) {
-        const int i = m_s.m_aMovers[nSlot].nCheck;
+        const int i = m_movers[nSlot].nCheck;
         if (i < 0 || i >= kCheckCount) continue;
         CCheck& a = m_desk.m_aChecks[i];
         if (!a.m_bOnDesk || !a.m_bMoving) continue;
@@ -515,7 +491,7 @@ bool CFlick::Wedged(bool bHit) {
 }
 
 EFlickEnd CFlick::Run(IStepRecorder* pRecorder) {
-    SMover* movers = m_s.m_aMovers;
+    SMover* movers = m_movers;
     bool bRunning = true;
     for (int nPass = 0; bRunning; ++nPass) {
         if (nPass == kMaxFlickPasses) {
@@ -538,7 +514,7 @@ EFlickEnd CFlick::Run(IStepRecorder* pRecorder) {
             CCheck& a = m_desk.m_aChecks[i];
             if (a.m_bFalling && !a.m_bOnDesk && !a.m_bMoving) {
                 if (!m_bAnimate) continue;  // look-ahead: out is out, no fall to show
-                if (!StepFall(a, m_s, m_k)) m_slots.Free(nSlot);
+                if (!StepFall(a, m_in.pBoard, m_dt, m_mu, m_k)) m_slots.Free(nSlot);
                 bRunning |= a.m_bFalling != 0;
                 continue;
             }
@@ -550,12 +526,13 @@ EFlickEnd CFlick::Run(IStepRecorder* pRecorder) {
             bRunning = true;
             Mix(nSig, a.m_fX);
             Mix(nSig, a.m_fY);
-            if (TestLeftBoard(a, m_s)) {
+            if (TestLeftBoard(a, m_in.pBoard)) {
                 m_nOnDesk &= ~(1u << i);
                 continue;
             }
             CollisionSearch(i);
         }
+        ++m_nPasses;
         const bool bHit = bRunning && m_nHits != nHitsBefore;
         const bool bWedged = Wedged(bHit);
         // The next pass finds nothing to slide; a fall the real flick shows plays to its end.
@@ -576,22 +553,53 @@ EFlickEnd CFlick::Run(IStepRecorder* pRecorder) {
 
 }  // namespace
 
-EFlickEnd RunFlick(const SPhysicsConstants& k, CGameSettings& settings, int nCheck, CDesk& desk,
-                   bool bAnimate, IStepRecorder* pRecorder) {
-    if (nCheck < 0 || nCheck >= kCheckCount || !desk.m_aChecks[nCheck].m_bOnDesk)
-        return EFlickEnd::NotOnBoard;
+SFlickInput MakeFlickInput(const CGameSettings& s) {
+    SFlickInput in;
+    in.pBoard = FindBoard(s.BoardType);
+    in.fTimeStep = s.m_fTimeStep;
+    SFlickCoefficients& c = in.coefficients;
+    c = {s.m_fSlideFriction, s.m_fSpinFriction, s.m_fBounce, s.m_fSpinTransfer};
+    float fAdd = 0.0f;
+    if (const SDraughtMaterial* m = FindMaterial(s.CheckType)) {
+        c.fBounce = m->fBounce;
+        c.fSpinTransfer = m->fSpinTransfer;
+        fAdd = m->fFrictionAdd;
+    }
+    if (in.pBoard) {
+        c.fSlideFriction = in.pBoard->fSlideFriction + fAdd;
+        c.fSpinFriction = in.pBoard->fSpinFriction;
+    }
+    return in;
+}
+
+SFlickOutcome RunFlick(const SPhysicsConstants& k, const SFlickInput& in, int nCheck, CDesk& desk,
+                       SMover (&movers)[kMoverSlots], bool bAnimate, IStepRecorder* pRecorder) {
+    SFlickOutcome out;
+    out.coefficients = in.coefficients;
+    if (nCheck < 0 || nCheck >= kCheckCount || !desk.m_aChecks[nCheck].m_bOnDesk) return out;
     int nWhite0, nBlack0;
     desk.CountOnDesk(nWhite0, nBlack0);
     desk.m_aChecks[nCheck].m_bMoving = 1;
-    SetFlickCoefficients(settings);
 
-    CFlick flick(k, settings, desk, bAnimate);
-    const EFlickEnd end = flick.Run(pRecorder);
-    if (end == EFlickEnd::Abandoned) return end;
+    CFlick flick(k, in, desk, movers, bAnimate);
+    out.end = flick.Run(pRecorder);
+    out.nPasses = flick.Passes();
+    if (out.end == EFlickEnd::Abandoned) return out;
 
     int nWhite1, nBlack1;
     desk.CountOnDesk(nWhite1, nBlack1);
-    settings.m_nKnockedWhite = nWhite0 - nWhite1;
-    settings.m_nKnockedBlack = nBlack0 - nBlack1;
-    return end;
+    out.nKnockedWhite = nWhite0 - nWhite1;
+    out.nKnockedBlack = nBlack0 - nBlack1;
+    return out;
+}
+
+void KeepFlickOutcome(const SFlickOutcome& outcome, CGameSettings& s) {
+    if (outcome.end == EFlickEnd::NotOnBoard) return;
+    s.m_fSlideFriction = outcome.coefficients.fSlideFriction;
+    s.m_fSpinFriction = outcome.coefficients.fSpinFriction;
+    s.m_fBounce = outcome.coefficients.fBounce;
+    s.m_fSpinTransfer = outcome.coefficients.fSpinTransfer;
+    if (outcome.end == EFlickEnd::Abandoned) return;
+    s.m_nKnockedWhite = outcome.nKnockedWhite;
+    s.m_nKnockedBlack = outcome.nKnockedBlack;
 }

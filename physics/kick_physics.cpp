@@ -61,8 +61,10 @@ EFlickEnd CKickPhysics::SimulateKickStoppable(int checkIndex, CDesk& desk, CDesk
         return EFlickEnd::NotOnBoard;  // nothing simulated, nothing written
     ClearMotions();
     CRecordHandOver handOver(*this, hWnd, stop);
-    const EFlickEnd end =
-        RunFlick(m_k, *m_pSettings, checkIndex, desk, animate != 0, record ? &handOver : nullptr);
+    const SFlickOutcome outcome = RunFlick(m_k, MakeFlickInput(*m_pSettings), checkIndex, desk,
+                                           m_pSettings->m_aMovers, animate != 0, record ? &handOver : nullptr);
+    KeepFlickOutcome(outcome, *m_pSettings);
+    const EFlickEnd end = outcome.end;
     if (result && end != EFlickEnd::Abandoned) {
         try {
             *result = desk;

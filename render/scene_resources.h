@@ -4,6 +4,8 @@
 
 #include <array>
 
+#include "core/asset_names.h"
+
 struct SStarPoint {
     float x, y, z;  // scene units
 };
@@ -28,12 +30,8 @@ inline constexpr const char* kFontFile = "font.tga";
 // Folder of every model in the pack.
 inline constexpr const char* kModelFolder = "models\\3ds";
 
-// Model files by settings index: BoardType for boards, CheckType for draughts.
-inline constexpr const char* kBoardFiles[3] = {"desk_kr.3ds", "desk_iy.3ds", "desk_M.3ds"};
-inline constexpr const char* kBlackCheckFiles[3] = {"bone_B.3ds", "wood_b.3ds", "rock_B.3ds"};
-inline constexpr const char* kWhiteCheckFiles[3] = {"bone_W.3ds", "wood_W.3ds", "rock_W.3ds"};
-inline constexpr const char* kHandFiles[2] = {"hand1.3ds", "hand2.3ds"};
-// Draught models load wood, rock, bone for each colour.
+// The board and draught models are named by the board table; draught models load wood, rock,
+// bone for each colour.
 inline constexpr int kCheckLoadOrder[3] = {1, 2, 0};
 
 // Star models 1..4 of the sky, with where they stand.
@@ -43,10 +41,10 @@ struct SStarModel {
     float fScale;
 };
 inline constexpr SStarModel kStarModels[4] = {
-    {"stars1.3ds", 40.0f, 0.0f, 0.0f, 1.0f},
-    {"stars2.3ds", 10.0f, 0.0f, -150.0f, 4.0f},
-    {"stars3.3ds", 0.0f, 30.0f, 60.0f, 2.0f},
-    {"stars4.3ds", 0.0f, -30.0f, 0.0f, 20.0f},
+    {assets::kStarModels[0], 40.0f, 0.0f, 0.0f, 1.0f},
+    {assets::kStarModels[1], 10.0f, 0.0f, -150.0f, 4.0f},
+    {assets::kStarModels[2], 0.0f, 30.0f, 60.0f, 2.0f},
+    {assets::kStarModels[3], 0.0f, -30.0f, 0.0f, 20.0f},
 };
 
 // The nebula the sky dome shows behind the stars, and the dome's radius about the eye (inside

@@ -118,12 +118,13 @@ void CastFromLight(float x, float fHeight, float z, float fPlane, float& outX, f
 }  // namespace
 
 void DrawBoardShadow(const CGameSettings& s) {
+    const SBoard* b = FindBoard(s.BoardType);
+    if (!b) return;
     SOutline outline{};
-    switch (s.BoardType) {
-        case BOARD_SQUARE: outline = {4, kPi / 4, s.m_fDeskSize / std::sqrt(2.0f)}; break;
-        case BOARD_ROUND: outline = {0, 0.0f, s.m_fRoundRadius}; break;
-        case BOARD_TWELVE: outline = {12, 0.0f, s.m_fPolyRadius}; break;
-        default: return;
+    switch (b->shape) {
+        case EBoardShape::Square: outline = {4, kPi / 4, b->fSize / std::sqrt(2.0f)}; break;
+        case EBoardShape::Round: outline = {0, 0.0f, b->fSize}; break;
+        case EBoardShape::Twelve: outline = {12, 0.0f, b->fSize}; break;
     }
     // The board's centre and outline as the light casts them onto the plane below.
     const float y = -kBoardShadowDrop;

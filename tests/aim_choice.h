@@ -42,7 +42,7 @@ inline bool OnBoard(const CGameSettings& settings, double x, double y) {
     CCheck probe;
     probe.m_fX = probe.m_fPrevX = static_cast<float>(x);
     probe.m_fY = probe.m_fPrevY = static_cast<float>(y);
-    return !TestLeftBoard(probe, settings);
+    return !TestLeftBoard(probe, FindBoard(settings.BoardType));
 }
 
 }  // namespace aim_choice

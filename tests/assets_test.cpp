@@ -21,7 +21,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/assetgen/asset_names.h"
+#include "core/asset_names.h"
 #include "tools/assetgen/asset_set.h"
 #include "tools/assetgen/byte_io.h"
 #include "tools/assetgen/models.h"

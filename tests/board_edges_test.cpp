@@ -29,7 +29,7 @@ void CheckCases(int nBoard, const std::vector<SEdgeCase>& cases) {
     s.BoardType = nBoard;
     for (const SEdgeCase& e : cases) {
         CCheck c = MovingAt(s, e.x, e.y);
-        const bool bOff = TestLeftBoard(c, s);
+        const bool bOff = TestLeftBoard(c, FindBoard(s.BoardType));
         SCOPED_TRACE(testing::Message() << "board " << nBoard << " at (" << e.x << ", " << e.y << ") expected "
                                         << (e.bOff ? "off" : "on") << " edge " << e.nEdge << ", got "
                                         << (bOff ? "off" : "on") << " edge " << c.m_nExitEdge);
@@ -68,12 +68,9 @@ TEST(BoardEdges, SquareMarginAndEdgeCodes) {
         {0.73f, 0.73f, true, 2, 1, 0},    // corner: the y tests run last
         {-0.73f, -0.73f, true, 4, 1, 0},
         {0.73f, 0.71f, true, 1, 0, 1},    // y inside the half side: x decides
+        // x beyond the margin, y between S/2 and the margin: both classifications apply, y last.
+        {0.726f, 0.7205f, true, 2, 1, 0}, {-0.726f, -0.7205f, true, 4, 1, 0},
     });
-}
-
-TEST(BoardEdges, SquareCornerBeyondHalfSideOnBothAxesCountsAsYEdge) {
-    // x beyond the margin, y between S/2 and the margin: both classifications apply, y last.
-    CheckCases(BOARD_SQUARE, {{0.726f, 0.7205f, true, 2, 1, 0}, {-0.726f, -0.7205f, true, 4, 1, 0}});
 }
 
 TEST(BoardEdges, RoundMarginAndTiltAxis) {
@@ -85,7 +82,7 @@ TEST(BoardEdges, RoundMarginAndTiltAxis) {
         // Exactly at the margin stays on: find the float whose square sum equals the bound.
         CCheck c = MovingAt(s, 0.0f, onEdge);
         const bool bOn = c.m_fY * c.m_fY <= r2;
-        EXPECT_EQ(TestLeftBoard(c, s), !bOn);
+        EXPECT_EQ(TestLeftBoard(c, FindBoard(s.BoardType)), !bOn);
     }
     CheckCases(BOARD_ROUND, {
         {0.0f, 0.83f, false, 0, 0, 0},
@@ -137,7 +134,7 @@ TEST(BoardEdges, TwelveSidedEveryEdgeAndSharedBound) {
     CGameSettings s;
     s.BoardType = BOARD_TWELVE;
     CCheck c = MovingAt(s, 0.3f, 0.9f);
-    ASSERT_TRUE(TestLeftBoard(c, s));
+    ASSERT_TRUE(TestLeftBoard(c, FindBoard(s.BoardType)));
     EXPECT_EQ(c.m_fExitX, 0.3f);
     EXPECT_EQ(c.m_fExitY, 0.9f);
 }
@@ -146,7 +143,7 @@ TEST(BoardEdges, UnknownBoardHasNoEdge) {
     CGameSettings s;
     s.BoardType = 5;
     CCheck c = MovingAt(s, 50.0f, -50.0f);
-    EXPECT_FALSE(TestLeftBoard(c, s));
+    EXPECT_FALSE(TestLeftBoard(c, FindBoard(s.BoardType)));
     EXPECT_EQ(c.m_bOnDesk, 1);
 }
 
@@ -160,15 +157,14 @@ TEST(Fall, LastsHundredFortyFiveStepsOnEveryBoard) {
     for (const auto& st : starts) {
         CGameSettings s;
         s.BoardType = st.nBoard;
-        s.m_fSlideFriction = 0.15f;
         CCheck c = MovingAt(s, st.x, st.y);
         c.m_fVx0 = 0.5f;
         c.m_fDirX = 1.0f;
         c.m_fSpin0 = c.m_fSpin = 2.0f;
-        ASSERT_TRUE(TestLeftBoard(c, s));
+        ASSERT_TRUE(TestLeftBoard(c, FindBoard(s.BoardType)));
         int steps = 0;
         float lastAngle = c.m_fSpinAngle;
-        while (StepFall(c, s, k)) {
+        while (StepFall(c, FindBoard(st.nBoard), 0.01f, 0.15f, k)) {
             ++steps;
             ASSERT_LT(steps, 1000);
             EXPECT_LT(c.m_fSpinAngle, lastAngle) << "the spin keeps turning without decay";
@@ -194,11 +190,10 @@ TEST(Fall, SquareTiltFollowsTheExitEdge) {
     const SPhysicsConstants k;
     CGameSettings s;
     s.BoardType = BOARD_SQUARE;
-    s.m_fSlideFriction = 0.15f;
     CCheck c = MovingAt(s, 0.8f, 0.0f);  // beyond the edge x = 0.72
-    ASSERT_TRUE(TestLeftBoard(c, s));
+    ASSERT_TRUE(TestLeftBoard(c, FindBoard(s.BoardType)));
     ASSERT_EQ(c.m_nExitEdge, 1);
-    ASSERT_TRUE(StepFall(c, s, k));
+    ASSERT_TRUE(StepFall(c, FindBoard(BOARD_SQUARE), 0.01f, 0.15f, k));
     const float h = -0.008f * 9.8f * 0.01f * 0.01f / 2.0f;
     EXPECT_FLOAT_EQ(c.m_fHeight, h);
     EXPECT_FLOAT_EQ(c.m_fTilt, std::atan(h / (0.8f - 0.72f)) * 57.295f);

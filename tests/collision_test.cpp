@@ -79,9 +79,10 @@ TEST(Collision, WedgedDraughtsEndTheFlickAtRestWhereTheyLie) {
             if (nCase) ASSERT_TRUE(aim.MakeFlick(nCheck, first, finger, d.m_aChecks[nCheck]));
             else Launch(d, s, nCheck, 3.83980846f, 1.05425763f);
             CStepCount rec;
-            EXPECT_EQ(RunFlick(k, s, nCheck, d, animate != 0, &rec), EFlickEnd::Rest);
+            const SFlickOutcome o = RunFlick(k, MakeFlickInput(s), nCheck, d, s.m_aMovers, animate != 0, &rec);
+            EXPECT_EQ(o.end, EFlickEnd::Rest);
             EXPECT_LT(rec.nSteps, 250) << "the draughts are held after 44 (case 0) and 95 (case 1) steps";
-            EXPECT_EQ(s.m_nKnockedWhite + s.m_nKnockedBlack, 0);
+            EXPECT_EQ(o.nKnockedWhite + o.nKnockedBlack, 0);
             EXPECT_EQ(rec.nMovingLast, 0) << "the last step shows them at rest";
             end[animate] = d;
         }
@@ -104,7 +105,7 @@ TEST(Collision, HeadOnHitHandsOverTheBounceShareAndKeepsNormalMomentum) {
             CDesk d = DeskWith(s, {{10, -0.3f, 0.0f, SIDE_WHITE}, {2, 0.0f, 0.0f, SIDE_BLACK}});
             Launch(d, s, 10, 2.0f, 0.0f);
             CFirstImpact rec(10, 2);
-            RunFlick(k, s, 10, d, true, &rec);
+            RunFlick(k, MakeFlickInput(s), 10, d, s.m_aMovers, true, &rec);
             ASSERT_TRUE(rec.bSeen);
             SCOPED_TRACE(testing::Message() << "material " << c.nMaterial << " board " << board);
             const float u = rec.a.m_fVx;  // speed of the shooter at impact
@@ -133,7 +134,7 @@ TEST(Collision, GlancingHitTransfersSpinAndLooksAheadWithoutKnockData) {
     CDesk d = DeskWith(s, {{10, -0.3f, 0.05f, SIDE_WHITE}, {2, 0.0f, 0.0f, SIDE_BLACK}});
     Launch(d, s, 10, 2.0f, 0.0f);
     CFirstImpact rec(10, 2);
-    RunFlick(k, s, 10, d, false, &rec);
+    RunFlick(k, MakeFlickInput(s), 10, d, s.m_aMovers, false, &rec);
     ASSERT_TRUE(rec.bSeen);
     EXPECT_NE(rec.a.m_fSpin, 0.0f);
     EXPECT_FLOAT_EQ(rec.a.m_fSpin, -rec.b.m_fSpin) << "spin is handed over with opposite signs";
@@ -162,10 +163,11 @@ TEST(Collision, DraughtsOverlappingFromTheStartAreNeverSeparatedButTheFlickEnds)
                 s.m_aMovers[98] = {2, 1};
             }
             SCOPED_TRACE(testing::Message() << "same way " << sameWay << " animate " << animate);
-            EXPECT_EQ(RunFlick(k, s, 10, d, animate != 0, nullptr), EFlickEnd::Rest);
+            const SFlickOutcome o = RunFlick(k, MakeFlickInput(s), 10, d, s.m_aMovers, animate != 0, nullptr);
+            EXPECT_EQ(o.end, EFlickEnd::Rest);
             EXPECT_EQ(d.m_aChecks[10].m_fX, -0.1f) << "left where it stands";
             EXPECT_EQ(d.m_aChecks[2].m_fX, 0.0f);
-            EXPECT_EQ(s.m_nKnockedWhite + s.m_nKnockedBlack, 0);
+            EXPECT_EQ(o.nKnockedWhite + o.nKnockedBlack, 0);
         }
 }
 
@@ -176,7 +178,7 @@ TEST(Collision, HitDraughtIsInsertedBelowTheFirstActiveSlotOrAtTheHighestFreeOne
     // Flick from slot 99: the hit draught goes to slot 98.
     CDesk d = DeskWith(s, {{10, -0.3f, 0.0f, SIDE_WHITE}, {2, 0.0f, 0.0f, SIDE_BLACK}});
     Launch(d, s, 10, 1.0f, 0.0f);
-    RunFlick(k, s, 10, d, false, nullptr);
+    RunFlick(k, MakeFlickInput(s), 10, d, s.m_aMovers, false, nullptr);
     EXPECT_EQ(s.m_aMovers[98].nCheck, 2);
     EXPECT_EQ(s.m_aMovers[98].bActive, 0) << "cleared when it came to rest";
 
@@ -195,7 +197,7 @@ TEST(Collision, HitDraughtIsInsertedBelowTheFirstActiveSlotOrAtTheHighestFreeOne
     s.m_aMovers[96] = {5, 1};
     s.m_aMovers[98] = {6, 1};
     s.m_aMovers[99] = {7, 1};
-    RunFlick(k, s, 10, e, false, nullptr);
+    RunFlick(k, MakeFlickInput(s), 10, e, s.m_aMovers, false, nullptr);
     EXPECT_EQ(s.m_aMovers[97].nCheck, 2);
     EXPECT_EQ(s.m_aMovers[95].nCheck, 3);
     EXPECT_EQ(s.m_aMovers[96].nCheck, 5);
@@ -232,7 +234,7 @@ TEST(Collision, ManyInsertionsInOneFlickNeverOverwriteAnActiveSlot) {
     for (int shot = 0; shot < 30; ++shot) {
         CDesk e = d;
         Launch(e, s, 10 + shot % 10, 0.3f * float(shot % 5) - 0.6f, -6.0f);
-        RunFlick(k, s, 10 + shot % 10, e, true, &rec);
+        RunFlick(k, MakeFlickInput(s), 10 + shot % 10, e, s.m_aMovers, true, &rec);
     }
     EXPECT_TRUE(rec.bOk);
 }

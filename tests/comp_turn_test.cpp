@@ -188,7 +188,8 @@ TEST_F(CompTurnTest, UnspoiltComputerFlickEndsWhereItsLookAheadSaid) {
         CGameSettings lookSettings(m_settings);
         ai::WriteLaunch(look.m_aChecks[move.nCheck], chosen.fVx, chosen.fVy, 0.0f);
         lookSettings.ResetMovers(move.nCheck);
-        RunFlick(SPhysicsConstants{}, lookSettings, move.nCheck, look, false, nullptr);
+        RunFlick(SPhysicsConstants{}, MakeFlickInput(lookSettings), move.nCheck, look, lookSettings.m_aMovers, false,
+                 nullptr);
 
         ASSERT_EQ(m_physics->StartCompTurn(SIDE_WHITE), 1);
         CDesk last;

@@ -40,8 +40,6 @@ TEST(Check, InitPlacesAtRestWithTheSettingsRadius) {
     EXPECT_EQ(c.m_fTilt, 0.0f);
     EXPECT_EQ(c.m_fHeight, 0.0f);
     EXPECT_EQ(c.m_fKickCos, 0.5f) << "left for the next flick to write";
-    EXPECT_FLOAT_EQ(s.m_fDeskBorder, 0.116f);
-    EXPECT_FLOAT_EQ(s.m_fBorder2, 0.116f);
 }
 
 TEST(Check, DrawTransformTiltsByBoardShapeThenPlacesThenSpins) {

@@ -41,11 +41,12 @@ TEST(Determinism, FixedFlickSetHashesToTheStoredValue) {
         CGameSettings s;
         CDesk d = PrepareFlick(c, s);
         CCountingRecorder rec;
-        ASSERT_EQ(RunFlick(k, s, c.nCheck, d, false, &rec), EFlickEnd::Rest);
+        const SFlickOutcome o = RunFlick(k, MakeFlickInput(s), c.nCheck, d, s.m_aMovers, false, &rec);
+        ASSERT_EQ(o.end, EFlickEnd::Rest);
         HashPosition(h, d);
-        h.Add(s.m_nKnockedWhite);
-        h.Add(s.m_nKnockedBlack);
-        nKnocked += s.m_nKnockedWhite + s.m_nKnockedBlack;
+        h.Add(o.nKnockedWhite);
+        h.Add(o.nKnockedBlack);
+        nKnocked += o.nKnockedWhite + o.nKnockedBlack;
         nSteps += rec.nSteps;
     }
     // The set is meant to knock draughts off: a physics that never collides must not pass.
@@ -62,13 +63,15 @@ TEST(Determinism, AnimatedRunEndsWhereTheLookAheadPredicted) {
         CGameSettings s1, s2;
         CDesk look = PrepareFlick(c, s1);
         CDesk real = PrepareFlick(c, s2);
-        ASSERT_EQ(RunFlick(k, s1, c.nCheck, look, false, nullptr), EFlickEnd::Rest);
+        const SFlickOutcome o1 = RunFlick(k, MakeFlickInput(s1), c.nCheck, look, s1.m_aMovers, false, nullptr);
         CCountingRecorder rec;
-        ASSERT_EQ(RunFlick(k, s2, c.nCheck, real, true, &rec), EFlickEnd::Rest);
+        const SFlickOutcome o2 = RunFlick(k, MakeFlickInput(s2), c.nCheck, real, s2.m_aMovers, true, &rec);
+        ASSERT_EQ(o1.end, EFlickEnd::Rest);
+        ASSERT_EQ(o2.end, EFlickEnd::Rest);
         SCOPED_TRACE(testing::Message() << "board " << c.nBoard << " material " << c.nMaterial << " draught "
                                         << c.nCheck << " v (" << c.vx << ", " << c.vy << ")");
-        EXPECT_EQ(s1.m_nKnockedWhite, s2.m_nKnockedWhite);
-        EXPECT_EQ(s1.m_nKnockedBlack, s2.m_nKnockedBlack);
+        EXPECT_EQ(o1.nKnockedWhite, o2.nKnockedWhite);
+        EXPECT_EQ(o1.nKnockedBlack, o2.nKnockedBlack);
         for (int i = 0; i < kCheckCount; ++i) {
             const CCheck& a = look.m_aChecks[i];
             const CCheck& b = real.m_aChecks[i];

@@ -78,7 +78,10 @@ TEST(FlickDigest, StepsMoversAndCountsOfTheFixedFlicks) {
         for (const SFlickCase& c : MakeFlickSet(set.nCount, set.nSeed)) {
             CGameSettings s;
             CDesk d = PrepareFlick(c, s);
-            ASSERT_EQ(RunFlick(k, s, c.nCheck, d, set.bAnimate, set.bRecord ? &rec : nullptr), EFlickEnd::Rest);
+            const SFlickOutcome out =
+                RunFlick(k, MakeFlickInput(s), c.nCheck, d, s.m_aMovers, set.bAnimate, set.bRecord ? &rec : nullptr);
+            KeepFlickOutcome(out, s);
+            ASSERT_EQ(out.end, EFlickEnd::Rest);
             ends.AddMovers(s);
             ends.Add(d);
         }
@@ -102,7 +105,9 @@ TEST(FlickDigest, CandidateTablesAndMovesOnEveryBoardAndLevel) {
             CGameSettings s;
             CDesk after = PrepareFlick(c, s);
             const CDesk start = StartDesk(s);
-            ASSERT_EQ(RunFlick(k, s, c.nCheck, after, false, nullptr), EFlickEnd::Rest);
+            const SFlickOutcome out = RunFlick(k, MakeFlickInput(s), c.nCheck, after, s.m_aMovers, false, nullptr);
+            KeepFlickOutcome(out, s);
+            ASSERT_EQ(out.end, EFlickEnd::Rest);
             for (const CDesk& position : {start, after})
                 for (int nLevel = LEVEL_BEGINNER; nLevel <= LEVEL_EXPERT; ++nLevel)
                     for (int nTurnType : {0, 1})

@@ -12,7 +12,7 @@
 #include "app/framework/pack_image.h"
 #include "app/framework/resource.h"
 #include "tests/alloc_tracker.h"
-#include "tools/assetgen/asset_names.h"
+#include "core/asset_names.h"
 
 namespace {
 

@@ -287,7 +287,7 @@ protected:
         CDesk d = start;
         CGameSettings s = sStart;
         CStepLog log;
-        RunFlick(Physics().Constants(), s, i, d, true, &log);
+        RunFlick(Physics().Constants(), MakeFlickInput(s), i, d, s.m_aMovers, true, &log);
         return log.m_steps;
     }
     // Launches draught i on a fresh two-row position.
@@ -381,7 +381,9 @@ TEST_F(KickThreadTest, TwoFlicksInARowPlayOnlyTheSecondAfterAnInterruption) {
 
         CDesk look = start;
         CGameSettings sLook = sStart;
-        RunFlick(Physics().Constants(), sLook, nSecond, look, false, nullptr);
+        KeepFlickOutcome(RunFlick(Physics().Constants(), MakeFlickInput(sLook), nSecond, look, sLook.m_aMovers, false,
+                                  nullptr),
+                         sLook);
         for (const std::string& d : CompareOutcome(m_live, m_settings, look, sLook)) ADD_FAILURE() << d;
         DrainFor(kQuietMs);
         EXPECT_EQ(m_nFinished, c.nFinishes);
@@ -521,7 +523,8 @@ TEST_F(KickThreadTest, TheRealRunEndsWhereTheLookAheadSaid) {
         const CGameSettings sStart = m_settings;
         CDesk look = start;
         CGameSettings sLook = sStart;
-        RunFlick(Physics().Constants(), sLook, i, look, false, nullptr);
+        KeepFlickOutcome(RunFlick(Physics().Constants(), MakeFlickInput(sLook), i, look, sLook.m_aMovers, false, nullptr),
+                         sLook);
 
         m_nFinished = 0;
         StartCounting();

@@ -3,7 +3,7 @@
 
 #include "core/game_settings.h"
 #include "game/layout.h"
-#include "game/layout_tables.h"
+#include "physics/board_edges.h"
 #include "physics/desk.h"
 
 namespace {
@@ -45,32 +45,29 @@ TEST_F(CLayoutFixture, SquareStartRowsAndShifts) {
 }
 
 TEST_F(CLayoutFixture, PatternBoardsUseTheirTablesWithBlackMirrored) {
-    Build(BOARD_ROUND, 0, 0);
-    EXPECT_FLOAT_EQ(d.m_aChecks[10].m_fX, -0.768f);
-    EXPECT_FLOAT_EQ(d.m_aChecks[10].m_fY, -0.045f);
-    EXPECT_FLOAT_EQ(d.m_aChecks[0].m_fX, 0.768f);
-    EXPECT_FLOAT_EQ(d.m_aChecks[0].m_fY, 0.045f);
-    Build(BOARD_TWELVE, 0, 0);
-    EXPECT_FLOAT_EQ(d.m_aChecks[19].m_fX, 0.0f);
-    EXPECT_FLOAT_EQ(d.m_aChecks[19].m_fY, -0.75f);
-    EXPECT_FLOAT_EQ(d.m_aChecks[9].m_fY, 0.75f);
-    Build(BOARD_ROUND, 5, 2);
-    EXPECT_FLOAT_EQ(d.m_aChecks[10].m_fX, kRoundLayout[5][0].x);
-    EXPECT_FLOAT_EQ(d.m_aChecks[3].m_fY, -kRoundLayout[2][3].y);
+    for (int nBoard = 0; nBoard < kBoardCount; ++nBoard) {
+        const SBoard& b = kBoards[nBoard];
+        if (!b.pLayouts) continue;
+        Build(nBoard, b.nLayouts - 1, 1);
+        for (int i = 0; i < kSideCount; ++i) {
+            EXPECT_EQ(d.m_aChecks[10 + i].m_fX, b.pLayouts[b.nLayouts - 1][i].x) << b.szName << " white " << i;
+            EXPECT_EQ(d.m_aChecks[10 + i].m_fY, b.pLayouts[b.nLayouts - 1][i].y) << b.szName << " white " << i;
+            EXPECT_EQ(d.m_aChecks[i].m_fX, -b.pLayouts[1][i].x) << b.szName << " black " << i;
+            EXPECT_EQ(d.m_aChecks[i].m_fY, -b.pLayouts[1][i].y) << b.szName << " black " << i;
+        }
+    }
 }
 
 TEST_F(CLayoutFixture, EveryShiftIsMirrorSymmetricAndLeavesTheDraughtsApartOnTheBoard) {
-    const struct {
-        int board, shifts;
-    } boards[] = {{BOARD_SQUARE, 9}, {BOARD_ROUND, 7}, {BOARD_TWELVE, 4}};
-    for (const auto& b : boards)
-        for (int shift = 0; shift < b.shifts; ++shift) {
-            SCOPED_TRACE(testing::Message() << "board " << b.board << " shift " << shift);
-            Build(b.board, shift, shift);
+    for (int nBoard = 0; nBoard < kBoardCount; ++nBoard) {
+        const int nShifts = kBoards[nBoard].campaign.nShiftSum;
+        for (int shift = 0; shift < nShifts; ++shift) {
+            SCOPED_TRACE(testing::Message() << "board " << nBoard << " shift " << shift);
+            Build(nBoard, shift, shift);
             for (int i = 0; i < 10; ++i) {
                 const CCheck& w = d.m_aChecks[10 + i];
                 const CCheck& k = d.m_aChecks[i];
-                if (b.board == BOARD_SQUARE) {
+                if (!kBoards[nBoard].pLayouts) {
                     EXPECT_NEAR(w.m_fY, -k.m_fY, 1e-6);  // rows mirror across the x axis
                     EXPECT_EQ(w.m_fX, k.m_fX);
                 } else {
@@ -82,15 +79,21 @@ TEST_F(CLayoutFixture, EveryShiftIsMirrorSymmetricAndLeavesTheDraughtsApartOnThe
                 EXPECT_EQ(w.Get3DS(), 11);
                 EXPECT_EQ(k.Get3DS(), 22);
             }
-            // Nobody overlaps anybody (shift sums stay below the board's limit in play).
-            if (2 * shift < (b.board == BOARD_SQUARE ? 9 : b.board == BOARD_ROUND ? 7 : 4))
+            // Every draught stands on the board by its own edge rule, and nobody overlaps
+            // anybody (shift sums stay below the board's limit in play).
+            for (int i = 0; i < kCheckCount; ++i) {
+                CCheck c = d.m_aChecks[i];
+                EXPECT_FALSE(TestLeftBoard(c, FindBoard(s.BoardType))) << "draught " << i << " starts off the board";
+            }
+            if (2 * shift < nShifts)
                 for (int i = 0; i < kCheckCount; ++i)
                     for (int j = i + 1; j < kCheckCount; ++j) {
                         const float dx = d.m_aChecks[i].m_fX - d.m_aChecks[j].m_fX;
                         const float dy = d.m_aChecks[i].m_fY - d.m_aChecks[j].m_fY;
-                        EXPECT_GE(dx * dx + dy * dy, 0.116f * 0.116f) << i << " and " << j;
+                        EXPECT_GE(dx * dx + dy * dy, 4.0f * kCheckRadius * kCheckRadius) << i << " and " << j;
                     }
         }
+    }
 }
 
 TEST_F(CLayoutFixture, TablesAreWrittenIntoThePositionAndTheLastGroupMirrorsTheFirst) {
@@ -101,8 +104,9 @@ TEST_F(CLayoutFixture, TablesAreWrittenIntoThePositionAndTheLastGroupMirrorsTheF
     EXPECT_EQ(d.m_aLayout[20 + 2], 0.765f);
     EXPECT_EQ(d.m_aLayout[20 + 3], -0.082f);
     // Twelve-sided group 4 W9 is the last pair of white positions in that group.
-    EXPECT_EQ(d.m_aLayout[kRoundLayoutFloats + 4 * 40 + 18], 0.0f);
-    EXPECT_EQ(d.m_aLayout[kRoundLayoutFloats + 4 * 40 + 19], 0.75f);
+    const int nTwelve = kRoundGroups * 4 * kSideCount;
+    EXPECT_EQ(d.m_aLayout[nTwelve + 4 * 40 + 18], 0.0f);
+    EXPECT_EQ(d.m_aLayout[nTwelve + 4 * 40 + 19], 0.75f);
     for (int i = 0; i < 10; ++i) {
         EXPECT_EQ(kRoundLayout[7][i].x, -kRoundLayout[0][i].x);
         EXPECT_EQ(kRoundLayout[7][i].y, -kRoundLayout[0][i].y);
@@ -149,16 +153,4 @@ TEST_F(CLayoutFixture, OutOfRangeShiftsAreClampedNotReadPastTheTable) {
     Build(BOARD_ROUND, 99, -4);
     EXPECT_FLOAT_EQ(d.m_aChecks[10].m_fX, kRoundLayout[7][0].x);
     EXPECT_FLOAT_EQ(d.m_aChecks[0].m_fX, -kRoundLayout[0][0].x);
-}
-
-TEST(CampaignLimits, PerBoard) {
-    SCampaignLimits l;
-    ASSERT_TRUE(GetCampaignLimits(BOARD_SQUARE, l));
-    EXPECT_EQ(l.nWinShift, 8);
-    EXPECT_EQ(l.nShiftSum, 9);
-    ASSERT_TRUE(GetCampaignLimits(BOARD_ROUND, l));
-    EXPECT_EQ(l.nWinShift, 6);
-    ASSERT_TRUE(GetCampaignLimits(BOARD_TWELVE, l));
-    EXPECT_EQ(l.nShiftSum, 4);
-    EXPECT_FALSE(GetCampaignLimits(3, l));
 }

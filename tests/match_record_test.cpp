@@ -153,7 +153,9 @@ SMatchRecord PlayRecordedGame(int nBoard, int nRule, const fs::path& dir) {
         if (!ai::ComputeCompMove(k, s, desk, nSide, {}, 1, move)) break;
         ai::WriteCompMove(move, s, desk);
         const SFlickLaunch launch = TakeLaunch(desk.m_aChecks[move.nCheck]);
-        EXPECT_EQ(EFlickEnd::Rest, RunFlick(k, s, move.nCheck, desk, true, nullptr));
+        const SFlickOutcome out = RunFlick(k, MakeFlickInput(s), move.nCheck, desk, s.m_aMovers, true, nullptr);
+        KeepFlickOutcome(out, s);
+        EXPECT_EQ(EFlickEnd::Rest, out.end);
         writer.AddFlick({nSide, move.nCheck, launch, RestPositionHash(desk)});
         std::string error;
         if (!ReadRecordFile(writer.Path(), ProgramVersion(), read, error) || read.sets.size() != 1 || read.sets[0].flicks.size() != n) {

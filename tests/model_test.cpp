@@ -20,7 +20,7 @@
 #include "app/framework/model_registry.h"
 #include "app/framework/resource.h"
 #include "tests/alloc_tracker.h"
-#include "tools/assetgen/asset_names.h"
+#include "core/asset_names.h"
 #include "tools/assetgen/byte_io.h"
 #include "tools/assetgen/models.h"
 #include "tools/assetgen/scene_units.h"

@@ -46,7 +46,7 @@ int Own(const CDesk& desk, int nSide) {
 
 // A flick has come to rest on p: the position may be damaged first, then checked.
 void Rest(SSide& p, int nCheck) {
-    RunFlick(kPhysics, p.s, nCheck, p.desk, false, nullptr);
+    KeepFlickOutcome(RunFlick(kPhysics, MakeFlickInput(p.s), nCheck, p.desk, p.s.m_aMovers, false, nullptr), p.s);
     if (std::exchange(p.bDamage, false)) p.desk.m_aChecks[Own(p.desk, SIDE_WHITE)].m_fX += 0.01f;
     p.session.FlickRested();
 }

@@ -17,7 +17,7 @@
 #include "app/framework/resource.h"
 #include "platform/log.h"
 #include "tests/alloc_tracker.h"
-#include "tools/assetgen/asset_names.h"
+#include "core/asset_names.h"
 #include "tools/assetgen/byte_io.h"
 #include "tools/assetgen/zip_writer.h"
 

@@ -41,9 +41,11 @@ TEST(Slide, StopTimeAndDistanceFollowTheKinematics) {
                     const float vx = v0 * std::cos(a), vy = v0 * std::sin(a);
                     Launch(d, s, 10, vx, vy);
                     CCountingRecorder rec;
-                    ASSERT_EQ(RunFlick(k, s, 10, d, true, &rec), EFlickEnd::Rest);
+                    const SFlickOutcome o = RunFlick(k, MakeFlickInput(s), 10, d, s.m_aMovers, true, &rec);
+                    ASSERT_EQ(o.end, EFlickEnd::Rest);
+                    EXPECT_EQ(o.nPasses, rec.nSteps);
                     const float mu = kFriction[board][mat];
-                    EXPECT_FLOAT_EQ(s.m_fSlideFriction, mu);
+                    EXPECT_FLOAT_EQ(o.coefficients.fSlideFriction, mu);
                     const double tStop = v0 / (mu * 9.8);
                     const double dist = double(v0) * v0 / (2.0 * mu * 9.8);
                     const CCheck& c = d.m_aChecks[10];
@@ -69,14 +71,13 @@ TEST(Slide, ZeroVelocityStopsAtOnceAndKnocksNothing) {
     s.BoardType = BOARD_ROUND;
     CDesk d = DeskWith(s, {{3, 0.2f, 0.1f, SIDE_BLACK}, {12, 0.3f, 0.1f, SIDE_WHITE}});
     Launch(d, s, 3, 0.0f, 0.0f);
-    s.m_nKnockedWhite = s.m_nKnockedBlack = 7;
     CCountingRecorder rec;
-    EXPECT_EQ(RunFlick(k, s, 3, d, true, &rec), EFlickEnd::Rest);
+    const SFlickOutcome o = RunFlick(k, MakeFlickInput(s), 3, d, s.m_aMovers, true, &rec);
+    EXPECT_EQ(o.end, EFlickEnd::Rest);
     EXPECT_EQ(rec.nSteps, 1);
     EXPECT_EQ(d.m_aChecks[3].m_fX, 0.2f);
     EXPECT_EQ(d.m_aChecks[12].m_fX, 0.3f);
-    EXPECT_EQ(s.m_nKnockedWhite, 0);
-    EXPECT_EQ(s.m_nKnockedBlack, 0);
+    EXPECT_EQ(o.nKnockedWhite + o.nKnockedBlack, 0);
 }
 
 TEST(Slide, DraughtOffTheBoardIsNotSimulatedAndNothingIsWritten) {
@@ -86,11 +87,13 @@ TEST(Slide, DraughtOffTheBoardIsNotSimulatedAndNothingIsWritten) {
     Launch(d, s, 4, 1.0f, 0.0f);  // draught 4 is off the board
     s.m_nKnockedWhite = 3;
     s.m_fSlideFriction = 0.5f;
-    EXPECT_EQ(RunFlick(k, s, 4, d, false, nullptr), EFlickEnd::NotOnBoard);
+    const SFlickOutcome o = RunFlick(k, MakeFlickInput(s), 4, d, s.m_aMovers, false, nullptr);
+    KeepFlickOutcome(o, s);
+    EXPECT_EQ(o.end, EFlickEnd::NotOnBoard);
     EXPECT_EQ(s.m_nKnockedWhite, 3);
     EXPECT_EQ(s.m_fSlideFriction, 0.5f);
-    EXPECT_EQ(RunFlick(k, s, -1, d, false, nullptr), EFlickEnd::NotOnBoard);
-    EXPECT_EQ(RunFlick(k, s, 20, d, false, nullptr), EFlickEnd::NotOnBoard);
+    EXPECT_EQ(RunFlick(k, MakeFlickInput(s), -1, d, s.m_aMovers, false, nullptr).end, EFlickEnd::NotOnBoard);
+    EXPECT_EQ(RunFlick(k, MakeFlickInput(s), 20, d, s.m_aMovers, false, nullptr).end, EFlickEnd::NotOnBoard);
 }
 
 TEST(Slide, SpinDecaysOnlyWhenAnimatedAndStopsThroughZero) {
@@ -111,7 +114,7 @@ TEST(Slide, SpinDecaysOnlyWhenAnimatedAndStopsThroughZero) {
                 return true;
             }
         } rec;
-        RunFlick(k, s, 10, d, animate != 0, &rec);
+        RunFlick(k, MakeFlickInput(s), 10, d, s.m_aMovers, animate != 0, &rec);
         if (animate) {
             // spin = 5 - 0.15 * 9.8 * 0.01 / 0.058; angle -= deg(spin) * dt
             const float spin = 5.0f - 0.15f * 9.8f * 0.01f / 0.058f;
@@ -137,42 +140,40 @@ TEST(Slide, StartSpinWithoutCurrentSpinIsClearedInTheFirstStep) {
             return true;
         }
     } rec;
-    RunFlick(k, s, 10, d, true, &rec);
+    RunFlick(k, MakeFlickInput(s), 10, d, s.m_aMovers, true, &rec);
     EXPECT_EQ(rec.fSpin0, 0.0f);
 }
 
-TEST(Slide, UnknownBoardKeepsTheLastFrictionsAndTheCapEndsAFrictionlessFlick) {
+TEST(Slide, UnknownBoardOrMaterialKeepsTheLastCoefficientsAndTheCapEndsAFrictionlessFlick) {
     const SPhysicsConstants k;
     CGameSettings s;
     s.BoardType = 7;  // no friction was ever set: 0, and no edge either
     CDesk d = DeskWith(s, {{10, 0.0f, 0.0f, SIDE_WHITE}});
     Launch(d, s, 10, 0.001f, 0.0f);
-    EXPECT_EQ(RunFlick(k, s, 10, d, false, nullptr), EFlickEnd::PassCap);
-    EXPECT_EQ(s.m_fSlideFriction, 0.0f);
+    SFlickOutcome o = RunFlick(k, MakeFlickInput(s), 10, d, s.m_aMovers, false, nullptr);
+    EXPECT_EQ(o.end, EFlickEnd::PassCap);
+    EXPECT_EQ(o.nPasses, kMaxFlickPasses);
+    EXPECT_EQ(o.coefficients.fSlideFriction, 0.0f);
 
     s.m_fSlideFriction = 0.4f;  // left by an earlier flick
     s.m_fSpinFriction = 0.3f;
     d = DeskWith(s, {{10, 0.0f, 0.0f, SIDE_WHITE}});
     Launch(d, s, 10, 1.0f, 0.0f);
-    EXPECT_EQ(RunFlick(k, s, 10, d, false, nullptr), EFlickEnd::Rest);
-    EXPECT_EQ(s.m_fSlideFriction, 0.4f);
-    EXPECT_EQ(s.m_fSpinFriction, 0.3f);
+    o = RunFlick(k, MakeFlickInput(s), 10, d, s.m_aMovers, false, nullptr);
+    EXPECT_EQ(o.end, EFlickEnd::Rest);
+    EXPECT_EQ(o.coefficients.fSlideFriction, 0.4f);
+    EXPECT_EQ(o.coefficients.fSpinFriction, 0.3f);
     EXPECT_NEAR(d.m_aChecks[10].m_fX, 1.0 / (2 * 0.4 * 9.8), 2e-4);
-}
 
-TEST(Slide, UnknownMaterialKeepsBounceAndAddsNoFriction) {
-    const SPhysicsConstants k;
-    CGameSettings s;
+    // An unknown material keeps the last bounce and spin transfer and adds no friction.
     s.BoardType = BOARD_TWELVE;
     s.CheckType = 9;
     s.m_fBounce = 0.5f;
     s.m_fSpinTransfer = 0.25f;
-    CDesk d = DeskWith(s, {{10, 0.0f, 0.0f, SIDE_WHITE}});
-    Launch(d, s, 10, 0.2f, 0.0f);
-    RunFlick(k, s, 10, d, false, nullptr);
-    EXPECT_EQ(s.m_fBounce, 0.5f);
-    EXPECT_EQ(s.m_fSpinTransfer, 0.25f);
-    EXPECT_FLOAT_EQ(s.m_fSlideFriction, 0.08f);
+    const SFlickCoefficients c = MakeFlickInput(s).coefficients;
+    EXPECT_EQ(c.fBounce, 0.5f);
+    EXPECT_EQ(c.fSpinTransfer, 0.25f);
+    EXPECT_FLOAT_EQ(c.fSlideFriction, 0.08f);
 }
 
 TEST(Slide, HugeOrInvalidLaunchesEndAtOnce) {
@@ -195,9 +196,10 @@ TEST(Slide, HugeOrInvalidLaunchesEndAtOnce) {
             s.ResetMovers(10);
             CCountingRecorder rec;
             SCOPED_TRACE(testing::Message() << "board " << board << " launch (" << l.vx << ", " << l.vy << ")");
-            EXPECT_EQ(RunFlick(k, s, 10, d, true, &rec), EFlickEnd::Rest);
+            const SFlickOutcome o = RunFlick(k, MakeFlickInput(s), 10, d, s.m_aMovers, true, &rec);
+            EXPECT_EQ(o.end, EFlickEnd::Rest);
             EXPECT_LE(rec.nSteps, 150) << "a fall at most, then rest";
             EXPECT_EQ(d.m_aChecks[10].m_bOnDesk, l.bOff ? 0 : 1);
-            EXPECT_EQ(s.m_nKnockedWhite, l.bOff ? 1 : 0);
+            EXPECT_EQ(o.nKnockedWhite, l.bOff ? 1 : 0);
         }
 }

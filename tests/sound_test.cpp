@@ -25,7 +25,7 @@
 #include "app/framework/wav_format.h"
 #include "platform/beep.h"
 #include "platform/log.h"
-#include "tools/assetgen/asset_names.h"
+#include "core/asset_names.h"
 #include "log_capture.h"
 
 namespace {

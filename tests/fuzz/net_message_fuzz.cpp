@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         CGLObject white, black;
         BuildLayout(desk, 0, 0, white, black);
         ApplyLaunch(flick->launch, flick->nCheck, desk, s);
-        RunFlick(SPhysicsConstants{}, s, flick->nCheck, desk, true, nullptr);  // its pass limit ends it
+        RunFlick(SPhysicsConstants{}, MakeFlickInput(s), flick->nCheck, desk, s.m_aMovers, true, nullptr);  // its pass limit ends it
     }
     return 0;
 }

@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-#include "tools/assetgen/asset_names.h"
+#include "core/asset_names.h"
 #include "tools/assetgen/icon.h"
 #include "tools/assetgen/models.h"
 #include "tools/assetgen/sounds.h"

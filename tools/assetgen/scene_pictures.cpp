@@ -4,6 +4,7 @@
 #include <map>
 #include <memory>
 
+#include "core/board_table.h"
 #include "tools/assetgen/raster.h"
 #include "tools/assetgen/scene_units.h"
 #include "tools/assetgen/ui_images.h"
@@ -20,16 +21,13 @@ const BuiltModel& Cached(const std::string& file) {
   return *slot;
 }
 
+// The generator's materials are in the game's order (bone, wood, stone).
 const char* DraughtFile(DraughtMaterial m, bool white) {
-  switch (m) {
-    case DraughtMaterial::kBone: return white ? "bone_W.3ds" : "bone_B.3ds";
-    case DraughtMaterial::kWood: return white ? "wood_W.3ds" : "wood_b.3ds";
-    case DraughtMaterial::kRock: return white ? "rock_W.3ds" : "rock_B.3ds";
-  }
-  return "bone_W.3ds";
+  const SDraughtMaterial& material = kMaterials[static_cast<int>(m)];
+  return white ? material.szWhiteModel : material.szBlackModel;
 }
 
-const char* BoardFile(int type) { return type == 0 ? "desk_kr.3ds" : type == 1 ? "desk_iy.3ds" : "desk_M.3ds"; }
+const char* BoardFile(int type) { return kBoards[type].szModel; }
 
 // Draughts on their start-like places: two rows on each side (dark cells on the square board).
 void DrawLineUp(Renderer& r, int boardType, DraughtMaterial m) {

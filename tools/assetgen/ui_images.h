@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "tools/assetgen/asset_names.h"
+#include "core/asset_names.h"
 #include "tools/assetgen/textures.h"
 #include "tools/assetgen/ui_style.h"
 

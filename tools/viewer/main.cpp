@@ -20,7 +20,7 @@
 #include "app/framework/screenshot.h"
 #include "app/framework/texture.h"
 #include "app/framework/world_pick.h"
-#include "tools/assetgen/asset_names.h"
+#include "core/asset_names.h"
 #include "tools/viewer/gl_offscreen.h"
 #include "tools/viewer/scene.h"
 
@@ -39,7 +39,6 @@ constexpr double kModelFraming = 2.6;     // camera distance in model radii
 constexpr double kModelNearPlane = 0.1;   // in model radii
 constexpr double kModelFarPlane = 100.0;  // in model radii
 constexpr double kPi = 3.14159265358979323846;
-constexpr const char* kBoardNames[kBoardKinds] = {"square", "round", "twelve"};
 constexpr const char* kMaterialNames[kMaterialKinds] = {"bone", "wood", "stone"};
 constexpr double kHandsEye[3] = {0.15, 0.7, 1.35};
 constexpr double kHandsTarget[3] = {0.15, 0.0, 0.45};
@@ -213,7 +212,7 @@ int RunScene(COffscreenGl& gl, CResource& pack, const SOptions& o) {
             for (int m = 0; m < kMaterialKinds; ++m) {
                 scene.SetBoard(b, m);
                 scene.Draw(view, 0.0f);
-                nFailures += !SaveShot(gl, o.shotDir, std::string("board-") + kBoardNames[b] + "-" + kMaterialNames[m]);
+                nFailures += !SaveShot(gl, o.shotDir, std::string("board-") + kBoards[b].szName + "-" + kMaterialNames[m]);
             }
         scene.SetBoard(0, 1);
         PlaceHands(scene);

@@ -1,4 +1,4 @@
-// The viewer's scene: model names and sky placement as the game uses them, the star field as
+// The viewer's scene: the game's model names and sky placement, the star field as
 // a display list of GL points like the game's, the start layout from the game's rules.
 #include "tools/viewer/scene.h"
 
@@ -15,11 +15,6 @@
 namespace {
 
 constexpr const char* kModelFolder = "models\\3ds";
-constexpr const char* kBoardFiles[kBoardKinds] = {"desk_kr.3ds", "desk_iy.3ds", "desk_M.3ds"};
-constexpr const char* kBlackFiles[kMaterialKinds] = {"bone_B.3ds", "wood_b.3ds", "rock_B.3ds"};
-constexpr const char* kWhiteFiles[kMaterialKinds] = {"bone_W.3ds", "wood_W.3ds", "rock_W.3ds"};
-constexpr const char* kHandFiles[kHandModels] = {"hand1.3ds", "hand2.3ds"};
-constexpr const char* kStarFiles[kStarModels] = {"stars1.3ds", "stars2.3ds", "stars3.3ds", "stars4.3ds"};
 
 // Where the game puts the star models, and their scale.
 struct SStarPlace {
@@ -84,14 +79,15 @@ bool LoadInto(CResource& pack, const char* file, CGLObject& object, std::string&
 
 bool CViewerScene::Load(CResource& pack, int nFieldPoints, std::string& error) {
     for (int i = 0; i < kBoardKinds; ++i)
-        if (!LoadInto(pack, kBoardFiles[i], m_boards[i], error)) return false;
+        if (!LoadInto(pack, kBoards[i].szModel, m_boards[i], error)) return false;
     for (int i = 0; i < kMaterialKinds; ++i)
-        if (!LoadInto(pack, kBlackFiles[i], m_black[i], error) || !LoadInto(pack, kWhiteFiles[i], m_white[i], error))
+        if (!LoadInto(pack, kMaterials[i].szBlackModel, m_black[i], error) ||
+            !LoadInto(pack, kMaterials[i].szWhiteModel, m_white[i], error))
             return false;
     for (int i = 0; i < kHandModels; ++i)
-        if (!LoadInto(pack, kHandFiles[i], m_hands[i], error)) return false;
+        if (!LoadInto(pack, assets::kHandModels[i], m_hands[i], error)) return false;
     for (int i = 0; i < kStarModels; ++i) {
-        if (!LoadInto(pack, kStarFiles[i], m_stars[i], error)) return false;
+        if (!LoadInto(pack, assets::kStarModels[i], m_stars[i], error)) return false;
         const SStarPlace& p = kStarPlaces[i];
         m_stars[i].SetPos(p.x, p.y, p.z);
         m_stars[i].SetScale(p.fScale, p.fScale, p.fScale);

@@ -13,8 +13,8 @@
 
 class CResource;
 
-inline constexpr int kBoardKinds = 3;
-inline constexpr int kMaterialKinds = 3;
+inline constexpr int kBoardKinds = kBoardCount;
+inline constexpr int kMaterialKinds = kMaterialCount;
 inline constexpr int kStarModels = 4;
 inline constexpr int kHandModels = 2;
 

@@ -1,5 +1,5 @@
-// The fixed start patterns of the round and twelve-sided boards: per line shift the
-// white positions W0..W9; black stands at their mirror through the centre.
+// The fixed start patterns of the round and twelve-sided boards, read through the board table:
+// per line shift the white positions W0..W9; black stands at their mirror through the centre.
 #pragma once
 
 struct SLayoutPoint {

@@ -1,5 +1,5 @@
-// Every file name the game loads from res.dat, in one place: the generator writes exactly these and
-// the asset test checks them. Pack paths use forward slashes; names keep the game's spelling and case.
+// Every file name the game loads from res.dat, in one place: the game, the viewer and the generator
+// read them here, and the asset test checks them. Pack paths use forward slashes; names keep the game's spelling and case.
 #pragma once
 
 #include <array>
@@ -20,13 +20,19 @@ inline constexpr const char* kModelFolder = "models/3ds";
 inline constexpr const char* kSoundFolder = "sound";
 inline constexpr const char* kHighlightSuffix = "a";  // "single.tga" -> "singlea.tga"
 
-// The 3DS models, all in kModelFolder.
+// The 3DS models, all in kModelFolder. Boards by board type, draughts by material (bone, wood,
+// stone); the board table names each board's model from here.
+inline constexpr const char* kBoardModels[] = {"desk_kr.3ds", "desk_iy.3ds", "desk_M.3ds"};
+inline constexpr const char* kBlackDraughtModels[] = {"bone_B.3ds", "wood_b.3ds", "rock_B.3ds"};
+inline constexpr const char* kWhiteDraughtModels[] = {"bone_W.3ds", "wood_W.3ds", "rock_W.3ds"};
+inline constexpr const char* kHandModels[] = {"hand1.3ds", "hand2.3ds"};  // open hand, closed hand
+inline constexpr const char* kStarModels[] = {"stars1.3ds", "stars2.3ds", "stars3.3ds", "stars4.3ds"};
 inline constexpr std::array<const char*, 15> kModels = {
-    "desk_kr.3ds", "desk_iy.3ds", "desk_M.3ds",  // square, round, twelve-sided board
-    "bone_B.3ds",  "wood_b.3ds",  "rock_B.3ds",  // black draughts
-    "bone_W.3ds",  "wood_W.3ds",  "rock_W.3ds",  // white draughts
-    "hand1.3ds",   "hand2.3ds",                  // open hand, closed hand
-    "stars1.3ds",  "stars2.3ds",  "stars3.3ds", "stars4.3ds"};
+    kBoardModels[0],        kBoardModels[1],        kBoardModels[2],
+    kBlackDraughtModels[0], kBlackDraughtModels[1], kBlackDraughtModels[2],
+    kWhiteDraughtModels[0], kWhiteDraughtModels[1], kWhiteDraughtModels[2],
+    kHandModels[0],         kHandModels[1],
+    kStarModels[0],         kStarModels[1],         kStarModels[2],         kStarModels[3]};
 
 // Sound files, in kSoundFolder, indexed by sound number (two numbers share a file twice).
 inline constexpr std::array<const char*, 20> kSounds = {
