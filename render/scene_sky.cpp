@@ -65,12 +65,14 @@ unsigned CompileSkyDomeList(const SImage& sky) {
         glColor3ubv(rgb);
         glVertex3f(std::cos(lat) * std::cos(lon), std::sin(lat), std::cos(lat) * std::sin(lon));
     };
-    glBegin(GL_TRIANGLES);  // one draw for the whole dome
-    for (int j = 0; j < kDomeStacks; ++j)
-        for (int i = 0; i < kDomeSlices; ++i) {
-            vertex(i, j), vertex(i + 1, j), vertex(i + 1, j + 1);
-            vertex(i, j), vertex(i + 1, j + 1), vertex(i, j + 1);
-        }
+    // One strip for the whole dome, band after band, joined by repeated vertices that make
+    // empty triangles: each vertex is shaded once rather than in all six triangles about it.
+    glBegin(GL_TRIANGLE_STRIP);
+    for (int j = 0; j < kDomeStacks; ++j) {
+        if (j > 0) vertex(0, j + 1);
+        for (int i = 0; i <= kDomeSlices; ++i) vertex(i, j + 1), vertex(i, j);
+        if (j + 1 < kDomeStacks) vertex(kDomeSlices, j);
+    }
     glEnd();
     glEndList();
     return nList;

@@ -215,8 +215,9 @@ TEST_F(WindowGlTest, SwitchMakesANewContextAndRunsTheSceneAgain) {
 }
 
 // Focus events name their window; a window made again for a mode switch may still find the
-// old window's "focus lost" in the queue, and must not take it as its own.
-TEST_F(WindowGlTest, FocusEventsCountOnlyForTheirOwnWindow) {
+// old window's "focus lost" in the queue, and must not take it as its own. Inactive, the game
+// draws nothing: an expose shows the last active frame again, whatever the back buffer holds.
+TEST_F(WindowGlTest, FocusEventsCountOnlyForTheirOwnWindowAndAnExposeShowsTheLastFrame) {
     auto pushFocus = [](uint32_t nWindowId, uint8_t nEvent) {
         SDL_Event e{};
         e.type = SDL_WINDOWEVENT;
@@ -237,8 +238,13 @@ TEST_F(WindowGlTest, FocusEventsCountOnlyForTheirOwnWindow) {
     ASSERT_TRUE(wnd.StepFrame());
     EXPECT_TRUE(wnd.IsActive()) << "the old window's late focus loss";
     pushFocus(nNew, SDL_WINDOWEVENT_FOCUS_LOST);
+    pushFocus(nNew, SDL_WINDOWEVENT_EXPOSED);
+    glClear(GL_COLOR_BUFFER_BIT);
     ASSERT_TRUE(wnd.StepFrame());
     EXPECT_FALSE(wnd.IsActive()) << "its own focus loss";
+    unsigned char px[3] = {};
+    glReadPixels(nWidth / 2, 0, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, px);
+    EXPECT_LE(std::abs(px[0] - 180) + std::abs(px[1] - 160) + std::abs(px[2] - 120), 6) << "not the floor";
     pushFocus(nNew, SDL_WINDOWEVENT_FOCUS_GAINED);
     ASSERT_TRUE(wnd.StepFrame());
     EXPECT_TRUE(wnd.IsActive());

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <utility>
+#include <vector>
 
 #include "app/framework/gl_state_guard.h"
 #include "app/framework/input_translate.h"
@@ -18,6 +19,7 @@ namespace {
 
 constexpr int kPreferredDepthBits = 24;
 constexpr int kFallbackDepthBits = 16;
+constexpr int kKeptPixelBytes = 4;  // BGRA
 
 class CSdlBackend : public IWindowBackend {
 public:
@@ -67,8 +69,9 @@ private:
     bool m_bExposed = false;
     // Full screen made by hand where no window manager would do it: a window over the screen.
     bool m_bCoversScreen = false;
-    unsigned m_nKeptFrame = 0;  // texture holding the last frame presented
+    std::vector<uint8_t> m_keptPixels;  // the last frame presented, bottom row first
     int m_nKeptWidth = 0, m_nKeptHeight = 0;
+    unsigned m_nKeptFrame = 0;  // texture that shows the kept pixels again
     uint32_t m_nButtons = 0;     // SDL button mask, kept from the events themselves
     int m_nLastX = 0, m_nLastY = 0;  // last mouse position, window pixels
 };
@@ -170,6 +173,8 @@ void CSdlBackend::Destroy() {
     m_nButtons = 0;
     if (m_nKeptFrame != 0 && m_context) glDeleteTextures(1, &m_nKeptFrame);
     m_nKeptFrame = 0;
+    m_keptPixels.clear();
+    m_keptPixels.shrink_to_fit();
     m_nKeptWidth = m_nKeptHeight = 0;
     if (m_context) SDL_GL_DeleteContext(m_context);
     m_context = nullptr;
@@ -262,29 +267,26 @@ SViewportRect CSdlBackend::BeginFrame() {
 }
 
 void CSdlBackend::KeepFrame() {
-    // A copy on the card, every frame: by the time the window is found inactive its last
-    // frame is already presented, and the back buffer then holds nothing defined.
+    // Every frame: by the time the window is found inactive its last frame is already
+    // presented, and the back buffer then holds nothing defined. Read back in the buffer's own
+    // byte order, a plain copy on a software renderer; a copy to a texture would be a whole
+    // extra drawing pass there (the window's rows are stored upside down).
     int w = 0, h = 0;
     GetDrawableSize(w, h);
-    GLint nBound = 0;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &nBound);
-    if (m_nKeptFrame == 0) glGenTextures(1, &m_nKeptFrame);
-    glBindTexture(GL_TEXTURE_2D, m_nKeptFrame);
-    if (w != m_nKeptWidth || h != m_nKeptHeight) {
-        m_nKeptWidth = w;
-        m_nKeptHeight = h;
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, w, h, 0, GL_RGB, GL_UNSIGNED_BYTE, nullptr);
-    }
-    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, w, h);
-    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(nBound));
+    m_keptPixels.resize(static_cast<size_t>(w) * static_cast<size_t>(h) * kKeptPixelBytes);
+    m_nKeptWidth = w;
+    m_nKeptHeight = h;
+    GLint nAlignment = 4;
+    glGetIntegerv(GL_PACK_ALIGNMENT, &nAlignment);
+    glPixelStorei(GL_PACK_ALIGNMENT, kKeptPixelBytes);
+    glReadPixels(0, 0, w, h, GL_BGRA, GL_UNSIGNED_BYTE, m_keptPixels.data());
+    glPixelStorei(GL_PACK_ALIGNMENT, nAlignment);
 }
 
 bool CSdlBackend::ShowKeptFrame() {
     int w = 0, h = 0;
     GetDrawableSize(w, h);
-    if (m_nKeptFrame == 0 || w != m_nKeptWidth || h != m_nKeptHeight) return false;
+    if (m_keptPixels.empty() || w != m_nKeptWidth || h != m_nKeptHeight) return false;
     {
         CGlStateGuard guard;
         CGlClipSpace clipSpace;
@@ -292,7 +294,15 @@ bool CSdlBackend::ShowKeptFrame() {
              {GL_DEPTH_TEST, GL_LIGHTING, GL_BLEND, GL_ALPHA_TEST, GL_FOG, GL_CULL_FACE})
             glDisable(cap);
         glEnable(GL_TEXTURE_2D);
+        if (m_nKeptFrame == 0) glGenTextures(1, &m_nKeptFrame);
         glBindTexture(GL_TEXTURE_2D, m_nKeptFrame);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+        GLint nAlignment = 4;
+        glGetIntegerv(GL_UNPACK_ALIGNMENT, &nAlignment);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, kKeptPixelBytes);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, w, h, 0, GL_BGRA, GL_UNSIGNED_BYTE, m_keptPixels.data());
+        glPixelStorei(GL_UNPACK_ALIGNMENT, nAlignment);
         glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
         glViewport(0, 0, w, h);
         glBegin(GL_QUADS);
