@@ -1,0 +1,26 @@
+// The game window as the host of a watched record: the sets and flicks go through the match's
+// layout and start view and the normal flick thread and playback. Window thread.
+#pragma once
+
+#include "game/replay_driver.h"
+#include "physics/desk.h"
+
+class CGameWnd;
+
+class CWndReplayHost final : public IReplayHost {
+public:
+    explicit CWndReplayHost(CGameWnd& wnd) : m_wnd(wnd) {}
+
+    void ShowSet(const SRecordSettings& settings, int nWhiteShift, int nBlackShift) override;
+    void PlayFlick(const SRecordFlick& flick) override;
+    uint64_t FinishFlickAtOnce() override;
+    void PauseFlick(bool bPause) override;
+    void ShowText(const std::string& text) override;
+    void Ended(const std::string& error) override;
+
+private:
+    CGameWnd& m_wnd;
+    CDesk m_before;           // the flick in flight's start, its launch written
+    int m_nCheck = -1;        // its draught
+    bool m_bWasPlaying = false;  // the playback ran when the flick was paused
+};
