@@ -41,14 +41,14 @@ void CWndReplayHost::PlayFlick(const SRecordFlick& flick) {
     CKickPhysics& physics = m_wnd.Physics();
     physics.TerminateThreads();
     physics.ClearMotions();
+    m_before = m_wnd.Desk();
+    m_flick = flick;
     {
         std::lock_guard lock(physics.LiveDeskLock());
         ApplyLaunch(flick.launch, flick.nCheck, m_wnd.Desk(), m_wnd.Settings());
     }
     m_wnd.Settings().m_nMoverSide = flick.nSide;
     m_wnd.Settings().m_bMySideToMove = flick.nSide == (m_wnd.Settings().MyWhite ? SIDE_WHITE : SIDE_BLACK);
-    m_before = m_wnd.Desk();
-    m_nCheck = flick.nCheck;
     physics.StartKickThread(flick.nCheck);
 }
 
@@ -59,7 +59,9 @@ uint64_t CWndReplayHost::FinishFlickAtOnce() {
     physics.TerminateThreads();
     physics.ClearMotions();
     CDesk desk = m_before;
-    RunFlick(physics.Constants(), m_wnd.Settings(), m_nCheck, desk, true, nullptr);
+    // The thread's run used up the settings' mover table: the launch starts it again.
+    ApplyLaunch(m_flick.launch, m_flick.nCheck, desk, m_wnd.Settings());
+    RunFlick(physics.Constants(), m_wnd.Settings(), m_flick.nCheck, desk, true, nullptr);
     std::lock_guard lock(physics.LiveDeskLock());
     m_wnd.Desk() = desk;
     return RestPositionHash(desk);

@@ -20,7 +20,7 @@ public:
 
 private:
     CGameWnd& m_wnd;
-    CDesk m_before;           // the flick in flight's start, its launch written
-    int m_nCheck = -1;        // its draught
+    CDesk m_before;              // the position the flick in flight started from
+    SRecordFlick m_flick;        // that flick
     bool m_bWasPlaying = false;  // the playback ran when the flick was paused
 };
