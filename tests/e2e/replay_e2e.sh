@@ -84,7 +84,7 @@ press_keys r
 wait_until 5 log_has "Instant replay of draught" || fail "R started no replay"
 # Early in the replayed flick: the position before it, not the present one.
 wait_screen_changes "$present" "R shows another position than the present one" 3
-sleep 0.3
+sleep 0.12
 keep_shot "$(shot)" instant-replay
 press_keys Escape
 wait_until 40 log_has "Instant replay over" || fail "the instant replay did not end"
