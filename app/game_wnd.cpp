@@ -104,7 +104,7 @@ bool CGameWnd::OnAppMessage(platform::SMessage& msg) {
         return true;
     case UM_START_PLAYBACK:
         KeepFlickForReplay();
-        m_physics.StartPlayback();
+        if (!HoldPlaybackForReplay()) m_physics.StartPlayback();
         return true;
     default:
         return false;

@@ -164,6 +164,8 @@ public:
     bool OnReplayFlickFinished();
     // A flick's playback is about to start from the live position.
     void KeepFlickForReplay();
+    // A watched flick's simulation ended while the watch is paused: its playback waits.
+    bool HoldPlaybackForReplay();
     // Shown in place of the turn text while a replay runs.
     std::string m_replayText;
 

@@ -163,3 +163,9 @@ bool CGameWnd::OnReplayFlickFinished() {
 void CGameWnd::KeepFlickForReplay() {
     if (!m_pReplay && !m_instantReplay.IsRunning()) m_instantReplay.Keep(m_desk, m_physics.KickCheck());
 }
+
+bool CGameWnd::HoldPlaybackForReplay() {
+    if (!m_pReplay || !m_pReplay->IsPaused()) return false;
+    m_pReplayHost->HoldPlayback();
+    return true;
+}

@@ -17,6 +17,8 @@ public:
     void PauseFlick(bool bPause) override;
     void ShowText(const std::string& text) override;
     void Ended(const std::string& error) override;
+    // The playback starts when the pause ends.
+    void HoldPlayback() { m_bWasPlaying = true; }
 
 private:
     CGameWnd& m_wnd;
