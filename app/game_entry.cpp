@@ -3,6 +3,7 @@
 // Main thread.
 #include "app/game_entry.h"
 
+#include <cstdio>
 #include <vector>
 
 #include "app/framework/dx_version.h"
@@ -11,6 +12,8 @@
 #include "app/framework/sound.h"
 #include "app/framework/video_start.h"
 #include "app/game_wnd.h"
+#include "game/match_record.h"
+#include "game/record_check.h"
 #include "render/scene_resources.h"
 #include "menus/shared_images.h"
 #include "platform/log.h"
@@ -48,15 +51,35 @@ std::vector<CResource::SEntryName> EssentialEntries() {
     return entries;
 }
 
+constexpr int kBadRecordCode = 1;
+
+// A record to watch is read and played through once before any window: a damaged one, one of
+// another version or one that does not end where it says is named with its line, never shown.
+bool ReadWatchedRecord(const std::string& path, SMatchRecord& record) {
+    std::string error;
+    int nFlicks = 0;
+    if (ReadRecordFile(path, ProgramVersion(), record, error) && CheckRecordPlays(record, path, nFlicks, error)) {
+        platform::Log("Watching %s: %d flicks checked", path.c_str(), nFlicks);
+        return true;
+    }
+    platform::Log("The record cannot be watched: %s", error.c_str());
+    std::fprintf(stderr, "kelvodara: %s\n", error.c_str());
+    ShowErrorBox(kErrorBoxCaption, error);
+    return false;
+}
+
 }  // namespace
 
 void SetRunGameHooks(SRunGameHooks hooks) { g_hooks = std::move(hooks); }
 
 int RunGame(bool bHeadless, const SCommandLine& options) {
+    SMatchRecord record;
+    if (!options.replayFile.empty() && !ReadWatchedRecord(options.replayFile, record)) return kBadRecordCode;
     try {
         if (GetDirectXVersion() < kMinVideoVersion) throw CGameMessage{kNeedDirectXText};
         g_pGameWnd = new CGameWnd(bHeadless ? EWindowBackend::Headless : EWindowBackend::Sdl);
         if (g_hooks.onCreated) g_hooks.onCreated(*g_pGameWnd);
+        if (!options.replayFile.empty()) g_pGameWnd->WatchRecord(std::move(record), options.replayFile);
         // Only the window options are read here; the window reloads the whole record in InitScene.
         CGameSettings windowSettings;
         windowSettings.Load();

@@ -91,7 +91,7 @@ bool CGameWnd::OnAppMessage(platform::SMessage& msg) {
         OnMenuCommand(static_cast<int>(wParam), static_cast<int>(lParam));
         return true;
     case UM_FLICK_FINISHED:
-        OnFlickFinished();
+        if (!OnReplayFlickFinished()) OnFlickFinished();
         return true;
     case UM_SCROLL:
         OnScroll(static_cast<int>(wParam), static_cast<int>(lParam));
@@ -103,7 +103,8 @@ bool CGameWnd::OnAppMessage(platform::SMessage& msg) {
         m_physics.OnQueueMotion(msg.TakePayload<CDesk>());
         return true;
     case UM_START_PLAYBACK:
-        m_physics.StartPlayback();
+        KeepFlickForReplay();
+        if (!HoldPlaybackForReplay()) m_physics.StartPlayback();
         return true;
     default:
         return false;
@@ -114,15 +115,17 @@ bool CGameWnd::OnAppMessage(platform::SMessage& msg) {
 
 void CGameWnd::OnMouseMove(unsigned flags, long pos) {
     m_aScreens[m_nCurScreen].OnMouseMove(flags, GetMousePos());
-    OnAimMove(pos);
+    if (!IsWatchingRecord() && !IsInstantReplayRunning()) OnAimMove(pos);
 }
 
 void CGameWnd::OnLButtonDown(unsigned flags, long pos) {
-    if (m_match.IsBusy()) return;
+    if (m_match.IsBusy() || IsWatchingRecord() || IsInstantReplayRunning()) return;
     if (m_aScreens[m_nCurScreen].OnMouseLButtonDown(flags, GetMousePos())) return;
     if (m_nCurScreen == SCREEN_GAME) OnPlayerClick(pos);
 }
 
-void CGameWnd::OnRButtonDown(unsigned /*flags*/, long /*pos*/) { CancelFlick(); }
+void CGameWnd::OnRButtonDown(unsigned /*flags*/, long /*pos*/) {
+    if (!IsWatchingRecord() && !IsInstantReplayRunning()) CancelFlick();
+}
 
 void CGameWnd::OnLButtonUp(unsigned /*flags*/, long /*pos*/) { m_hStopRepeatEvent.Set(); }

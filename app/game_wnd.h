@@ -5,6 +5,8 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <string>
 
 #include "core/app_messages.h"
 #include "app/delay_thread.h"
@@ -23,6 +25,8 @@
 #include "app/framework/win_messages.h"
 #include "core/game_settings.h"
 #include "app/game_wnd_match_host.h"
+#include "app/game_wnd_replay_host.h"
+#include "game/instant_replay.h"
 #include "game/match.h"
 #include "app/msg_thread.h"
 #include "menus/sound_effects.h"
@@ -142,6 +146,28 @@ public:
     void DrawHand();
     virtual void DrawResultTexts();
 
+    // ---- Watching a kept match and the instant replay (game_wnd_replay.cpp). ----
+    // The checked record plays instead of the menus once the scene is ready.
+    void WatchRecord(SMatchRecord record, const std::string& name);
+    bool IsWatchingRecord() const { return m_pReplay != nullptr; }
+    const CReplayDriver* Replay() const { return m_pReplay.get(); }
+    void OnSceneReadyForReplay();
+    void TickReplay();
+    // P or SPACE pause, N or RIGHT step, Q or ESC quit.
+    void OnReplayKey(unsigned nKey);
+    // R in a match: the last flick again while the match waits; false (and the refusal sound)
+    // while a flick runs, the computer chooses or no flick was played in this set.
+    bool StartInstantReplay();
+    bool IsInstantReplayRunning() const { return m_instantReplay.IsRunning(); }
+    // The end of a replayed flick; false when the flick was the match's.
+    bool OnReplayFlickFinished();
+    // A flick's playback is about to start from the live position.
+    void KeepFlickForReplay();
+    // A watched flick's simulation ended while the watch is paused: its playback waits.
+    bool HoldPlaybackForReplay();
+    // Shown in place of the turn text while a replay runs.
+    std::string m_replayText;
+
     // ---- Drawing pieces. ----
     void DrawGameScene();  // game_wnd_draw_scene.cpp
     void DrawCursor(int x, int y);  // game_wnd_draw_scene.cpp
@@ -219,6 +245,11 @@ private:
     bool HasGl() const { return GetHDC() != nullptr; }
 
     bool m_bWorkersStopped = false;
+    std::unique_ptr<CWndReplayHost> m_pReplayHost;
+    std::unique_ptr<CReplayDriver> m_pReplay;
+    bool m_bReplayStarted = false;
+    SRecordSettings m_replaySettings;  // the watched record's, applied again after a mode switch
+    CInstantReplay m_instantReplay;
     CWndMatchHost m_matchHost{*this};
     CMatch m_match{m_matchHost, m_settings, m_desk, m_physics};
 };

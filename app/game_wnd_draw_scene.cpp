@@ -23,6 +23,7 @@ constexpr int kFpsX = 650, kFpsY = 560;
 constexpr int kMyTurnColor[3] = {200, 255, 100};
 constexpr int kOtherTurnColor[3] = {255, 200, 100};
 constexpr int kMyTurnX = 360, kOtherTurnX = 335, kTurnTextY = 580;
+constexpr int kReplayTextX = 200;  // the replay's line is longer than a turn text
 constexpr int kOnePlayer = 1;
 
 bool g_bStartUp = true;   // the first frame of the process is still to come
@@ -36,6 +37,7 @@ void CGameWnd::DrawCursor(int x, int y) {
 }
 
 void CGameWnd::DrawScene() {
+    TickReplay();
     if (g_bStartUp) {
         if (IsFullScreen()) DrawCursor(GetMouseX(), GetMouseY());
         g_bStartUp = false;
@@ -118,7 +120,10 @@ void CGameWnd::DrawGameScene() {
     if (m_bShowFps) m_font.Print(kFpsX, kFpsY, "FPS: %d", GetFPS());
 
     const bool bOnePlayer = m_settings.m_nPlayers == kOnePlayer;
-    if (m_settings.m_bMySideToMove) {
+    if (!m_replayText.empty()) {
+        m_font.SetColor(kMyTurnColor[0], kMyTurnColor[1], kMyTurnColor[2]);
+        m_font.Print(kReplayTextX, kTurnTextY, 1.0f, "%s", m_replayText.c_str());
+    } else if (m_settings.m_bMySideToMove) {
         m_font.SetColor(kMyTurnColor[0], kMyTurnColor[1], kMyTurnColor[2]);
         if (bOnePlayer) m_match.SetTurnText("your turn");
         m_font.Print(kMyTurnX, kTurnTextY, 1.0f, "%s", m_match.TurnText());

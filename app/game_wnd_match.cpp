@@ -12,9 +12,15 @@
 #include "menus/sound_effects.h"
 #include "platform/log.h"
 
-void CGameWnd::StartMatch() { m_match.StartMatch(); }
+void CGameWnd::StartMatch() {
+    m_instantReplay.Forget();
+    m_match.StartMatch();
+}
 void CGameWnd::StopMatch() { m_match.StopMatch(); }
-void CGameWnd::NextSet() { m_match.NextSet(); }
+void CGameWnd::NextSet() {
+    m_instantReplay.Forget();
+    m_match.NextSet();
+}
 void CGameWnd::PauseMatch() { m_match.PauseMatch(); }
 void CGameWnd::ContinueMatch() { m_match.ContinueMatch(); }
 void CGameWnd::OnFlickFinished() { m_match.OnFlickFinished(); }

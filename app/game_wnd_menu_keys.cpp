@@ -9,6 +9,7 @@
 namespace {
 
 constexpr unsigned kFpsToggleKey = VK_OEM_3;  // the key left of 1
+constexpr unsigned kInstantReplayKey = 'R';
 
 void OnPageKey(CGameWnd& wnd, unsigned nKey) {
     wnd.RequestSound(SOUND_MENU_MOVE, 0);
@@ -27,10 +28,17 @@ void OnPageKey(CGameWnd& wnd, unsigned nKey) {
 }  // namespace
 
 void CGameWnd::OnKeyDown(unsigned key, long flags) {
+    if (IsWatchingRecord()) {
+        OnReplayKey(key);
+        return;
+    }
+    // The match waits for the replayed flick; ESC too, so nothing of the match runs meanwhile.
+    if (IsInstantReplayRunning()) return;
     m_aScreens[m_nCurScreen].OnKeyDown(key, flags);
     switch (m_nCurScreen) {
     case SCREEN_GAME:
-        OnGameKeyDown(key);
+        if (key == kInstantReplayKey) StartInstantReplay();
+        else OnGameKeyDown(key);
         break;
     case SCREEN_SETUP:
         // Leaving by a key keeps the changed choices in memory but not in the file.

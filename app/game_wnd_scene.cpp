@@ -50,13 +50,15 @@ void CGameWnd::InitScene() {
     m_bCursorShown = 1;
     ShowGLCursor(!IsFullScreen());
     platform::Log("Scene ready");
+    OnSceneReadyForReplay();
 }
 
 void CGameWnd::ReleaseScene() {
     UnregisterAltTabHotKey();
     // The record holds the mode the window is about to take; InitScene reads it back.
     m_settings.FullScreen = !IsFullScreen();
-    m_settings.Save();
+    // A watched record's settings are not the player's: the file keeps the player's.
+    if (!IsWatchingRecord()) m_settings.Save();
     ReleaseScreens();
     ReleaseSceneModels();
 }

@@ -105,6 +105,8 @@ public:
 
     // --- threads ---
     int StartKickThread(int checkIndex);
+    // The draught of the last flick started.
+    int KickCheck() const { return m_nKickCheck; }
     static unsigned KickThreadProc(CKickPhysics* pPhysics, std::stop_token stop);
     void SuspendThreads();
     void ResumeThreads();

@@ -13,6 +13,7 @@
 #include "game/layout.h"
 #include "game/match_logic.h"
 #include "game/record_check.h"
+#include "game/replay_driver.h"
 #include "game/replay_store.h"
 #include "physics/desk_hash.h"
 #include "physics/flick_simulation.h"
@@ -187,6 +188,71 @@ TEST(MatchRecord, RecordedGamesOnEveryBoardByBothRulesPlayAgainToEveryHash) {
             EXPECT_FALSE(CheckRecordPlays(r, "g.kdr", nPlayed, error));
             EXPECT_EQ(nRecorded - 1, nPlayed);
             EXPECT_EQ("g.kdr:" + std::to_string(last.nLine) + ": the flick ends at position", error.substr(0, error.find(" 0x")));
+        }
+    }
+    fs::remove_all(dir);
+}
+
+// Plays each flick at once on its own position, as the window's flick thread and playback would.
+struct SFakeReplayHost : IReplayHost {
+    CGameSettings s;
+    CDesk desk;
+    CGLObject white, black;
+    const SRecordFlick* pFlick = nullptr;
+    std::string text, error;
+    bool bEnded = false;
+    void ShowSet(const SRecordSettings& r, int nWhite, int nBlack) override {
+        ApplyRecordSettings(r, s);
+        desk.SetSettings(&s);
+        BuildLayout(desk, nWhite, nBlack, white, black);
+    }
+    void PlayFlick(const SRecordFlick& f) override { pFlick = &f; }
+    uint64_t FinishFlickAtOnce() override {
+        ApplyLaunch(pFlick->launch, pFlick->nCheck, desk, s);
+        RunFlick(SPhysicsConstants{}, s, pFlick->nCheck, desk, true, nullptr);
+        pFlick = nullptr;
+        return RestPositionHash(desk);
+    }
+    void PauseFlick(bool) override {}
+    void ShowText(const std::string& t) override { text = t; }
+    void Ended(const std::string& e) override { bEnded = true, error = e; }
+};
+
+TEST(MatchRecord, ReplayMatchesEveryFlickInRealTimeAndStopsAtTheLineThatDiffers) {
+    const fs::path dir = TempDir("kd_replay_driver");
+    SMatchRecord r = PlayRecordedGame(BOARD_ROUND, TURN_TO_A_MISS, dir);
+    r.sets.push_back(r.sets[0]);  // a second set from the same layout crosses a set start
+    const int nFlicks = int(r.sets[0].flicks.size());
+    // forged: flick of the second set with a wrong hash, -1 none; bStep: N instead of waiting.
+    struct { int nForged; bool bStep; } cases[] = {{-1, false}, {-1, true}, {nFlicks / 2, false}, {nFlicks - 1, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "forged " << c.nForged << " step " << c.bStep);
+        SMatchRecord forged = r;
+        if (c.nForged >= 0) forged.sets[1].flicks[size_t(c.nForged)].nHash ^= 1;
+        SFakeReplayHost host;
+        CReplayDriver driver(host, forged, "replay.kdr");
+        driver.Start(0);
+        driver.Tick(kReplaySetRestMs - 1);
+        EXPECT_EQ(nullptr, host.pFlick) << "a flick started before the rest was over";
+        driver.TogglePause();
+        driver.Tick(kReplaySetRestMs * 10);
+        EXPECT_EQ(nullptr, host.pFlick) << "a paused replay went on";
+        driver.TogglePause();
+        int64_t t = kReplaySetRestMs * 10;
+        for (int n = 0; n < 4 * nFlicks + 10 && !host.bEnded; ++n, t += kReplaySetRestMs) {
+            if (c.bStep) driver.Step(t);
+            else driver.Tick(t);
+            if (host.pFlick && !c.bStep) driver.OnFlickEnded(host.FinishFlickAtOnce(), t);
+        }
+        ASSERT_TRUE(host.bEnded);
+        if (c.nForged < 0) {
+            EXPECT_EQ("", host.error);
+            EXPECT_EQ(2 * nFlicks, driver.FlicksMatched());
+        } else {
+            EXPECT_EQ(nFlicks + c.nForged, driver.FlicksMatched());
+            EXPECT_EQ("replay.kdr:" + std::to_string(forged.sets[1].flicks[size_t(c.nForged)].nLine) +
+                          ": the position differs from the recorded one", host.error);
+            EXPECT_EQ(host.error, host.text);
         }
     }
     fs::remove_all(dir);
