@@ -61,7 +61,10 @@ uint64_t CWndReplayHost::FinishFlickAtOnce() {
     CDesk desk = m_before;
     // The thread's run used up the settings' mover table: the launch starts it again.
     ApplyLaunch(m_flick.launch, m_flick.nCheck, desk, m_wnd.Settings());
-    RunFlick(physics.Constants(), m_wnd.Settings(), m_flick.nCheck, desk, true, nullptr);
+    CGameSettings& settings = m_wnd.Settings();
+    KeepFlickOutcome(RunFlick(physics.Constants(), MakeFlickInput(settings), m_flick.nCheck, desk,
+                              settings.m_aMovers, true, nullptr),
+                     settings);
     std::lock_guard lock(physics.LiveDeskLock());
     m_wnd.Desk() = desk;
     return RestPositionHash(desk);

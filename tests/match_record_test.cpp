@@ -209,7 +209,7 @@ struct SFakeReplayHost : IReplayHost {
     void PlayFlick(const SRecordFlick& f) override { pFlick = &f; }
     uint64_t FinishFlickAtOnce() override {
         ApplyLaunch(pFlick->launch, pFlick->nCheck, desk, s);
-        RunFlick(SPhysicsConstants{}, s, pFlick->nCheck, desk, true, nullptr);
+        KeepFlickOutcome(RunFlick(SPhysicsConstants{}, MakeFlickInput(s), pFlick->nCheck, desk, s.m_aMovers, true, nullptr), s);
         pFlick = nullptr;
         return RestPositionHash(desk);
     }
