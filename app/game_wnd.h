@@ -5,6 +5,8 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <string>
 
 #include "core/app_messages.h"
 #include "app/delay_thread.h"
@@ -23,7 +25,9 @@
 #include "app/framework/win_messages.h"
 #include "core/game_settings.h"
 #include "app/game_wnd_match_host.h"
+#include "game/campaign_state.h"
 #include "game/match.h"
+#include "game/replay_recorder.h"
 #include "app/msg_thread.h"
 #include "menus/sound_effects.h"
 #include "menus/text_lines.h"
@@ -112,6 +116,15 @@ public:
     // ---- The match: CMatch (game/match.h) holds its state and rules; these hand over to it
     //      (app/game_wnd_match.cpp). ----
     CMatch& Match() { return m_match; }
+    // The record of the match in play, also written to the replays folder.
+    const CReplayRecorder& Recorder() const { return m_recorder; }
+    // ---- A campaign kept from an earlier run (app/game_wnd_campaign.cpp). ----
+    // Its buttons on the main menu show while there is one; read at the first call.
+    void OfferKeptCampaign();
+    void WithdrawCampaignOffer();
+    bool IsCampaignOffered() const { return m_keptCampaign.has_value(); }
+    void ResumeKeptCampaign();
+    void DiscardKeptCampaign();
     const CMatch& Match() const { return m_match; }
     void StartMatch();
     void StopMatch();
@@ -222,6 +235,10 @@ private:
     bool m_bWorkersStopped = false;
     CWndMatchHost m_matchHost{*this};
     CMatch m_match{m_matchHost, m_settings, m_desk, m_physics};
+    std::string m_campaignPath = CampaignStatePath();
+    CReplayRecorder m_recorder{ReplayDir(), m_campaignPath};
+    bool m_bCampaignOfferRead = false;
+    std::optional<SCampaignSet> m_keptCampaign;
 };
 
 // The single game window; null until the entry creates it. Any thread may read it.

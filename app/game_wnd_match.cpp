@@ -12,7 +12,10 @@
 #include "menus/sound_effects.h"
 #include "platform/log.h"
 
-void CGameWnd::StartMatch() { m_match.StartMatch(); }
+void CGameWnd::StartMatch() {
+    WithdrawCampaignOffer();  // the new match replaces a kept campaign
+    m_match.StartMatch();
+}
 void CGameWnd::StopMatch() { m_match.StopMatch(); }
 void CGameWnd::NextSet() { m_match.NextSet(); }
 void CGameWnd::PauseMatch() { m_match.PauseMatch(); }
