@@ -17,7 +17,9 @@
 #include "core/gl_object.h"
 #include "core/win_messages.h"
 #include "game/match.h"
+#include "game/layout.h"
 #include "game/match_logic.h"
+#include "game/match_recorder.h"
 #include "log_capture.h"
 #include "physics/kick_physics.h"
 #include "platform/window_queue.h"
@@ -53,8 +55,8 @@ public:
     bool IsShiftDown() const override { return bShift; }
     void PressGameButton(unsigned nKey) override { buttons.push_back(nKey); }
     void PauseGame() override { ++nPauses; }
-    void ScheduleComputerStart() override { ++nScheduled; }
-    void CancelComputerStart() override {}
+    void ScheduleComputerStart() override { bStartPending = ++nScheduled > 0; }
+    void CancelComputerStart() override { bStartPending = false; }
     void StopCameraRepeat() override {}
     void FinishFlickNow() override { finishFlick(); }
     const CGLObject& CheckModel(bool bWhite, int) const override { return bWhite ? white : black; }
@@ -67,12 +69,26 @@ public:
     stCamGeom cam = DefaultCamera();
     EMatchScreen screen = EMatchScreen::Game;
     float point[3] = {0, 0, 0};  // the pointer's scene and board point
-    bool bOnPlane = true, bShift = false, bControls = true, bSight = false, bCursor = true;
+    bool bOnPlane = true, bShift = false, bControls = true, bSight = false, bCursor = true, bStartPending = false;
     int nRefusals = 0, nSwings = 0, nPauses = 0, nScheduled = 0;
     std::string turns;
     std::vector<unsigned> turnSteps, buttons;
     std::function<void()> finishFlick;
     CGLObject white, black;
+};
+
+// What the match reports, in order, as words.
+class CFakeRecorder final : public IMatchRecorder {
+public:
+    void MatchStarted(const CGameSettings&, uint32_t) override { log += "match "; }
+    void SetStarted(int nWhite, int nBlack) override { log += "set " + Pair(nWhite, nBlack); }
+    void FlickPlayed(const SRecordFlick& f) override { log += "flick " + Pair(f.nSide, f.nCheck); }
+    void CampaignSetReady(const CGameSettings& s, int nStarter) override {
+        log += "campaign " + Pair(s.m_nLostWhiteTotal, s.m_nLostBlackTotal) + "starter " + std::to_string(nStarter) + " ";
+    }
+    void CampaignOver() override { log += "over "; }
+    static std::string Pair(int a, int b) { return std::to_string(a) + "," + std::to_string(b) + " "; }
+    std::string log;
 };
 
 class MatchTest : public ::testing::Test {
@@ -425,6 +441,51 @@ TEST_F(MatchTest, TheComputerStartsTheNextSetAtOnce) {
     m_match.StopMatch();
     EXPECT_FALSE(m_physics.HasCompThread());
     EXPECT_FALSE(m_match.IsBusy());
+}
+
+TEST_F(MatchTest, AResumedCampaignPlaysItsSetWithItsLinesTotalsAndStarter) {
+    struct SCase {
+        int nPlayers, nMyWhite, nTurnType, nStarter;
+        int bMySideToMove, bBusy;  // after the resume
+        const char* szTurnText;
+    };
+    const SCase cases[] = {
+        {kOne, 1, TURN_BY_TURN, SIDE_WHITE, 1, 0, "You turn"},
+        {kOne, 1, TURN_BY_TURN, SIDE_BLACK, 0, 1, "computer turn"},  // the computer flicks at once
+        {kOne, 1, TURN_TO_A_MISS, SIDE_BLACK, 0, 1, ""},
+        {kOne, 0, TURN_BY_TURN, SIDE_BLACK, 1, 0, "You turn"},
+        {kOne, 0, TURN_TO_A_MISS, SIDE_WHITE, 0, 1, "Computer turn"},  // after the start delay
+        {kTwo, 1, TURN_BY_TURN, SIDE_BLACK, 0, 0, "blacks turn"},
+    };
+    CFakeRecorder recorder;
+    m_match.SetRecorder(&recorder);
+    for (const SCase& c : cases) {
+        SCOPED_TRACE("players " + std::to_string(c.nPlayers) + ", white " + std::to_string(c.nMyWhite) +
+                     ", starter " + std::to_string(c.nStarter));
+        m_physics.TerminateThreads();
+        recorder.log.clear();
+        m_s.m_nPlayers = c.nPlayers;
+        m_s.MyWhite = c.nMyWhite;
+        m_s.TurnType = c.nTurnType;
+        m_s.GameMode = 1;
+        m_match.ResumeCampaign(SCampaignSet{{}, 2, 1, 13, 8, c.nStarter});
+        EXPECT_EQ("match set 2,1 campaign 13,8 starter " + std::to_string(c.nStarter) + " ", recorder.log);
+        EXPECT_EQ(2, m_s.m_nWhiteShift);
+        EXPECT_EQ(1, m_s.m_nBlackShift);
+        EXPECT_EQ(13, m_s.m_nLostWhiteTotal);
+        EXPECT_EQ(8, m_s.m_nLostBlackTotal);
+        EXPECT_EQ(c.nStarter, m_s.m_nSetStarter);
+        EXPECT_EQ(c.bMySideToMove, m_s.m_bMySideToMove);
+        EXPECT_EQ(c.bBusy != 0, m_match.IsBusy());
+        EXPECT_STREQ(c.szTurnText, m_match.TurnText());
+        EXPECT_EQ(c.nMyWhite == 0 && c.nStarter == SIDE_WHITE, m_host.bStartPending);
+        CDesk fresh;
+        fresh.SetSettings(&m_s);
+        BuildLayout(fresh, 2, 1, m_host.white, m_host.black);
+        for (int i = 0; i < kCheckCount; ++i)
+            EXPECT_EQ(fresh.m_aChecks[i].m_fStartY, Check(i).m_fStartY) << "draught " << i << " stands on its line";
+        m_match.StopMatch();
+    }
 }
 
 // ---- The two-click aim. ----
