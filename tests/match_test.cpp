@@ -17,9 +17,11 @@
 #include "core/gl_object.h"
 #include "core/win_messages.h"
 #include "game/match.h"
+#include "game/campaign_state.h"
 #include "game/layout.h"
 #include "game/match_logic.h"
-#include "game/match_recorder.h"
+#include "game/replay_recorder.h"
+#include "physics/desk_hash.h"
 #include "log_capture.h"
 #include "physics/kick_physics.h"
 #include "platform/window_queue.h"
@@ -75,20 +77,6 @@ public:
     std::vector<unsigned> turnSteps, buttons;
     std::function<void()> finishFlick;
     CGLObject white, black;
-};
-
-// What the match reports, in order, as words.
-class CFakeRecorder final : public IMatchRecorder {
-public:
-    void MatchStarted(const CGameSettings&, uint32_t) override { log += "match "; }
-    void SetStarted(int nWhite, int nBlack) override { log += "set " + Pair(nWhite, nBlack); }
-    void FlickPlayed(const SRecordFlick& f) override { log += "flick " + Pair(f.nSide, f.nCheck); }
-    void CampaignSetReady(const CGameSettings& s, int nStarter) override {
-        log += "campaign " + Pair(s.m_nLostWhiteTotal, s.m_nLostBlackTotal) + "starter " + std::to_string(nStarter) + " ";
-    }
-    void CampaignOver() override { log += "over "; }
-    static std::string Pair(int a, int b) { return std::to_string(a) + "," + std::to_string(b) + " "; }
-    std::string log;
 };
 
 class MatchTest : public ::testing::Test {
@@ -457,23 +445,22 @@ TEST_F(MatchTest, AResumedCampaignPlaysItsSetWithItsLinesTotalsAndStarter) {
         {kOne, 0, TURN_TO_A_MISS, SIDE_WHITE, 0, 1, "Computer turn"},  // after the start delay
         {kTwo, 1, TURN_BY_TURN, SIDE_BLACK, 0, 0, "blacks turn"},
     };
-    CFakeRecorder recorder;
+    const std::string kept = testing::TempDir() + "resumed.state";
+    CReplayRecorder recorder("", kept);
     m_match.SetRecorder(&recorder);
     for (const SCase& c : cases) {
-        SCOPED_TRACE("players " + std::to_string(c.nPlayers) + ", white " + std::to_string(c.nMyWhite) +
-                     ", starter " + std::to_string(c.nStarter));
+        SCOPED_TRACE(testing::Message() << c.nPlayers << " players, white " << c.nMyWhite << ", starter " << c.nStarter);
         m_physics.TerminateThreads();
-        recorder.log.clear();
         m_s.m_nPlayers = c.nPlayers;
         m_s.MyWhite = c.nMyWhite;
         m_s.TurnType = c.nTurnType;
         m_s.GameMode = 1;
-        m_match.ResumeCampaign(SCampaignSet{{}, 2, 1, 13, 8, c.nStarter});
-        EXPECT_EQ("match set 2,1 campaign 13,8 starter " + std::to_string(c.nStarter) + " ", recorder.log);
-        EXPECT_EQ(2, m_s.m_nWhiteShift);
-        EXPECT_EQ(1, m_s.m_nBlackShift);
-        EXPECT_EQ(13, m_s.m_nLostWhiteTotal);
-        EXPECT_EQ(8, m_s.m_nLostBlackTotal);
+        const SCampaignSet set{RecordSettingsOf(m_s), 2, 1, 13, 8, c.nStarter};
+        m_match.ResumeCampaign(set);
+        SCampaignSet back;
+        EXPECT_TRUE(ReadCampaignState(kept, back) && back == set) << "the set is kept again with its totals";
+        const std::vector<SRecordSet>& sets = recorder.Record().sets;
+        EXPECT_TRUE(sets.size() == 1 && sets[0].nWhiteShift == 2 && sets[0].nBlackShift == 1) << "the record's one set";
         EXPECT_EQ(c.nStarter, m_s.m_nSetStarter);
         EXPECT_EQ(c.bMySideToMove, m_s.m_bMySideToMove);
         EXPECT_EQ(c.bBusy != 0, m_match.IsBusy());
@@ -482,10 +469,10 @@ TEST_F(MatchTest, AResumedCampaignPlaysItsSetWithItsLinesTotalsAndStarter) {
         CDesk fresh;
         fresh.SetSettings(&m_s);
         BuildLayout(fresh, 2, 1, m_host.white, m_host.black);
-        for (int i = 0; i < kCheckCount; ++i)
-            EXPECT_EQ(fresh.m_aChecks[i].m_fStartY, Check(i).m_fStartY) << "draught " << i << " stands on its line";
+        EXPECT_EQ(RestPositionHash(fresh), RestPositionHash(m_desk)) << "the draughts stand on the set's lines";
         m_match.StopMatch();
     }
+    RemoveCampaignState(kept);
 }
 
 // ---- The two-click aim. ----

@@ -148,7 +148,6 @@ protected:
     // position after every flick, and holds every set and every flick of the player.
     void ExpectRecordPlaysAgain(const SPlayed& r) {
         const std::string path = m_wnd->Recorder().FilePath();
-        EXPECT_EQ(fs::path(ReplayDir()), fs::path(path).parent_path());
         SMatchRecord record;
         std::string error;
         ASSERT_TRUE(ReadRecordFile(path, ProgramVersion(), record, error)) << error;
@@ -160,6 +159,11 @@ protected:
         EXPECT_EQ(r.nPlayerFlicks, nPlayerFlicks);
         EXPECT_TRUE(CheckRecordPlays(record, path, nFlicks, error)) << error;
         EXPECT_GT(nFlicks, r.nPlayerFlicks) << "the computer's flicks are recorded too";
+        // A record that went elsewhere is caught at its flick.
+        SRecordFlick& last = record.sets.back().flicks.back();
+        last.nHash ^= 1;
+        EXPECT_FALSE(CheckRecordPlays(record, path, nFlicks, error));
+        EXPECT_EQ(path + ":" + std::to_string(last.nLine) + ": the flick ends at position", error.substr(0, error.find(" 0x")));
     }
 
     std::unique_ptr<CGameWnd> m_wnd;
