@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr std::string_view kTotalsFormat = "lost white=%d black=%d starter=%d\n";
+constexpr const char* kTotalsFormat = "lost white=%d black=%d starter=%d\n";
 constexpr std::string_view kTotalsKeys[] = {"lost white=", " black=", " starter="};
 // Far more than any campaign loses, small enough to be no damage.
 constexpr int kMaxLostTotal = kChecksPerSide * kMaxRecordSets;
@@ -22,12 +22,12 @@ constexpr size_t kMaxStateBytes = 4096;
 // "lost white=N black=N starter=S", each value checked.
 bool ParseTotals(std::string_view line, SCampaignSet& set) {
     int* const values[] = {&set.nLostWhiteTotal, &set.nLostBlackTotal, &set.nStarter};
-    const int nMax[] = {kMaxLostTotal, kMaxLostTotal, SIDE_BLACK};
+    const int nMin[] = {0, 0, SIDE_WHITE}, nMax[] = {kMaxLostTotal, kMaxLostTotal, SIDE_BLACK};
     for (int i = 0; i < 3; ++i) {
         if (!line.starts_with(kTotalsKeys[i])) return false;
         line.remove_prefix(kTotalsKeys[i].size());
         const auto [end, ec] = std::from_chars(line.data(), line.data() + line.size(), *values[i]);
-        if (ec != std::errc() || *values[i] < (i == 2 ? SIDE_WHITE : 0) || *values[i] > nMax[i]) return false;
+        if (ec != std::errc() || *values[i] < nMin[i] || *values[i] > nMax[i]) return false;
         line.remove_prefix(size_t(end - line.data()));
     }
     return line.empty();
@@ -46,7 +46,7 @@ std::string FormatCampaignState(const SCampaignSet& set) {
     head.program = ProgramVersion();
     head.settings = set.settings;
     char totals[96];
-    std::snprintf(totals, sizeof totals, kTotalsFormat.data(), set.nLostWhiteTotal, set.nLostBlackTotal, set.nStarter);
+    std::snprintf(totals, sizeof totals, kTotalsFormat, set.nLostWhiteTotal, set.nLostBlackTotal, set.nStarter);
     return FormatRecordHead(head) + FormatSetLine(set.nWhiteShift, set.nBlackShift) + totals;
 }
 
@@ -62,8 +62,7 @@ bool ParseCampaignState(std::string_view text, const std::string& name, SCampaig
     SCampaignSet set;
     if (head.sets.size() != 1 || !head.sets[0].flicks.empty() || head.settings.nMode == 0 ||
         !ParseTotals(text.substr(nLast + 1), set)) {
-        error = name + ": expected one set line of a campaign and then " + std::string(kTotalsFormat.substr(0, 5)) +
-                "white= black= starter=";
+        error = name + ": expected one set line of a campaign, then lost white= black= starter=";
         return false;
     }
     set.settings = head.settings;
