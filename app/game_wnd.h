@@ -116,6 +116,7 @@ public:
     // ---- The match: CMatch (game/match.h) holds its state and rules; these hand over to it
     //      (app/game_wnd_match.cpp). ----
     CMatch& Match() { return m_match; }
+    const CMatch& Match() const { return m_match; }
     // The record of the match in play, also written to the replays folder.
     const CReplayRecorder& Recorder() const { return m_recorder; }
     // ---- A campaign kept from an earlier run (app/game_wnd_campaign.cpp). ----
@@ -125,7 +126,7 @@ public:
     bool IsCampaignOffered() const { return m_keptCampaign.has_value(); }
     void ResumeKeptCampaign();
     void DiscardKeptCampaign();
-    const CMatch& Match() const { return m_match; }
+    // The match's operations, handed over.
     void StartMatch();
     void StopMatch();
     void NextSet();
