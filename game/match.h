@@ -99,6 +99,7 @@ private:
     void RecordSetStart(int nWhiteShift, int nBlackShift);
     void RecordFinishedFlick();
     void ReportCampaignSet(int nStarter);
+    void ReportNextCampaignSet();
     void ReportCampaignOver();
     void WriteTurnText(const char* szWho);
     void ShowStartView(int nSide);

@@ -2,6 +2,7 @@
 // the position it left, and the campaign's sets. Window thread.
 #include "core/game_settings.h"
 #include "game/match.h"
+#include "game/match_logic.h"
 #include "game/match_recorder.h"
 #include "physics/desk.h"
 #include "physics/desk_hash.h"
@@ -27,6 +28,20 @@ void CMatch::RecordFinishedFlick() {
 
 void CMatch::ReportCampaignSet(int nStarter) {
     if (m_pRecorder && m_settings.GameMode != 0) m_pRecorder->CampaignSetReady(m_settings, nStarter);
+}
+
+// A campaign set has ended: the kept campaign moves on to the next set as NextSet will lay it out,
+// so that closing the game at the result screen neither plays the set again nor loses it.
+void CMatch::ReportNextCampaignSet() {
+    const CGameSettings& s = m_settings;
+    SCampaignLimits limits{};
+    if (!m_pRecorder || !GetCampaignLimits(s.BoardType, limits)) return;
+    CGameSettings next = s;
+    AdvanceCampaignLines(limits, SetWinner(s.m_nSetResult, s.MyWhite), next.m_nWhiteShift, next.m_nBlackShift);
+    const int nStarter = s.TurnType == TURN_TO_A_MISS
+                             ? ToAMissNextStarter(s.m_nMoverSide, s.m_nSetResult, s.m_nKnockedWhite, s.m_nKnockedBlack)
+                             : ByTurnNextStarter(s.m_nSetStarter);
+    m_pRecorder->CampaignSetReady(next, nStarter);
 }
 
 void CMatch::ReportCampaignOver() {

@@ -237,6 +237,8 @@ bool CMatch::CheckSetOver() {
             platform::Log("Campaign over: %d white and %d black draughts lost in all", s.m_nLostWhiteTotal,
                           s.m_nLostBlackTotal);
             ReportCampaignOver();
+        } else {
+            ReportNextCampaignSet();
         }
         m_host.ShowScreen(bCampaignOver ? EMatchScreen::CampaignOver : EMatchScreen::SetOver);
     }

@@ -88,12 +88,20 @@ protected:
         m_physics.SetWindow(&m_queue);
         m_physics.SetMessages({UM_QUEUE_MOTION, UM_START_PLAYBACK, UM_FLICK_FINISHED});
         m_host.finishFlick = [this] { m_match.OnFlickFinished(); };
+        m_match.SetRecorder(&m_recorder);
         m_s.BoardType = BOARD_TWELVE;
         m_s.CheckType = CHECK_BONE;
     }
     ~MatchTest() override {
         m_physics.TerminateThreads();
         m_queue.RemoveIf([](const platform::SMessage&) { return true; });
+        RemoveCampaignState(m_keptPath);
+    }
+    // The campaign set the recorder keeps in its file now.
+    SCampaignSet Kept() {
+        SCampaignSet set;
+        EXPECT_TRUE(ReadCampaignState(m_keptPath, set));
+        return set;
     }
     void Start(int nPlayers, int nMyWhite, int nTurnType = TURN_BY_TURN, int nGameMode = 0) {
         m_physics.TerminateThreads();
@@ -130,6 +138,8 @@ protected:
     CKickPhysics m_physics;
     CFakeHost m_host;
     CMatch m_match{m_host, m_s, m_desk, m_physics};
+    const std::string m_keptPath = testing::TempDir() + "match_test.state";
+    CReplayRecorder m_recorder{"", m_keptPath};
 };
 
 // ---- The pure laws. ----
@@ -400,7 +410,9 @@ TEST_F(MatchTest, ASecondMatchInTheSameRunStartsItsOwnCampaign) {
         ASSERT_EQ(EMatchScreen::SetOver, m_host.screen) << what;
         EXPECT_EQ(3, m_s.m_nLostWhiteTotal) << what;
         EXPECT_EQ(10, m_s.m_nLostBlackTotal) << what;
+        const SCampaignSet atResult = Kept();
         m_match.NextSet();
+        EXPECT_EQ(Kept(), atResult) << what << ": the result screen keeps the next set";
         EXPECT_EQ(0, m_s.m_bMySideToMove) << what << ": black starts the second set";
         EXPECT_EQ(SIDE_BLACK, m_s.m_nSetStarter) << what;
         m_match.StopMatch();
@@ -415,7 +427,9 @@ TEST_F(MatchTest, TheComputerStartsTheNextSetAtOnce) {
     m_s.m_bMySideToMove = 0;
     Finish(1, 0);
     ASSERT_EQ(SET_LOST, m_s.m_nSetResult);
+    const SCampaignSet atResult = Kept();
     m_match.NextSet();
+    EXPECT_EQ(Kept(), atResult) << "the result screen keeps the next set";
     EXPECT_EQ(1, m_s.m_nBlackShift);
     EXPECT_EQ(SIDE_BLACK, m_s.m_nMoverSide);
     EXPECT_TRUE(m_match.IsBusy());
@@ -445,9 +459,6 @@ TEST_F(MatchTest, AResumedCampaignPlaysItsSetWithItsLinesTotalsAndStarter) {
         {kOne, 0, TURN_TO_A_MISS, SIDE_WHITE, 0, 1, "Computer turn"},  // after the start delay
         {kTwo, 1, TURN_BY_TURN, SIDE_BLACK, 0, 0, "blacks turn"},
     };
-    const std::string kept = testing::TempDir() + "resumed.state";
-    CReplayRecorder recorder("", kept);
-    m_match.SetRecorder(&recorder);
     for (const SCase& c : cases) {
         SCOPED_TRACE(testing::Message() << c.nPlayers << " players, white " << c.nMyWhite << ", starter " << c.nStarter);
         m_physics.TerminateThreads();
@@ -457,9 +468,8 @@ TEST_F(MatchTest, AResumedCampaignPlaysItsSetWithItsLinesTotalsAndStarter) {
         m_s.GameMode = 1;
         const SCampaignSet set{RecordSettingsOf(m_s), 2, 1, 13, 8, c.nStarter};
         m_match.ResumeCampaign(set);
-        SCampaignSet back;
-        EXPECT_TRUE(ReadCampaignState(kept, back) && back == set) << "the set is kept again with its totals";
-        const std::vector<SRecordSet>& sets = recorder.Record().sets;
+        EXPECT_EQ(set, Kept()) << "the set is kept again with its totals";
+        const std::vector<SRecordSet>& sets = m_recorder.Record().sets;
         EXPECT_TRUE(sets.size() == 1 && sets[0].nWhiteShift == 2 && sets[0].nBlackShift == 1) << "the record's one set";
         EXPECT_EQ(c.nStarter, m_s.m_nSetStarter);
         EXPECT_EQ(c.bMySideToMove, m_s.m_bMySideToMove);
@@ -472,7 +482,6 @@ TEST_F(MatchTest, AResumedCampaignPlaysItsSetWithItsLinesTotalsAndStarter) {
         EXPECT_EQ(RestPositionHash(fresh), RestPositionHash(m_desk)) << "the draughts stand on the set's lines";
         m_match.StopMatch();
     }
-    RemoveCampaignState(kept);
 }
 
 // ---- The two-click aim. ----
