@@ -17,6 +17,7 @@ CGameWnd::CGameWnd(EWindowBackend backend) : CGLWnd(backend) {
     m_physics.SetMessages({UM_QUEUE_MOTION, UM_START_PLAYBACK, UM_FLICK_FINISHED});
     m_physics.SetSettings(&m_settings);
     m_physics.SetDesk(&m_desk);
+    m_match.SetRecorder(&m_recorder);
     m_physics.SetWindow(GetHWND());
     m_physics.SetSendMessage(
         [this](uint32_t nMsg, uintptr_t wParam, intptr_t lParam) { SendMessage(nMsg, wParam, lParam); });

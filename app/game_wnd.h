@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "core/app_messages.h"
@@ -27,7 +28,9 @@
 #include "app/game_wnd_match_host.h"
 #include "app/game_wnd_replay_host.h"
 #include "game/instant_replay.h"
+#include "game/campaign_state.h"
 #include "game/match.h"
+#include "game/replay_recorder.h"
 #include "app/msg_thread.h"
 #include "menus/sound_effects.h"
 #include "menus/text_lines.h"
@@ -116,6 +119,16 @@ public:
     //      (app/game_wnd_match.cpp). ----
     CMatch& Match() { return m_match; }
     const CMatch& Match() const { return m_match; }
+    // The record of the match in play, also written to the replays folder.
+    const CReplayRecorder& Recorder() const { return m_recorder; }
+    // ---- A campaign kept from an earlier run (app/game_wnd_campaign.cpp). ----
+    // Its buttons on the main menu show while there is one; read at the first call.
+    void OfferKeptCampaign();
+    void WithdrawCampaignOffer();
+    bool IsCampaignOffered() const { return m_keptCampaign.has_value(); }
+    void ResumeKeptCampaign();
+    void DiscardKeptCampaign();
+    // The match's operations, handed over.
     void StartMatch();
     void StopMatch();
     void NextSet();
@@ -252,6 +265,10 @@ private:
     CInstantReplay m_instantReplay;
     CWndMatchHost m_matchHost{*this};
     CMatch m_match{m_matchHost, m_settings, m_desk, m_physics};
+    std::string m_campaignPath = CampaignStatePath();
+    CReplayRecorder m_recorder{ReplayDir(), m_campaignPath};
+    bool m_bCampaignOfferRead = false;
+    std::optional<SCampaignSet> m_keptCampaign;
 };
 
 // The single game window; null until the entry creates it. Any thread may read it.

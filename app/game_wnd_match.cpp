@@ -14,6 +14,7 @@
 
 void CGameWnd::StartMatch() {
     m_instantReplay.Forget();
+    WithdrawCampaignOffer();  // the new match replaces a kept campaign
     m_match.StartMatch();
 }
 void CGameWnd::StopMatch() { m_match.StopMatch(); }

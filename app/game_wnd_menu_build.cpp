@@ -108,6 +108,7 @@ void CGameWnd::BuildScreens() {
     LoadButtons(*this);
     LoadSetupSelectors(*this);
     for (const SScreenDef& def : kScreenDefs) BuildScreen(*this, def);
+    OfferKeptCampaign();
 }
 
 void CGameWnd::ReleaseMenuUploads() {

@@ -87,6 +87,13 @@ void OnMainCommand(CGameWnd& wnd, int nCommand) {
     case CMD_EXIT:
         wnd.Quit(kExitCode);
         break;
+    case CMD_RESUME:
+        wnd.ResumeKeptCampaign();
+        break;
+    case CMD_DISCARD:
+        Sound(wnd, SOUND_MENU_MOVE);
+        wnd.DiscardKeptCampaign();
+        break;
     default:
         break;
     }
@@ -123,8 +130,9 @@ void OnLevelCommand(CGameWnd& wnd, int nCommand, int nPlayers) {
     case CMD_EXPERT:
     case CMD_PRO:
         wnd.Settings().m_nPlayers = nPlayers;
-        wnd.StartMatch();
+        // Before the start, so that the match's record and campaign state name the level.
         wnd.Settings().m_nLevel = LevelOfCommand(nCommand);
+        wnd.StartMatch();
         platform::Log("Computer level %d", wnd.Settings().m_nLevel);
         wnd.SetScreen(SCREEN_GAME);
         Sound(wnd, SOUND_BEGIN);

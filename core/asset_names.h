@@ -47,7 +47,7 @@ struct Button {
   const char* folder;
   const char* label;  // text drawn on the button; empty for icon buttons
 };
-inline constexpr std::array<Button, 25> kButtons = {{
+inline constexpr std::array<Button, 27> kButtons = {{
     {"again", "textures/resmenu", "PLAY AGAIN"},
     {"back", "textures/mmenu", "BACK"},
     {"cont", "textures/resmenu", "CONTINUE"},
@@ -73,6 +73,8 @@ inline constexpr std::array<Button, 25> kButtons = {{
     {"plus", "textures/game", ""},
     {"focus", "textures/game", ""},
     {"nextl", "textures/resmenu", "NEXT SET"},
+    {"resume", "textures/mmenu", "CONTINUE THE CAMPAIGN?"},
+    {"discard", "textures/mmenu", "NO, FORGET IT"},
 }};
 
 // Setup selector items. Clickable lists also have a highlighted image (<name>a.tga).

@@ -13,6 +13,8 @@ class CCheck;
 class CDesk;
 class CGameSettings;
 class CKickPhysics;
+class IMatchRecorder;
+struct SCampaignSet;
 
 inline constexpr int kTurnTextSize = 64;
 
@@ -28,6 +30,11 @@ public:
     // ---- A match and its sets (match_rules.cpp). ----
     // A new match: first set, start view, who moves first, fresh campaign totals.
     void StartMatch();
+    // A campaign played on from the start of a set it had reached; the settings that shape
+    // play are already those of the campaign.
+    void ResumeCampaign(const SCampaignSet& set);
+    // Where the match reports its record and campaign sets (match_record_hooks.cpp); none by default.
+    void SetRecorder(IMatchRecorder* pRecorder) { m_pRecorder = pRecorder; }
     // Every flick thread stops, the playback too; a pending computer start is dropped.
     void StopMatch();
     // The next campaign set after a result screen.
@@ -84,6 +91,16 @@ private:
     friend class CMatchProbe;  // tests
 
     bool IsOnePlayer() const;
+    void BeginMatch(int nWhiteShift, int nBlackShift);
+    // The other side flicks first in the set: played as a missed flick of the MyWhite side.
+    void OtherSideStartsSet();
+    // The record's and the campaign's share of the match (match_record_hooks.cpp).
+    void RecordMatchStart();
+    void RecordSetStart(int nWhiteShift, int nBlackShift);
+    void RecordFinishedFlick();
+    void ReportCampaignSet(int nStarter);
+    void ReportNextCampaignSet();
+    void ReportCampaignOver();
     void WriteTurnText(const char* szWho);
     void ShowStartView(int nSide);
     void SaveSideCamera();
@@ -97,6 +114,7 @@ private:
     CGameSettings& m_settings;
     CDesk& m_desk;
     CKickPhysics& m_physics;
+    IMatchRecorder* m_pRecorder = nullptr;
 
     int m_nSelected = -1;            // draught under the first mark, -1 none
     bool m_bBusy = false;            // a flick runs or the computer chooses

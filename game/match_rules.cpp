@@ -12,6 +12,7 @@
 #include "core/game_settings.h"
 #include "game/layout.h"
 #include "game/match_logic.h"
+#include "game/match_recorder.h"
 #include "physics/kick_physics.h"
 #include "platform/beep.h"
 #include "platform/log.h"
@@ -105,13 +106,40 @@ void CMatch::RestoreSideCamera() {
 }
 
 void CMatch::StartMatch() {
+    BeginMatch(0, 0);
+    ReportCampaignSet(SIDE_WHITE);
+}
+
+void CMatch::ResumeCampaign(const SCampaignSet& set) {
+    CGameSettings& s = m_settings;
+    platform::Log("Campaign resumed: lines %d and %d, %d white and %d black draughts lost, side %d starts",
+                  set.nWhiteShift, set.nBlackShift, set.nLostWhiteTotal, set.nLostBlackTotal, set.nStarter);
+    BeginMatch(set.nWhiteShift, set.nBlackShift);
+    s.m_nLostWhiteTotal = set.nLostWhiteTotal;
+    s.m_nLostBlackTotal = set.nLostBlackTotal;
+    s.m_nSetStarter = set.nStarter;
+    ReportCampaignSet(set.nStarter);
+    const bool bMySideStarts = set.nStarter == MySide(s.MyWhite);
+    if (bMySideStarts && !s.m_bMySideToMove) {
+        // The match began with the computer to move; this set the player starts.
+        m_host.CancelComputerStart();
+        m_bBusy = false;
+        s.m_bMySideToMove = 1;
+        WriteTurnText("You");
+    } else if (!bMySideStarts && s.m_bMySideToMove) {
+        OtherSideStartsSet();
+    }
+}
+
+void CMatch::BeginMatch(int nWhiteShift, int nBlackShift) {
     CGameSettings& s = m_settings;
     platform::Log("Match started: players %d, board %d, material %d, turn rule %d, campaign %d, player white %d",
                   s.m_nPlayers, s.BoardType, s.CheckType, s.TurnType, s.GameMode, s.MyWhite);
     m_bBusy = false;
     m_bResultShown = false;
     m_host.OnMatchStarting();
-    NewSet(0, 0);
+    RecordMatchStart();
+    NewSet(nWhiteShift, nBlackShift);
     ClearFirstMark();
     s.m_bMySideToMove = s.MyWhite;  // white moves first
     s.m_nLostBlackTotal = 0;
@@ -166,11 +194,13 @@ void CMatch::NewSet(int nWhiteShift, int nBlackShift) {
     s.m_nBlackShift = nBlackShift;
     s.m_nWhiteShift = nWhiteShift;
     LogRestingDraughts(m_desk);
+    RecordSetStart(nWhiteShift, nBlackShift);
 }
 
 
 void CMatch::OnFlickFinished() {
     LogRestingDraughts(m_desk);
+    RecordFinishedFlick();
     m_host.EnableGameControls(true);
     if (CheckSetOver()) return;
     int nPolls = 0;
@@ -203,8 +233,13 @@ bool CMatch::CheckSetOver() {
         m_host.ShowScreen(EMatchScreen::GameOver);
     } else {
         const bool bCampaignOver = CheckCampaignOver();
-        if (bCampaignOver) platform::Log("Campaign over: %d white and %d black draughts lost in all",
-                                         s.m_nLostWhiteTotal, s.m_nLostBlackTotal);
+        if (bCampaignOver) {
+            platform::Log("Campaign over: %d white and %d black draughts lost in all", s.m_nLostWhiteTotal,
+                          s.m_nLostBlackTotal);
+            ReportCampaignOver();
+        } else {
+            ReportNextCampaignSet();
+        }
         m_host.ShowScreen(bCampaignOver ? EMatchScreen::CampaignOver : EMatchScreen::SetOver);
     }
     return true;
@@ -309,13 +344,19 @@ void CMatch::NextSet() {
     else if (s.GameMode != 0) ByTurnStarter();
     else s.m_bMySideToMove = s.MyWhite;
     m_host.ShowScreen(EMatchScreen::Game);
+    ReportCampaignSet(s.m_bMySideToMove ? MySide(s.MyWhite) : OtherSide(MySide(s.MyWhite)));
 
     if (s.m_bMySideToMove) {
         WriteTurnText(s.MyWhite ? kWhitesWord : kBlacksWord);
         return;
     }
-    // The other side starts: handled as a missed flick of the MyWhite side, so the computer
-    // flicks at once (no start delay) or, with two players, the move passes to black.
+    OtherSideStartsSet();
+}
+
+void CMatch::OtherSideStartsSet() {
+    CGameSettings& s = m_settings;
+    // Handled as a missed flick of the MyWhite side, so the computer flicks at once (no start
+    // delay) or, with two players, the move passes to black.
     m_szTurnText[0] = '\0';
     s.m_nMoverSide = OtherSide(MySide(s.MyWhite));
     s.m_bMySideToMove = 1;

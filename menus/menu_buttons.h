@@ -21,6 +21,8 @@ enum EMenuCommand : int {
     CMD_ABOUT = 13,
     CMD_SETUP = 14,
     CMD_EXIT = 15,
+    CMD_RESUME = 18,   // the kept campaign is played on
+    CMD_DISCARD = 19,  // the kept campaign is dropped
     CMD_SCROLL_DOWN = 21,  // "arrup": the page moves up, showing the next line
     CMD_SCROLL_UP = 22,    // "arrdown"
     CMD_DEFAULT = 26,
@@ -36,7 +38,7 @@ enum EMenuCommand : int {
 
 inline constexpr const char* kButtonImageType = "TGA";
 
-inline constexpr std::array<SButtonDef, 25> kButtons = {{
+inline constexpr std::array<SButtonDef, 27> kButtons = {{
     {CMD_AGAIN, CMD_AGAIN, "again", "textures\\resmenu", true, 508, 260},
     {CMD_BACK, CMD_BACK, "back", "textures\\mmenu", true, 148, 230},
     {CMD_CONTINUE, CMD_CONTINUE, "cont", "textures\\resmenu", true, 700, 20},
@@ -62,6 +64,10 @@ inline constexpr std::array<SButtonDef, 25> kButtons = {{
     {CMD_ZOOM_IN, CMD_ZOOM_IN, "plus", "textures\\game", false, 0, 0},
     {CMD_FOCUS, CMD_FOCUS, "focus", "textures\\game", false, 0, 0},
     {CMD_NEXT_SET, CMD_NEXT_SET, "nextl", "textures\\resmenu", true, 700, 20},
+    // Under the right column of the main menu and ending where it ends: shown only while a
+    // campaign is kept.
+    {CMD_RESUME, CMD_RESUME, "resume", "textures\\mmenu", true, 450, 440},
+    {CMD_DISCARD, CMD_DISCARD, "discard", "textures\\mmenu", true, 580, 412},
 }};
 
 // The camera buttons of the game screen, switched on and off together while a flick runs.

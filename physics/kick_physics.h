@@ -21,6 +21,7 @@
 
 #include "physics/board_edges.h"
 #include "physics/desk.h"
+#include "physics/flick_launch_values.h"
 #include "physics/flick_simulation.h"
 #include "platform/event.h"
 #include "platform/pause_gate.h"
@@ -114,6 +115,10 @@ public:
     void TerminateKickThread();
     bool HasKickThread() const { return m_kickThread.joinable(); }
     bool HasCompThread() const { return m_compThread.joinable(); }
+    // The draught and launch of the flick started last, as written into the live position,
+    // once: false when no flick was started since the last take or the last Terminate.
+    // Window thread, after the flick's end arrived.
+    bool TakeStartedFlick(int& nCheck, SFlickLaunch& launch);
 
     // --- the player's aim (window thread) ---
     // The first draught (lowest index) not of nExcludedSide, still on the board, whose disc
@@ -177,4 +182,8 @@ private:
     int m_nSearchThreads = 2;                // threads of the computer's search
     std::function<void()> m_trialHook;       // observer of the search's trials (tests)
     std::jthread m_compThread;               // the computer's choice
+    // The last started flick; set by the thread that starts it, taken after its end message.
+    std::atomic<bool> m_bFlickStarted{false};
+    int m_nStartedCheck = 0;
+    SFlickLaunch m_startedLaunch;
 };

@@ -35,6 +35,11 @@ int CKickPhysics::StartKickThread(int checkIndex) {
     }
     g_bPlaybackStarted = 0;
     m_nKickCheck = checkIndex;
+    if (m_pDesk != nullptr && checkIndex >= 0 && checkIndex < kCheckCount) {
+        m_nStartedCheck = checkIndex;
+        m_startedLaunch = TakeLaunch(m_pDesk->m_aChecks[checkIndex]);
+        m_bFlickStarted.store(true, std::memory_order_release);
+    }
     g_bKickRunning = 1;
     ClearMotions();
     try {
@@ -65,6 +70,13 @@ unsigned CKickPhysics::KickThreadProc(CKickPhysics* pPhysics, std::stop_token st
     return 0;
 }
 
+bool CKickPhysics::TakeStartedFlick(int& nCheck, SFlickLaunch& launch) {
+    if (!m_bFlickStarted.exchange(false, std::memory_order_acquire)) return false;
+    nCheck = m_nStartedCheck;
+    launch = m_startedLaunch;
+    return true;
+}
+
 void CKickPhysics::SuspendThreads() { m_pauseGate.Close(); }
 
 void CKickPhysics::ResumeThreads() { m_pauseGate.Open(); }
@@ -78,6 +90,7 @@ void CKickPhysics::TerminateThreads() {
     m_motionEvent.Reset();
     m_pauseGate.Open();  // no thread is left to pause; a new flick must not start paused
     g_bKickRunning = 0;
+    m_bFlickStarted = false;  // an abandoned flick is not played
 }
 
 void CKickPhysics::TerminateKickThread() {

@@ -11,6 +11,7 @@
 #include "ai/kick_ai.h"
 #include "core/game_settings.h"
 #include "game/layout.h"
+#include "game/campaign_state.h"
 #include "game/match_logic.h"
 #include "game/record_check.h"
 #include "game/replay_driver.h"
@@ -256,6 +257,35 @@ TEST(MatchRecord, ReplayMatchesEveryFlickInRealTimeAndStopsAtTheLineThatDiffers)
         }
     }
     fs::remove_all(dir);
+}
+
+// The kept campaign gives back its set exactly; a damaged text is refused, naming the file and,
+// where the record's reader finds it, the line.
+TEST(CampaignStateTest, AKeptSetReadsBackAndDamageIsRefusedWithItsPlace) {
+    const SCampaignSet set{{BOARD_SQUARE, CHECK_BONE, TURN_TO_A_MISS, 1, 2, 1, SIDE_BLACK}, 2, 1, 17, 25, SIDE_BLACK};
+    const std::string text = FormatCampaignState(set);
+    SCampaignSet back;
+    std::string error;
+    ASSERT_TRUE(ParseCampaignState(text, "c.state", back, error)) << error;
+    EXPECT_EQ(set, back);
+    const struct {
+        const char *from, *to, *error;
+    } damaged[] = {
+        {"board=0", "board=7", "c.state:3: "},
+        {"set white=2", "set white=99", "c.state:11: white shift 99"},
+        {"mode=1", "mode=0", "one set line of a campaign"},  // a quick game is never resumed
+        {"lost white=17", "lost white=-1", "one set line"},
+        {"starter=2", "starter=3", "one set line"},
+        {"\nlost", "\nset white=0 black=0\nlost", "one set line"},
+        {"set white=2 black=1\nlost white=17 black=25 starter=2\n", "", "c.state:10: "},  // cut short
+        {"KELVODARA-MATCH 1", "garbage", "c.state:1: "},
+    };
+    for (const auto& d : damaged) {
+        std::string bad = text;
+        bad.replace(bad.find(d.from), std::string(d.from).size(), d.to);
+        EXPECT_FALSE(ParseCampaignState(bad, "c.state", back, error)) << d.to;
+        EXPECT_NE(std::string::npos, error.find(d.error)) << d.to << ": " << error;
+    }
 }
 
 }  // namespace

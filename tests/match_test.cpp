@@ -17,7 +17,11 @@
 #include "core/gl_object.h"
 #include "core/win_messages.h"
 #include "game/match.h"
+#include "game/campaign_state.h"
+#include "game/layout.h"
 #include "game/match_logic.h"
+#include "game/replay_recorder.h"
+#include "physics/desk_hash.h"
 #include "log_capture.h"
 #include "physics/kick_physics.h"
 #include "platform/window_queue.h"
@@ -53,8 +57,8 @@ public:
     bool IsShiftDown() const override { return bShift; }
     void PressGameButton(unsigned nKey) override { buttons.push_back(nKey); }
     void PauseGame() override { ++nPauses; }
-    void ScheduleComputerStart() override { ++nScheduled; }
-    void CancelComputerStart() override {}
+    void ScheduleComputerStart() override { bStartPending = ++nScheduled > 0; }
+    void CancelComputerStart() override { bStartPending = false; }
     void StopCameraRepeat() override {}
     void FinishFlickNow() override { finishFlick(); }
     const CGLObject& CheckModel(bool bWhite, int) const override { return bWhite ? white : black; }
@@ -67,7 +71,7 @@ public:
     stCamGeom cam = DefaultCamera();
     EMatchScreen screen = EMatchScreen::Game;
     float point[3] = {0, 0, 0};  // the pointer's scene and board point
-    bool bOnPlane = true, bShift = false, bControls = true, bSight = false, bCursor = true;
+    bool bOnPlane = true, bShift = false, bControls = true, bSight = false, bCursor = true, bStartPending = false;
     int nRefusals = 0, nSwings = 0, nPauses = 0, nScheduled = 0;
     std::string turns;
     std::vector<unsigned> turnSteps, buttons;
@@ -84,12 +88,20 @@ protected:
         m_physics.SetWindow(&m_queue);
         m_physics.SetMessages({UM_QUEUE_MOTION, UM_START_PLAYBACK, UM_FLICK_FINISHED});
         m_host.finishFlick = [this] { m_match.OnFlickFinished(); };
+        m_match.SetRecorder(&m_recorder);
         m_s.BoardType = BOARD_TWELVE;
         m_s.CheckType = CHECK_BONE;
     }
     ~MatchTest() override {
         m_physics.TerminateThreads();
         m_queue.RemoveIf([](const platform::SMessage&) { return true; });
+        RemoveCampaignState(m_keptPath);
+    }
+    // The campaign set the recorder keeps in its file now.
+    SCampaignSet Kept() {
+        SCampaignSet set;
+        EXPECT_TRUE(ReadCampaignState(m_keptPath, set));
+        return set;
     }
     void Start(int nPlayers, int nMyWhite, int nTurnType = TURN_BY_TURN, int nGameMode = 0) {
         m_physics.TerminateThreads();
@@ -126,6 +138,8 @@ protected:
     CKickPhysics m_physics;
     CFakeHost m_host;
     CMatch m_match{m_host, m_s, m_desk, m_physics};
+    const std::string m_keptPath = testing::TempDir() + "match_test.state";
+    CReplayRecorder m_recorder{"", m_keptPath};
 };
 
 // ---- The pure laws. ----
@@ -396,7 +410,9 @@ TEST_F(MatchTest, ASecondMatchInTheSameRunStartsItsOwnCampaign) {
         ASSERT_EQ(EMatchScreen::SetOver, m_host.screen) << what;
         EXPECT_EQ(3, m_s.m_nLostWhiteTotal) << what;
         EXPECT_EQ(10, m_s.m_nLostBlackTotal) << what;
+        const SCampaignSet atResult = Kept();
         m_match.NextSet();
+        EXPECT_EQ(Kept(), atResult) << what << ": the result screen keeps the next set";
         EXPECT_EQ(0, m_s.m_bMySideToMove) << what << ": black starts the second set";
         EXPECT_EQ(SIDE_BLACK, m_s.m_nSetStarter) << what;
         m_match.StopMatch();
@@ -411,7 +427,9 @@ TEST_F(MatchTest, TheComputerStartsTheNextSetAtOnce) {
     m_s.m_bMySideToMove = 0;
     Finish(1, 0);
     ASSERT_EQ(SET_LOST, m_s.m_nSetResult);
+    const SCampaignSet atResult = Kept();
     m_match.NextSet();
+    EXPECT_EQ(Kept(), atResult) << "the result screen keeps the next set";
     EXPECT_EQ(1, m_s.m_nBlackShift);
     EXPECT_EQ(SIDE_BLACK, m_s.m_nMoverSide);
     EXPECT_TRUE(m_match.IsBusy());
@@ -425,6 +443,45 @@ TEST_F(MatchTest, TheComputerStartsTheNextSetAtOnce) {
     m_match.StopMatch();
     EXPECT_FALSE(m_physics.HasCompThread());
     EXPECT_FALSE(m_match.IsBusy());
+}
+
+TEST_F(MatchTest, AResumedCampaignPlaysItsSetWithItsLinesTotalsAndStarter) {
+    struct SCase {
+        int nPlayers, nMyWhite, nTurnType, nStarter;
+        int bMySideToMove, bBusy;  // after the resume
+        const char* szTurnText;
+    };
+    const SCase cases[] = {
+        {kOne, 1, TURN_BY_TURN, SIDE_WHITE, 1, 0, "You turn"},
+        {kOne, 1, TURN_BY_TURN, SIDE_BLACK, 0, 1, "computer turn"},  // the computer flicks at once
+        {kOne, 1, TURN_TO_A_MISS, SIDE_BLACK, 0, 1, ""},
+        {kOne, 0, TURN_BY_TURN, SIDE_BLACK, 1, 0, "You turn"},
+        {kOne, 0, TURN_TO_A_MISS, SIDE_WHITE, 0, 1, "Computer turn"},  // after the start delay
+        {kTwo, 1, TURN_BY_TURN, SIDE_BLACK, 0, 0, "blacks turn"},
+    };
+    for (const SCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.nPlayers << " players, white " << c.nMyWhite << ", starter " << c.nStarter);
+        m_physics.TerminateThreads();
+        m_s.m_nPlayers = c.nPlayers;
+        m_s.MyWhite = c.nMyWhite;
+        m_s.TurnType = c.nTurnType;
+        m_s.GameMode = 1;
+        const SCampaignSet set{RecordSettingsOf(m_s), 2, 1, 13, 8, c.nStarter};
+        m_match.ResumeCampaign(set);
+        EXPECT_EQ(set, Kept()) << "the set is kept again with its totals";
+        const std::vector<SRecordSet>& sets = m_recorder.Record().sets;
+        EXPECT_TRUE(sets.size() == 1 && sets[0].nWhiteShift == 2 && sets[0].nBlackShift == 1) << "the record's one set";
+        EXPECT_EQ(c.nStarter, m_s.m_nSetStarter);
+        EXPECT_EQ(c.bMySideToMove, m_s.m_bMySideToMove);
+        EXPECT_EQ(c.bBusy != 0, m_match.IsBusy());
+        EXPECT_STREQ(c.szTurnText, m_match.TurnText());
+        EXPECT_EQ(c.nMyWhite == 0 && c.nStarter == SIDE_WHITE, m_host.bStartPending);
+        CDesk fresh;
+        fresh.SetSettings(&m_s);
+        BuildLayout(fresh, 2, 1, m_host.white, m_host.black);
+        EXPECT_EQ(RestPositionHash(fresh), RestPositionHash(m_desk)) << "the draughts stand on the set's lines";
+        m_match.StopMatch();
+    }
 }
 
 // ---- The two-click aim. ----

@@ -19,6 +19,7 @@ public:
         std::filesystem::create_directories(m_root / "config");
         std::filesystem::create_directories(m_root / "state");
         setenv("XDG_CONFIG_HOME", (m_root / "config").c_str(), 1);
+        setenv("XDG_DATA_HOME", (m_root / "data").c_str(), 1);
         setenv("XDG_STATE_HOME", (m_root / "state").c_str(), 1);
         setenv("SDL_AUDIODRIVER", "dummy", 1);
     }

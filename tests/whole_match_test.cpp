@@ -17,6 +17,7 @@
 #include "app/game_events.h"
 #include "app/game_wnd.h"
 #include "game/layout.h"
+#include "game/record_check.h"
 #include "game/match_logic.h"
 #include "menus/menu_buttons.h"
 #include "platform/clock.h"
@@ -48,7 +49,7 @@ std::string Describe(const SMatchCase& c) {
 }
 
 // What one played match showed.
-struct SMatchRecord {
+struct SPlayed {
     int nPlayerFlicks = 0, nComputerTurns = 0, nSets = 0;
     int nFinalScreen = -1;
     std::vector<int> setResults;
@@ -89,7 +90,7 @@ protected:
 
     // The player's move: two clicks aimed from the live camera. Returns false when the window
     // did not take the flick.
-    bool PlayerFlick(SMatchRecord& r) {
+    bool PlayerFlick(SPlayed& r) {
         SAimChoice aim;
         const int nSide = MySide(S().MyWhite);
         if (!ChooseAim(m_wnd->Desk(), S(), nSide, m_wnd->GetCamera(), 0.0, 0, 0, aim)) {
@@ -110,8 +111,8 @@ protected:
         return true;
     }
 
-    SMatchRecord Play(const SMatchCase& c) {
-        SMatchRecord r;
+    SPlayed Play(const SMatchCase& c) {
+        SPlayed r;
         StartFromLevelScreen(c);
         EXPECT_EQ(kLevelBeginner, S().m_nLevel);
         EXPECT_EQ(SCREEN_GAME, m_wnd->GetScreen());
@@ -143,6 +144,28 @@ protected:
         return r;
     }
 
+    // The match's file in the replays folder plays again through the simulation to the recorded
+    // position after every flick, and holds every set and every flick of the player.
+    void ExpectRecordPlaysAgain(const SPlayed& r) {
+        const std::string path = m_wnd->Recorder().FilePath();
+        SMatchRecord record;
+        std::string error;
+        ASSERT_TRUE(ReadRecordFile(path, ProgramVersion(), record, error)) << error;
+        EXPECT_EQ(RecordSettingsOf(S()), record.settings);
+        ASSERT_EQ(size_t(r.nSets), record.sets.size());
+        int nPlayerFlicks = 0, nFlicks = 0;
+        for (const SRecordSet& set : record.sets)
+            for (const SRecordFlick& f : set.flicks) nPlayerFlicks += f.nSide == MySide(S().MyWhite);
+        EXPECT_EQ(r.nPlayerFlicks, nPlayerFlicks);
+        EXPECT_TRUE(CheckRecordPlays(record, path, nFlicks, error)) << error;
+        EXPECT_GT(nFlicks, r.nPlayerFlicks) << "the computer's flicks are recorded too";
+        // A record that went elsewhere is caught at its flick.
+        SRecordFlick& last = record.sets.back().flicks.back();
+        last.nHash ^= 1;
+        EXPECT_FALSE(CheckRecordPlays(record, path, nFlicks, error));
+        EXPECT_EQ(path + ":" + std::to_string(last.nLine) + ": the flick ends at position", error.substr(0, error.find(" 0x")));
+    }
+
     std::unique_ptr<CGameWnd> m_wnd;
     std::atomic<uint32_t> m_clock{0};
     // Counted from whichever thread logs the line.
@@ -156,7 +179,7 @@ TEST_F(WholeMatchTest, QuickGamesOnEveryBoardByBothRulesFromBothSidesEndOnTheGam
                 const SMatchCase c{nBoard, nTurnType, 0, nMyWhite};
                 SCOPED_TRACE(Describe(c));
                 m_nCompTurnLines = m_nPlayerTurnLines = 0;
-                const SMatchRecord r = Play(c);
+                const SPlayed r = Play(c);
                 ASSERT_FALSE(r.bTimedOut) << "the match did not end within " << kMatchLimit.count() << " s";
                 ASSERT_EQ(SCREEN_GAME_OVER, r.nFinalScreen);
                 int nWhite = 0, nBlack = 0;
@@ -167,6 +190,7 @@ TEST_F(WholeMatchTest, QuickGamesOnEveryBoardByBothRulesFromBothSidesEndOnTheGam
                 EXPECT_FALSE(m_wnd->Match().IsBusy()) << "a finished match holds no clicks";
                 EXPECT_FALSE(m_wnd->Physics().HasCompThread());
                 EXPECT_GT(r.nComputerTurns, 0) << "the computer never moved";
+                ExpectRecordPlaysAgain(r);
                 if (nTurnType == TURN_BY_TURN) {
                     // Strict alternation: the side that did not start moved as often or once less.
                     const int nFirst = nMyWhite ? r.nPlayerFlicks : r.nComputerTurns;
@@ -186,7 +210,7 @@ TEST_F(WholeMatchTest, CampaignsOnEveryBoardGoFromSetToSetUntilOneSideWins) {
         const SMatchCase c{nBoard, nBoard == BOARD_ROUND ? TURN_TO_A_MISS : TURN_BY_TURN, 1, nBoard != BOARD_ROUND};
         SCOPED_TRACE(Describe(c));
         m_nCompTurnLines = m_nPlayerTurnLines = 0;
-        const SMatchRecord r = Play(c);
+        const SPlayed r = Play(c);
         ASSERT_FALSE(r.bTimedOut) << "no campaign end or set limit within " << kMatchLimit.count() << " s";
         ASSERT_GE(r.nSets, 1);
         std::printf("%s: %d sets, %s, %d player flicks, %d computer turns\n", Describe(c).c_str(), r.nSets,
@@ -211,6 +235,7 @@ TEST_F(WholeMatchTest, CampaignsOnEveryBoardGoFromSetToSetUntilOneSideWins) {
             EXPECT_EQ(kMaxSetsPlayed, r.nSets);
             EXPECT_EQ(0, S().m_bMatchOver);
         }
+        ExpectRecordPlaysAgain(r);
         // The draughts lost in every set are summed up.
         EXPECT_GE(S().m_nLostWhiteTotal + S().m_nLostBlackTotal, kChecksPerSide * r.nSets)
             << "every set ends with one side's ten draughts off the board";

@@ -112,11 +112,11 @@ wait_until() {
 
 # ---- the game process ----
 
-# new_profile NAME: fresh XDG config and state folders (no settings file).
+# new_profile NAME: fresh XDG config, state and data folders (no settings file).
 new_profile() {
     PROFILE=$WORK/$1
     mkdir -p "$PROFILE/config" "$PROFILE/state"
-    export XDG_CONFIG_HOME=$PROFILE/config XDG_STATE_HOME=$PROFILE/state
+    export XDG_CONFIG_HOME=$PROFILE/config XDG_STATE_HOME=$PROFILE/state XDG_DATA_HOME=$PROFILE/data
     INI=$XDG_CONFIG_HOME/kelvodara/kelvodara.ini
     LOG=$XDG_STATE_HOME/kelvodara/kelvodara.log
 }
