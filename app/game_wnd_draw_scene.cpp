@@ -63,6 +63,9 @@ void CGameWnd::DrawScene() {
     case SCREEN_SETUP:
         DrawSetupNotice(*this);
         break;
+    case SCREEN_NETWORK:
+        DrawNetworkScreen();
+        break;
     default:
         break;
     }

@@ -52,6 +52,7 @@ void BackToMainMenu(CGameWnd& wnd) {
 }
 
 void LeaveMatch(CGameWnd& wnd) {
+    wnd.LeaveNetworkGame();
     wnd.StopMatch();
     BackToMainMenu(wnd);
 }
@@ -119,6 +120,11 @@ void OnLevelCommand(CGameWnd& wnd, int nCommand, int nPlayers) {
     case CMD_BACK:
         BackToMainMenu(wnd);
         break;
+    case CMD_NETWORK:
+        if (nPlayers != kTwoPlayers) break;
+        Sound(wnd, SOUND_MENU_MOVE);
+        wnd.OpenNetworkScreen();
+        break;
     case CMD_BEGINNER:
     case CMD_EXPERT:
     case CMD_PRO:
@@ -185,6 +191,7 @@ void CGameWnd::OnMenuCommand(int nScreen, int nCommand) {
     case SCREEN_CAMPAIGN_OVER: OnResultCommand(*this, nScreen, nCommand); break;
     case SCREEN_HELP:
     case SCREEN_ABOUT: OnPageCommand(*this, nScreen, nCommand); break;
+    case SCREEN_NETWORK: OnNetworkCommand(nCommand); break;
     default:
         platform::Log("Menu command %d from screen %d: no such screen; ignored", nCommand, nScreen);
         break;

@@ -12,6 +12,8 @@ enum EMenuCommand : int {
     CMD_BACK = 2,
     CMD_CONTINUE = 3,
     CMD_MAIN_MENU = 4,  // "mainmnu" and "leavegm"
+    CMD_NETWORK = 5,
+    CMD_HOST = 6,
     CMD_BEGINNER = 7,
     CMD_EXPERT = 8,
     CMD_PRO = 9,
@@ -21,6 +23,7 @@ enum EMenuCommand : int {
     CMD_ABOUT = 13,
     CMD_SETUP = 14,
     CMD_EXIT = 15,
+    CMD_JOIN = 16,
     CMD_SCROLL_DOWN = 21,  // "arrup": the page moves up, showing the next line
     CMD_SCROLL_UP = 22,    // "arrdown"
     CMD_DEFAULT = 26,
@@ -36,7 +39,7 @@ enum EMenuCommand : int {
 
 inline constexpr const char* kButtonImageType = "TGA";
 
-inline constexpr std::array<SButtonDef, 25> kButtons = {{
+inline constexpr std::array<SButtonDef, 28> kButtons = {{
     {CMD_AGAIN, CMD_AGAIN, "again", "textures\\resmenu", true, 508, 260},
     {CMD_BACK, CMD_BACK, "back", "textures\\mmenu", true, 148, 230},
     {CMD_CONTINUE, CMD_CONTINUE, "cont", "textures\\resmenu", true, 700, 20},
@@ -62,6 +65,9 @@ inline constexpr std::array<SButtonDef, 25> kButtons = {{
     {CMD_ZOOM_IN, CMD_ZOOM_IN, "plus", "textures\\game", false, 0, 0},
     {CMD_FOCUS, CMD_FOCUS, "focus", "textures\\game", false, 0, 0},
     {CMD_NEXT_SET, CMD_NEXT_SET, "nextl", "textures\\resmenu", true, 700, 20},
+    {CMD_NETWORK, CMD_NETWORK, "network", "textures\\mmenu", true, 148, 300},
+    {CMD_HOST, CMD_HOST, "host", "textures\\mmenu", true, 148, 430},
+    {CMD_JOIN, CMD_JOIN, "join", "textures\\mmenu", true, 148, 378},
 }};
 
 // The camera buttons of the game screen, switched on and off together while a flick runs.

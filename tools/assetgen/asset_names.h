@@ -41,7 +41,7 @@ struct Button {
   const char* folder;
   const char* label;  // text drawn on the button; empty for icon buttons
 };
-inline constexpr std::array<Button, 25> kButtons = {{
+inline constexpr std::array<Button, 28> kButtons = {{
     {"again", "textures/resmenu", "PLAY AGAIN"},
     {"back", "textures/mmenu", "BACK"},
     {"cont", "textures/resmenu", "CONTINUE"},
@@ -67,6 +67,9 @@ inline constexpr std::array<Button, 25> kButtons = {{
     {"plus", "textures/game", ""},
     {"focus", "textures/game", ""},
     {"nextl", "textures/resmenu", "NEXT SET"},
+    {"network", "textures/mmenu", "NETWORK"},
+    {"host", "textures/mmenu", "HOST"},
+    {"join", "textures/mmenu", "JOIN"},
 }};
 
 // Setup selector items. Clickable lists also have a highlighted image (<name>a.tga).
