@@ -141,6 +141,11 @@ void OnLevelCommand(CGameWnd& wnd, int nCommand, int nPlayers) {
 }
 
 void OnResultCommand(CGameWnd& wnd, int nScreen, int nCommand) {
+    // Both machines would have to start the next set together; a network game is one set.
+    if (wnd.Match().NetSide() != 0 && nCommand != CMD_MAIN_MENU) {
+        Sound(wnd, SOUND_ERROR);
+        return;
+    }
     if (nCommand == CMD_MAIN_MENU) {
         LeaveMatch(wnd);
     } else if (nCommand == CMD_AGAIN && nScreen != SCREEN_SET_OVER) {

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include "core/game_settings.h"
 #include "game/match_record.h"
 #include "platform/log.h"
 
@@ -57,6 +58,9 @@ bool CNetPlay::Join(const std::string& text) {
     }
     m_nPort = nPort;
     m_eState = EState::Joining;
+    const CGameSettings& s = m_settings;
+    m_ownSetup[0] = s.BoardType, m_ownSetup[1] = s.CheckType, m_ownSetup[2] = s.TurnType, m_ownSetup[3] = s.GameMode;
+    m_bOwnSetupKept = true;
     m_message = "connecting to " + host + ":" + std::to_string(nPort);
     return true;
 }
@@ -67,6 +71,11 @@ void CNetPlay::Close() {
     if (m_pSession) m_pSession->Link().Close();
     m_pSession.reset();
     m_eState = EState::Off;
+    if (m_bOwnSetupKept) {
+        CGameSettings& s = m_settings;
+        s.BoardType = m_ownSetup[0], s.CheckType = m_ownSetup[1], s.TurnType = m_ownSetup[2], s.GameMode = m_ownSetup[3];
+        m_bOwnSetupKept = false;
+    }
 }
 
 void CNetPlay::MatchStarted() {

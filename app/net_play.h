@@ -58,6 +58,9 @@ private:
     std::vector<std::string> m_addresses;
     std::string m_message;
     std::string m_field;
+    // The joiner's own choices, which the host's setup overrides only for the network game.
+    bool m_bOwnSetupKept = false;
+    int m_ownSetup[4] = {};
 };
 
 // The longest address the field takes.
