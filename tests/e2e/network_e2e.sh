@@ -33,6 +33,9 @@ start_side() {
 has() { [[ -f $1 ]] && grep -qF -- "$2" "$1"; }
 count() { if [[ -f $1 ]]; then grep -cF -- "$2" "$1"; else echo 0; fi; }
 above() { (($(count "$1" "$2") > $3)); }
+# Every flick ends in the next move or the end of the set.
+ends() { grep -cE "^(Next move:|Set over:)" "$1"; }
+ends_above() { (($(ends "$1") > $2)); }
 # The game's X window by process: the host's is the first one named so, the joiner's the other.
 WINDOWS=()
 window_of() { if [[ $1 == "$host_PID" ]]; then echo "${WINDOWS[0]:-}"; else echo "${WINDOWS[1]:-}"; fi; }
@@ -99,7 +102,7 @@ flick() {
     sent=$(count "$log" "$SENT")
     drawn=$(count "$log" "$DRAWN")
     odrawn=$(count "$other_log" "$DRAWN")
-    hmoves=$(count "$host_LOG" "Next move:") jmoves=$(count "$join_LOG" "Next move:")
+    hmoves=$(ends "$host_LOG") jmoves=$(ends "$join_LOG")
     xdotool mousemove --sync $((x0 + a)) "$b" click 1
     xdotool mousemove --sync $((x0 + c)) "$d"
     sleep 0.3
@@ -115,8 +118,8 @@ flick() {
         "$(grep -F "$DRAWN" "$log" | tail -n 1 | sed -E 's/.*monotonic ([0-9.]+) ms.*/\1/')" \
         "$(grep -F "$DRAWN" "$other_log" | tail -n 1 | sed -E 's/.*monotonic ([0-9.]+) ms.*/\1/')" >>"$LAT"
     # Both sides at rest and agreed.
-    wait_until $FLICK_TIMEOUT_S above "$host_LOG" "Next move:" "$hmoves" || fail "flick $n: the host never rested"
-    wait_until $FLICK_TIMEOUT_S above "$join_LOG" "Next move:" "$jmoves" || fail "flick $n: the joiner never rested"
+    wait_until $FLICK_TIMEOUT_S ends_above "$host_LOG" "$hmoves" || fail "flick $n: the host never rested"
+    wait_until $FLICK_TIMEOUT_S ends_above "$join_LOG" "$jmoves" || fail "flick $n: the joiner never rested"
     sleep 0.5
 }
 for ((n = 1; n <= FLICKS; n++)); do
