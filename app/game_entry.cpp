@@ -92,6 +92,9 @@ int RunGame(bool bHeadless, const SCommandLine& options) {
                                         kIconId, false))
             throw CGameMessage{kCannotStartText};
         if (g_hooks.onShown) g_hooks.onShown(*g_pGameWnd);
+        if (options.hostPort || !options.joinAddress.empty())
+            g_pGameWnd->RequestNetworkStart(options.hostPort.has_value(), static_cast<uint16_t>(options.hostPort.value_or(0)),
+                                            options.joinAddress);
         const int nCode = g_pGameWnd->MainLoop();
         // The window object stays; its threads and sounds must not outlive SDL.
         g_pGameWnd->StopWorkers();

@@ -32,6 +32,7 @@
 #include "game/match.h"
 #include "game/replay_recorder.h"
 #include "app/msg_thread.h"
+#include "app/net_play.h"
 #include "menus/sound_effects.h"
 #include "menus/text_lines.h"
 #include "physics/desk.h"
@@ -50,9 +51,10 @@ enum EScreen : int {
     SCREEN_CAMPAIGN_OVER = 8,
     SCREEN_HELP = 9,
     SCREEN_ABOUT = 10,
+    SCREEN_NETWORK = 11,
 };
 
-inline constexpr int kScreenCount = 11;
+inline constexpr int kScreenCount = 12;
 inline constexpr int kMenuButtonCount = 37;  // indexed by command number
 inline constexpr int kItemListCount = 11;
 inline constexpr int kHandCount = 2;
@@ -180,6 +182,22 @@ public:
     bool HoldPlaybackForReplay();
     // Shown in place of the turn text while a replay runs.
     std::string m_replayText;
+    // ---- The network game (game_wnd_network.cpp): its screen, the match's link to the other
+    //      machine, the opponent's live aim. ----
+    CNetPlay& Net() { return m_net; }
+    // Once a frame: network traffic without waiting, and what it brings to the match.
+    void PollNetwork();
+    void OnNetworkCommand(int nCommand);
+    void OnNetworkKey(unsigned nKey);
+    void OpenNetworkScreen();
+    void DrawNetworkScreen();
+    void DrawRemoteAim();
+    // --host / --join: taken up at the first frame. nPort 0 means the default.
+    void RequestNetworkStart(bool bHost, uint16_t nPort, const std::string& joinAddress);
+    // Ends the network game of the match (the other side told) and the network view.
+    void LeaveNetworkGame();
+    // The hand drawn at the hand point, turned to the first mark.
+    void DrawHandAt(const float vFirstMark[3], const float vHand[3], bool bInvalid, float fScale);
 
     // ---- Drawing pieces. ----
     void DrawGameScene();  // game_wnd_draw_scene.cpp
@@ -263,6 +281,13 @@ private:
     bool m_bReplayStarted = false;
     SRecordSettings m_replaySettings;  // the watched record's, applied again after a mode switch
     CInstantReplay m_instantReplay;
+    CNetPlay m_net{m_desk, m_settings};
+    SNetAim m_remoteAim{};
+    uint32_t m_nRemoteAimAt = 0;   // when the opponent's aim last arrived
+    bool m_bRemoteAimSeen = false;
+    int m_nNetRequest = 0;         // --host (1) or --join (2) waits for the first frame
+    uint16_t m_nNetRequestPort = 0;
+    std::string m_netRequestAddress;
     CWndMatchHost m_matchHost{*this};
     CMatch m_match{m_matchHost, m_settings, m_desk, m_physics};
     std::string m_campaignPath = CampaignStatePath();

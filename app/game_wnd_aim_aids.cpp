@@ -55,6 +55,7 @@ void KeepHandOff(float mx, float mz, float fMinDist, float a, float& x, float& z
 void CGameWnd::DrawAimAids() {
     DrawAimMarks();
     DrawHand();
+    DrawRemoteAim();
 }
 
 void CGameWnd::DrawAimMarks() {
@@ -71,15 +72,16 @@ void CGameWnd::DrawAimMarks() {
 void CGameWnd::DrawHand() {
     const int nSelected = m_match.Selected();
     if (nSelected < 0 || nSelected >= kCheckCount || m_bCursorShown) return;
-    const TScenePoint& vFirstMark = m_match.FirstMark();
-    const TScenePoint& vHand = m_match.HandPoint();
-    CGLObject& hand = m_aHands[m_match.IsHandInvalid() ? kClosedHand : kOpenHand];
+    DrawHandAt(m_match.FirstMark(), m_match.HandPoint(), m_match.IsHandInvalid(), m_settings.m_fHandScale);
+}
+
+void CGameWnd::DrawHandAt(const float vFirstMark[3], const float vHand[3], bool bInvalid, float fScale) {
+    CGLObject& hand = m_aHands[bInvalid ? kClosedHand : kOpenHand];
     const float a = HandHeading(vFirstMark[0], vFirstMark[2], vHand[0], vHand[2]);
     float x = vHand[0], z = vHand[2];
     KeepHandOff(vFirstMark[0], vFirstMark[2], m_settings.m_fCheckRadius + kHandClearance, a, x, z);
     hand.SetPos(x, kMarkHeight - kHandDrop, z);
-    const float s = m_settings.m_fHandScale;
-    hand.SetScale(s, s, s);
+    hand.SetScale(fScale, fScale, fScale);
     hand.SetRotAngleY(a, 0.0f, 1.0f, 0.0f);
     hand.Draw();
 }

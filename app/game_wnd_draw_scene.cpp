@@ -65,6 +65,9 @@ void CGameWnd::DrawScene() {
     case SCREEN_SETUP:
         DrawSetupNotice(*this);
         break;
+    case SCREEN_NETWORK:
+        DrawNetworkScreen();
+        break;
     default:
         break;
     }

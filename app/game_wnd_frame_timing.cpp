@@ -9,15 +9,16 @@
 
 namespace {
 
-double WallClockSeconds() {
+double ClockSeconds(clockid_t clock) {
     timespec ts{};
-    clock_gettime(CLOCK_REALTIME, &ts);
+    clock_gettime(clock, &ts);
     return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
 }
 
 }  // namespace
 
 void CGameWnd::OnFrameShown() {
+    PollNetwork();
     const CFrameStats::Clock::time_point now = CFrameStats::Clock::now();
     // Menus, pauses and an inactive window are not frames of the match.
     if (m_nCurScreen != SCREEN_GAME || !IsActive()) {
@@ -33,6 +34,7 @@ void CGameWnd::OnFrameShown() {
     if (g_bPlaybackStarted.load()) {
         const double fDelay = m_frameStats.FlickShown(now);
         if (fDelay >= 0.0)
-            platform::Log("Flick drawn %.1f ms after the click (wall clock %.6f s)", fDelay, WallClockSeconds());
+            platform::Log("Flick drawn %.1f ms after the click (wall clock %.6f s, monotonic %.3f ms)", fDelay,
+                          ClockSeconds(CLOCK_REALTIME), ClockSeconds(CLOCK_MONOTONIC) * 1e3);
     }
 }

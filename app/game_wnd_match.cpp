@@ -1,6 +1,7 @@
 // The window's side of the match: the match's method names on the window, each handing over
 // to CMatch, and the window as the match's host. Window thread.
 #include <cstdint>
+#include <ctime>
 #include <memory>
 #include <string>
 
@@ -24,7 +25,11 @@ void CGameWnd::NextSet() {
 }
 void CGameWnd::PauseMatch() { m_match.PauseMatch(); }
 void CGameWnd::ContinueMatch() { m_match.ContinueMatch(); }
-void CGameWnd::OnFlickFinished() { m_match.OnFlickFinished(); }
+void CGameWnd::OnFlickFinished() {
+    // Both machines compare the rested position before the turn passes on either.
+    if (m_net.IsPlaying()) m_net.Session()->FlickRested();
+    m_match.OnFlickFinished();
+}
 void CGameWnd::CameraKeyStep(unsigned nKey) { m_match.CameraKeyStep(nKey); }
 void CGameWnd::OnPlayerClick(long nPos) { m_match.OnPlayerClick(nPos); }
 void CGameWnd::OnAimMove(long nPos) { m_match.OnAimMove(nPos); }
@@ -96,6 +101,19 @@ void CWndMatchHost::OnMatchStopped() {
     m_wnd.m_bShowFps = 0;
 }
 
+bool CWndMatchHost::MayFlick() const {
+    CNetPlay& net = m_wnd.Net();
+    return !net.IsPlaying() || net.Session()->CanFlick();
+}
+void CWndMatchHost::OnFlickLaunched(int nCheck) {
+    CNetPlay& net = m_wnd.Net();
+    if (!net.IsPlaying()) return;
+    const bool bSent = net.Session()->SendFlick(nCheck);
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    platform::Log("Network: flick of draught %d %s (monotonic %.3f ms)", nCheck, bSent ? "sent" : "NOT sent",
+                  static_cast<double>(ts.tv_sec) * 1e3 + static_cast<double>(ts.tv_nsec) * 1e-6);
+}
 void CWndMatchHost::OnFlickClicked() { m_wnd.m_frameStats.MarkFlickClick(CFrameStats::Clock::now()); }
 stCamGeom& CWndMatchHost::Camera() { return m_wnd.GetCamera(); }
 void CWndMatchHost::ResetCamera() { m_wnd.ResetCamera(); }

@@ -19,6 +19,8 @@ public:
     void OnMatchStarting() override;
     void OnMatchStopped() override;
     void OnFlickClicked() override;
+    bool MayFlick() const override;
+    void OnFlickLaunched(int nCheck) override;
     stCamGeom& Camera() override;
     void ResetCamera() override;
     float CameraStep() const override;

@@ -52,6 +52,7 @@ void BackToMainMenu(CGameWnd& wnd) {
 }
 
 void LeaveMatch(CGameWnd& wnd) {
+    wnd.LeaveNetworkGame();
     wnd.StopMatch();
     BackToMainMenu(wnd);
 }
@@ -126,6 +127,11 @@ void OnLevelCommand(CGameWnd& wnd, int nCommand, int nPlayers) {
     case CMD_BACK:
         BackToMainMenu(wnd);
         break;
+    case CMD_NETWORK:
+        if (nPlayers != kTwoPlayers) break;
+        Sound(wnd, SOUND_MENU_MOVE);
+        wnd.OpenNetworkScreen();
+        break;
     case CMD_BEGINNER:
     case CMD_EXPERT:
     case CMD_PRO:
@@ -143,6 +149,11 @@ void OnLevelCommand(CGameWnd& wnd, int nCommand, int nPlayers) {
 }
 
 void OnResultCommand(CGameWnd& wnd, int nScreen, int nCommand) {
+    // Both machines would have to start the next set together; a network game is one set.
+    if (wnd.Match().NetSide() != 0 && nCommand != CMD_MAIN_MENU) {
+        Sound(wnd, SOUND_ERROR);
+        return;
+    }
     if (nCommand == CMD_MAIN_MENU) {
         LeaveMatch(wnd);
     } else if (nCommand == CMD_AGAIN && nScreen != SCREEN_SET_OVER) {
@@ -193,6 +204,7 @@ void CGameWnd::OnMenuCommand(int nScreen, int nCommand) {
     case SCREEN_CAMPAIGN_OVER: OnResultCommand(*this, nScreen, nCommand); break;
     case SCREEN_HELP:
     case SCREEN_ABOUT: OnPageCommand(*this, nScreen, nCommand); break;
+    case SCREEN_NETWORK: OnNetworkCommand(nCommand); break;
     default:
         platform::Log("Menu command %d from screen %d: no such screen; ignored", nCommand, nScreen);
         break;

@@ -60,6 +60,9 @@ void CGameWnd::OnKeyDown(unsigned key, long flags) {
     case SCREEN_ABOUT:
         OnPageKey(*this, key);
         break;
+    case SCREEN_NETWORK:
+        OnNetworkKey(key);
+        break;
     default:
         break;
     }

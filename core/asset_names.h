@@ -47,7 +47,7 @@ struct Button {
   const char* folder;
   const char* label;  // text drawn on the button; empty for icon buttons
 };
-inline constexpr std::array<Button, 27> kButtons = {{
+inline constexpr std::array<Button, 30> kButtons = {{
     {"again", "textures/resmenu", "PLAY AGAIN"},
     {"back", "textures/mmenu", "BACK"},
     {"cont", "textures/resmenu", "CONTINUE"},
@@ -75,6 +75,9 @@ inline constexpr std::array<Button, 27> kButtons = {{
     {"nextl", "textures/resmenu", "NEXT SET"},
     {"resume", "textures/mmenu", "CONTINUE THE CAMPAIGN?"},
     {"discard", "textures/mmenu", "NO, FORGET IT"},
+    {"network", "textures/mmenu", "NETWORK"},
+    {"host", "textures/mmenu", "HOST"},
+    {"join", "textures/mmenu", "JOIN"},
 }};
 
 // Setup selector items. Clickable lists also have a highlighted image (<name>a.tga).

@@ -68,26 +68,29 @@ void CMatch::OnPlayerClick(long nPos) {
             m_host.PlayRefusal();
             return;
         }
-        // Nothing of an earlier flick may still run when this one is written.
-        m_physics.SuspendThreads();
-        m_physics.StopPlayback();
-        m_physics.TerminateThreads();
         m_host.ShowSystemCursor(true);
         m_bMarkSet = false;
-        m_desk.SetCheck(nIndex, check);
         if (IsOnePlayer())
             s.m_nMoverSide = nMySide;
         else
             s.m_nMoverSide = s.m_bMySideToMove ? SIDE_WHITE : SIDE_BLACK;
         platform::Log(" --- Player turn --- ");
-        m_bBusy = true;
-        m_physics.StartKickThread(nIndex);
+        // Nothing of an earlier flick may still run when this one is written.
+        m_physics.SuspendThreads();
+        m_physics.StopPlayback();
+        m_physics.TerminateThreads();
+        m_desk.SetCheck(nIndex, check);
+        m_host.OnFlickLaunched(nIndex);
+        LaunchFlick(nIndex);
         m_host.OnFlickClicked();
-        m_nSelected = -1;
         m_host.ShowSight(false);
         return;
     }
 
+    if (IsRemoteTurn()) {
+        m_host.PlayRefusal();
+        return;
+    }
     // The first mark may take the top of a draught: no hand is drawn yet.
     m_host.ScenePointAt(nPos, m_ptPick);
     m_ptPick[1] = m_ptPick[2];

@@ -70,6 +70,16 @@ public:
     // TAB: the next own draught on the board, after the last the board centre.
     void SwapFocus();
 
+    // ---- Two players on two machines (match_remote.cpp). ----
+    // The side this machine plays (SIDE_WHITE or SIDE_BLACK), 0 when both play here. With a
+    // side, only its draughts may be picked on its turn and each view stays where its player
+    // leaves it.
+    void SetNetSide(int nSide) { m_nNetSide = nSide; }
+    int NetSide() const { return m_nNetSide; }
+    // The other machine's flick of draught nCheck, its launch already in the position: played
+    // as a local flick is.
+    void PlayRemoteFlick(int nCheck);
+
     // ---- State, for drawing and tests. ----
     bool IsBusy() const { return m_bBusy; }
     int Selected() const { return m_nSelected; }
@@ -106,6 +116,10 @@ private:
     void SaveSideCamera();
     void RestoreSideCamera();
     void ClearFirstMark() { m_bMarkSet = false; }
+    // The side to move is the other machine's, or it has not yet agreed on the last flick.
+    bool IsRemoteTurn() const;
+    // The flick of nIndex, written into the position, starts playing.
+    void LaunchFlick(int nIndex);
     void TurnToDraught(const CCheck& c);
     void TurnToCentre();
     void ZoomStep(double direction);
@@ -131,4 +145,5 @@ private:
     bool m_bShiftTurn = false;       // after a SHIFT turn, until the next key up
     bool m_bPausedPlayback = false;  // the playback ran when the game was paused
     bool m_bPausedBusy = false;      // a flick or the computer's choice was under way at the pause
+    int m_nNetSide = 0;              // the side played here when the other plays elsewhere
 };

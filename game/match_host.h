@@ -64,6 +64,12 @@ public:
     // Delivers the end of a flick at once, as the physics does.
     virtual void FinishFlickNow() = 0;
 
+    // ---- The other machine, when the opponent plays there. ----
+    // False while a flick may not go out yet (the last one is not agreed).
+    virtual bool MayFlick() const { return true; }
+    // The local flick of nCheck is written into the position and about to play.
+    virtual void OnFlickLaunched(int /*nCheck*/) {}
+
     // ---- Models. ----
     // A draught's model for a material (CheckType); an unknown material gives the first.
     virtual const CGLObject& CheckModel(bool bWhite, int nMaterial) const = 0;

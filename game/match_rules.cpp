@@ -90,6 +90,7 @@ void CMatch::WriteTurnText(const char* szWho) {
 // Two players: each side finds its own last view when the move comes back to it. The turn
 // text names the side; in one-player mode it never does, and these only refresh.
 void CMatch::SaveSideCamera() {
+    if (m_nNetSide) return;
     stCamGeom& cam = m_host.Camera();
     if (std::strstr(m_szTurnText, kWhitesWord)) m_camWhite = cam;
     else if (std::strstr(m_szTurnText, kBlacksWord)) m_camBlack = cam;
@@ -98,6 +99,7 @@ void CMatch::SaveSideCamera() {
 }
 
 void CMatch::RestoreSideCamera() {
+    if (m_nNetSide) return;
     stCamGeom& cam = m_host.Camera();
     if (std::strstr(m_szTurnText, kWhitesWord)) cam = m_camWhite;
     else if (std::strstr(m_szTurnText, kBlacksWord)) cam = m_camBlack;
@@ -151,7 +153,7 @@ void CMatch::BeginMatch(int nWhiteShift, int nBlackShift) {
         // At one machine the first player is always white, and white's view comes first.
         ApplyStartView(m_camWhite, kWhiteStartView);
         ApplyStartView(m_camBlack, kBlackStartView);
-        ShowStartView(SIDE_WHITE);
+        ShowStartView(m_nNetSide ? m_nNetSide : SIDE_WHITE);
         s.m_bMySideToMove = 1;
         s.MyWhite = 1;
         WriteTurnText(kWhitesWord);
@@ -186,7 +188,7 @@ void CMatch::NewSet(int nWhiteShift, int nBlackShift) {
         ApplyStartView(m_camWhite, kWhiteStartView);
         ApplyStartView(m_camBlack, kBlackStartView);
     }
-    ApplyStartView(cam, StartViewOf(MySide(s.MyWhite)));
+    ApplyStartView(cam, StartViewOf(m_nNetSide ? m_nNetSide : MySide(s.MyWhite)));
     CalcCameraRads(cam);
     m_host.UpdateView();
 

@@ -12,6 +12,8 @@ enum EMenuCommand : int {
     CMD_BACK = 2,
     CMD_CONTINUE = 3,
     CMD_MAIN_MENU = 4,  // "mainmnu" and "leavegm"
+    CMD_NETWORK = 5,
+    CMD_HOST = 6,
     CMD_BEGINNER = 7,
     CMD_EXPERT = 8,
     CMD_PRO = 9,
@@ -23,6 +25,7 @@ enum EMenuCommand : int {
     CMD_EXIT = 15,
     CMD_RESUME = 18,   // the kept campaign is played on
     CMD_DISCARD = 19,  // the kept campaign is dropped
+    CMD_JOIN = 16,
     CMD_SCROLL_DOWN = 21,  // "arrup": the page moves up, showing the next line
     CMD_SCROLL_UP = 22,    // "arrdown"
     CMD_DEFAULT = 26,
@@ -38,7 +41,7 @@ enum EMenuCommand : int {
 
 inline constexpr const char* kButtonImageType = "TGA";
 
-inline constexpr std::array<SButtonDef, 27> kButtons = {{
+inline constexpr std::array<SButtonDef, 30> kButtons = {{
     {CMD_AGAIN, CMD_AGAIN, "again", "textures\\resmenu", true, 508, 260},
     {CMD_BACK, CMD_BACK, "back", "textures\\mmenu", true, 148, 230},
     {CMD_CONTINUE, CMD_CONTINUE, "cont", "textures\\resmenu", true, 700, 20},
@@ -68,6 +71,9 @@ inline constexpr std::array<SButtonDef, 27> kButtons = {{
     // campaign is kept.
     {CMD_RESUME, CMD_RESUME, "resume", "textures\\mmenu", true, 450, 440},
     {CMD_DISCARD, CMD_DISCARD, "discard", "textures\\mmenu", true, 580, 412},
+    {CMD_NETWORK, CMD_NETWORK, "network", "textures\\mmenu", true, 148, 300},
+    {CMD_HOST, CMD_HOST, "host", "textures\\mmenu", true, 148, 430},
+    {CMD_JOIN, CMD_JOIN, "join", "textures\\mmenu", true, 148, 378},
 }};
 
 // The camera buttons of the game screen, switched on and off together while a flick runs.

@@ -7,6 +7,11 @@
 inline constexpr SScreenButton kLevelButtons[] = {
     {CMD_BEGINNER, kOwnPlace}, {CMD_EXPERT, kOwnPlace}, {CMD_PRO, kOwnPlace}, {CMD_BACK, kOwnPlace},
 };
+// The two-player screen adds the way to a game over the network.
+inline constexpr SScreenButton kLevelTwoButtons[] = {
+    {CMD_BEGINNER, kOwnPlace}, {CMD_EXPERT, kOwnPlace}, {CMD_PRO, kOwnPlace},
+    {CMD_NETWORK, kOwnPlace},  {CMD_BACK, kOwnPlace},
+};
 inline constexpr SScreenImage kLevelSingleImages[] = {
     kBackgroundImage,
     PackImage("backsmsh.tga", "textures", 150, 210),

@@ -4,6 +4,7 @@
 // set and campaign ends, a second match in the same run, the two-click aim, and the camera's
 // keys, limits and focus.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -62,6 +63,7 @@ public:
     void StopCameraRepeat() override {}
     void FinishFlickNow() override { finishFlick(); }
     const CGLObject& CheckModel(bool bWhite, int) const override { return bWhite ? white : black; }
+    bool MayFlick() const override { return bMayFlick; }
 
     bool Point(float out[3]) const {
         for (int k = 0; k < 3; ++k) out[k] = point[k];
@@ -72,6 +74,7 @@ public:
     EMatchScreen screen = EMatchScreen::Game;
     float point[3] = {0, 0, 0};  // the pointer's scene and board point
     bool bOnPlane = true, bShift = false, bControls = true, bSight = false, bCursor = true, bStartPending = false;
+    bool bMayFlick = true;
     int nRefusals = 0, nSwings = 0, nPauses = 0, nScheduled = 0;
     std::string turns;
     std::vector<unsigned> turnSteps, buttons;
@@ -138,7 +141,8 @@ protected:
     CKickPhysics m_physics;
     CFakeHost m_host;
     CMatch m_match{m_host, m_s, m_desk, m_physics};
-    const std::string m_keptPath = testing::TempDir() + "match_test.state";
+    // One file per process: ctest runs the cases of this suite side by side.
+    const std::string m_keptPath = testing::TempDir() + "match_test." + std::to_string(getpid()) + ".state";
     CReplayRecorder m_recorder{"", m_keptPath};
 };
 
@@ -303,6 +307,18 @@ TEST_F(MatchTest, TwoPlayersTakeTheirOwnViewsBack) {
     Finish(0, 0);
     EXPECT_STREQ("whites turn", m_match.TurnText());
     EXPECT_DOUBLE_EQ(0.5, m_host.cam.ex) << "white's own last view";
+}
+
+TEST_F(MatchTest, OnTwoMachinesEachViewStaysWithItsPlayerAndARemoteFlickPlays) {
+    m_match.SetNetSide(SIDE_BLACK);
+    Start(kTwo, 1);
+    EXPECT_DOUBLE_EQ(-1.0, m_host.cam.ez) << "black's start view";
+    m_host.cam.ex = 0.5;
+    Finish(0, 3);
+    EXPECT_DOUBLE_EQ(0.5, m_host.cam.ex) << "the view stays when the move passes to white";
+    m_match.PlayRemoteFlick(kWhiteBase + 2);
+    EXPECT_TRUE(m_match.IsBusy());
+    EXPECT_EQ(SIDE_WHITE, m_s.m_nMoverSide);
 }
 
 TEST_F(MatchTest, ToAMissBetweenTwoPlayersKeepsTheMoveOnlyAfterACleanHit) {
@@ -490,13 +506,21 @@ TEST_F(MatchTest, OnlyThePlayerToMoveMayPickAndOnlyHisOwnColour) {
     struct SCase {
         int nPlayers, nMyWhite, nMySideToMove, nSide;
         bool bPicked;
+        int nNetSide = 0;  // two machines: the side played here
+        bool bMayFlick = true;
     };
     const SCase cases[] = {
         {kOne, 1, 1, SIDE_WHITE, true}, {kOne, 1, 1, SIDE_BLACK, false}, {kOne, 0, 1, SIDE_BLACK, true},
         {kOne, 0, 1, SIDE_WHITE, false}, {kTwo, 1, 1, SIDE_WHITE, true}, {kTwo, 1, 1, SIDE_BLACK, false},
         {kTwo, 1, 0, SIDE_BLACK, true}, {kTwo, 1, 0, SIDE_WHITE, false},
+        // Two machines: only on this side's turn, and only once the last flick is agreed.
+        {kTwo, 1, 1, SIDE_WHITE, true, SIDE_WHITE}, {kTwo, 1, 0, SIDE_BLACK, false, SIDE_WHITE},
+        {kTwo, 1, 1, SIDE_WHITE, false, SIDE_BLACK}, {kTwo, 1, 0, SIDE_BLACK, true, SIDE_BLACK},
+        {kTwo, 1, 1, SIDE_WHITE, false, SIDE_WHITE, false},
     };
     for (const SCase& c : cases) {
+        m_match.SetNetSide(c.nNetSide);
+        m_host.bMayFlick = c.bMayFlick;
         Start(c.nPlayers, c.nMyWhite);
         m_s.m_bMySideToMove = c.nMySideToMove;
         const int i = c.nSide == SIDE_WHITE ? kWhiteBase + 4 : 4;
@@ -505,7 +529,8 @@ TEST_F(MatchTest, OnlyThePlayerToMoveMayPickAndOnlyHisOwnColour) {
         m_host.bSight = true;
         m_match.OnPlayerClick(0);
         const std::string what = "players " + std::to_string(c.nPlayers) + " MyWhite " + std::to_string(c.nMyWhite) +
-                                 " to move " + std::to_string(c.nMySideToMove) + " side " + std::to_string(c.nSide);
+                                 " to move " + std::to_string(c.nMySideToMove) + " side " + std::to_string(c.nSide) +
+                                 " net " + std::to_string(c.nNetSide);
         EXPECT_EQ(c.bPicked ? i : -1, m_match.Selected()) << what;
         EXPECT_EQ(c.bPicked, m_match.IsMarkSet()) << what;
         EXPECT_EQ(c.bPicked ? 0 : 1, m_host.nRefusals - nRefusals) << what;

@@ -115,6 +115,7 @@ public:
     // focus, as under bare Xvfb, a shown window counts as active). An inactive window keeps
     // showing its last active frame.
     bool IsActive() const;
+    void SetDrawsUnfocused(bool bDraw) { m_pBackend->SetDrawsUnfocused(bDraw); }
     HWND GetHWND() { return &m_queue; }
     // The GL context (no device contexts here); null headless.
     void* GetHDC() const;

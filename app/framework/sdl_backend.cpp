@@ -41,6 +41,7 @@ public:
     bool TakeExposed() override { return std::exchange(m_bExposed, false); }
     bool IsFullScreen() const override;
     bool IsActive() const override;
+    void SetDrawsUnfocused(bool bDraw) override { m_bDrawsUnfocused = bDraw; }
     void SetTitle(const std::string& title) override {
         if (m_pWindow) SDL_SetWindowTitle(m_pWindow, title.c_str());
     }
@@ -66,6 +67,7 @@ private:
     // keeps its display connection.
     bool m_bVideoStarted = false;
     bool m_bFocusLost = false;   // focus events come only where a window manager gives focus
+    bool m_bDrawsUnfocused = false;
     bool m_bExposed = false;
     // Full screen made by hand where no window manager would do it: a window over the screen.
     bool m_bCoversScreen = false;
@@ -328,7 +330,7 @@ bool CSdlBackend::IsFullScreen() const {
 bool CSdlBackend::IsActive() const {
     if (!m_pWindow) return false;
     const uint32_t flags = SDL_GetWindowFlags(m_pWindow);
-    return (flags & (SDL_WINDOW_HIDDEN | SDL_WINDOW_MINIMIZED)) == 0 && !m_bFocusLost;
+    return (flags & (SDL_WINDOW_HIDDEN | SDL_WINDOW_MINIMIZED)) == 0 && (!m_bFocusLost || m_bDrawsUnfocused);
 }
 
 bool CSdlBackend::EnableVSync(bool bEnable) {

@@ -45,6 +45,9 @@ public:
 
     virtual bool IsFullScreen() const = 0;
     virtual bool IsActive() const = 0;
+    // A window that must keep drawing for someone else (a game played over the network) counts
+    // as active without the focus, while shown.
+    virtual void SetDrawsUnfocused(bool /*bDraw*/) {}
     virtual void SetTitle(const std::string& title) = 0;
     virtual void ShowCursor(bool bShow) = 0;
     virtual bool EnableVSync(bool bEnable) = 0;

@@ -32,6 +32,9 @@ constexpr PlacedButton kPlacedButtons[] = {
     {"proffi", Plate::kLevel, 26},
     {"expert", Plate::kLevel, 8},
     {"back", Plate::kLevel, 0},
+    {"network", Plate::kLevel, 0},
+    {"host", Plate::kLevel, 0},
+    {"join", Plate::kLevel, 0},
     // Beside the result headlines (x 257 to 530 at the widest, outline included): "mainmnu" and
     // "leavegm" at x 150 end before them; "again" at x 508 and "nextl" at x 500 begin their plates
     // at x 534, after them. Their partners on the pause and setup screens match them.
