@@ -93,4 +93,19 @@ wait_screen_is "$present" "the present position is back after the instant replay
 kill -TERM "$GAME_PID" 2>/dev/null
 wait_game_exit 10
 
+# ---- the match just played was kept as it went, and watching it replays every flick ----
+own=$(ls -t "$XDG_DATA_HOME"/kelvodara/replays/match-*.kdr 2>/dev/null | head -n 1)
+[[ -n $own ]] || fail "the match was not kept in the replays folder"
+if [[ -n $own ]]; then
+    n=$(grep -c '^flick' "$own")
+    ((n >= 1)) && pass "the kept match holds its $n flick(s)" || fail "the kept match holds no flick"
+    new_profile own
+    watch "$own"
+    for ((i = 0; i < 2 * n + 4; i++)); do log_has "Replay over" && break; press_keys n; sleep 0.3; done
+    wait_until 20 log_has "Replay over: $n flicks as recorded" || fail "the kept match did not replay as recorded"
+    press_keys q
+    wait_game_exit 10
+    check "exit code after watching the kept match" 0 "$GAME_RC"
+fi
+
 e2e_finish
