@@ -137,6 +137,7 @@ start_game() {
     GAME_RC=""
     if ! wait_until 20 log_has "First frame drawn (screen 0)"; then
         fail "no first frame within 20 s"
+        [[ -f $LOG ]] && cp "$LOG" "$ART/game-$(basename "$PROFILE").log"
         return 1
     fi
     if ! wait_until 10 game_window_shown; then
@@ -146,6 +147,31 @@ start_game() {
 }
 
 game_running() { kill -0 "$GAME_PID" 2>/dev/null; }
+
+# start_game, once more when the first game ended at start on a lost display connection; the
+# first game's output and log are kept as game-<profile>-lost-at-start.*.
+start_game_again_if_display_lost() {
+    local out=$ART/game-$(basename "$PROFILE").out
+    SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy} "$GAME" >"$out" 2>&1 &
+    GAME_PID=$!
+    GAME_RC=""
+    if ! wait_until 20 sh -c "grep -qF 'First frame drawn (screen 0)' '$LOG' 2>/dev/null || ! kill -0 $GAME_PID 2>/dev/null"; then
+        fail "no first frame within 20 s"
+        return 1
+    fi
+    if ! log_has "First frame drawn (screen 0)"; then
+        if grep -qF "connection to the display was lost" "$out"; then
+            echo "[$(date +%T.%3N)] note: the game lost its display at start; started once more"
+            mv "$out" "${out%.out}-lost-at-start.out"
+            [[ -f $LOG ]] && mv "$LOG" "$ART/game-$(basename "$PROFILE")-lost-at-start.log"
+            start_game
+            return
+        fi
+        fail "the game ended before its first frame"
+        return 1
+    fi
+    wait_until 10 game_window_shown || { fail "no X window named Kelvo Dara"; return 1; }
+}
 game_gone() { ! game_running; }
 
 # wait_game_exit TIMEOUT_S: sets GAME_RC; kills and fails when the game does not end in time.
