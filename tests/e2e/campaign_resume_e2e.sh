@@ -32,7 +32,7 @@ cp "$STATE" "$ART/campaign.state"
 
 start_menu || exit 1
 keep_shot "$LAST_SHOT" 2-main-offer
-log_has "A campaign is kept: board 0, lines 2 and 1, 13 white and 8 black draughts lost" ||
+wait_until 10 log_has "A campaign is kept: board 0, lines 2 and 1, 13 white and 8 black draughts lost" ||
     fail "the kept campaign is not reported"
 xdotool mousemove $RESUME click 1
 wait_until 5 log_has "Campaign resumed" || fail "the campaign did not resume"
