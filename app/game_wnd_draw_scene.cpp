@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "app/game_events.h"
+#include "core/players.h"
 #include "app/game_wnd.h"
 #include "menus/menu_actions.h"
 #include "platform/log.h"
@@ -24,7 +25,6 @@ constexpr int kMyTurnColor[3] = {200, 255, 100};
 constexpr int kOtherTurnColor[3] = {255, 200, 100};
 constexpr int kMyTurnX = 360, kOtherTurnX = 335, kTurnTextY = 580;
 constexpr int kReplayTextX = 200;  // the replay's line is longer than a turn text
-constexpr int kOnePlayer = 1;
 
 bool g_bStartUp = true;   // the first frame of the process is still to come
 float g_fSkyAngle = 0.0f;

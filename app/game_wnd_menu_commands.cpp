@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "app/game_events.h"
+#include "core/players.h"
 #include "app/game_wnd.h"
 #include "menus/menu_actions.h"
 #include "menus/menu_buttons.h"
@@ -13,8 +14,6 @@
 namespace {
 
 constexpr int kExitCode = 18;
-constexpr int kOnePlayer = 1;
-constexpr int kTwoPlayers = 3;
 // A held arrow button: the old repeat must have seen its stop before the new one starts.
 constexpr auto kRepeatHandOver = std::chrono::milliseconds(10);
 

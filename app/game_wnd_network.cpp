@@ -4,6 +4,7 @@
 #include <ctime>
 
 #include "app/game_wnd.h"
+#include "core/players.h"
 #include "menus/menu_buttons.h"
 #include "menus/sound_effects.h"
 #include "platform/clock.h"
@@ -11,7 +12,6 @@
 
 namespace {
 
-constexpr int kTwoPlayers = 3;
 constexpr int kTextX = 330;
 constexpr int kTextTopY = 450;
 constexpr int kLineStep = 28;

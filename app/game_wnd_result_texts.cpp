@@ -3,6 +3,7 @@
 #include <mutex>
 
 #include "app/game_wnd.h"
+#include "core/players.h"
 #include "game/match_logic.h"
 
 namespace {
@@ -52,7 +53,6 @@ constexpr SScreenHeadlines kGameHeadlines = {HEADLINE_GAME_WHITES, HEADLINE_GAME
 constexpr SScreenHeadlines kSetHeadlines = {HEADLINE_PARTY_WHITES, HEADLINE_PARTY_BLACKS, HEADLINE_DRAW,
                                             HEADLINE_YOU_WIN_PARTY, HEADLINE_YOU_LOST_PARTY};
 
-constexpr int kTwoPlayers = 3;  // m_nPlayers
 constexpr int kCountColor[3] = {255, 255, 175};
 constexpr int kSetCountX = 256;       // the last board's losses
 constexpr int kCampaignCountX = 255;  // the campaign's totals

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "game/match.h"
+#include "core/players.h"
 
 #include "core/game_settings.h"
 #include "game/layout.h"
@@ -19,7 +20,6 @@
 
 namespace {
 
-constexpr int kOnePlayer = 1;  // m_nPlayers; two players at one machine are 3
 constexpr const char* kTurnFormat = "%s turn";
 constexpr const char* kWhitesWord = "whites";
 constexpr const char* kBlacksWord = "blacks";

@@ -1,4 +1,5 @@
 #include "game/replay_driver.h"
+#include "core/players.h"
 
 #include <utility>
 
@@ -6,7 +7,6 @@
 
 namespace {
 
-constexpr int kOnePlayer = 1;  // players: 1 against the computer, 3 two players
 constexpr int kWhiteSide = 1;
 constexpr const char* kPausedSuffix = " (paused)";
 constexpr const char* kOverText = "end of the replay";

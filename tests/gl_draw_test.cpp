@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "app/framework/font.h"
+#include "core/players.h"
 #include "core/gl_object.h"
 #include "app/framework/light.h"
 #include "app/framework/model_registry.h"
@@ -39,7 +40,6 @@ constexpr int kW = 800;
 constexpr int kH = 600;
 constexpr const char* kModelFolder = "models\\3ds";
 constexpr double kPi = 3.14159265358979323846;
-constexpr int kTwoPlayers = 3;
 
 using Frame = std::vector<uint8_t>;  // RGBA rows bottom-up
 

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "core/app_messages.h"
+#include "core/players.h"
 #include "app/framework/model_registry.h"
 #include "app/game_wnd.h"
 #include "tests/match_probe.h"
@@ -33,8 +34,6 @@ using namespace std::chrono_literals;
 
 constexpr int kScreenW = 800;
 constexpr int kScreenH = 600;
-constexpr int kTwoPlayers = 3;
-constexpr int kOnePlayer = 1;
 constexpr int kPerSide = 10;
 
 // ---- Observers. ----
