@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "core/game_sounds.h"
+
 namespace assets {
 
 inline constexpr const char* kManifest = "manifest.txt";
@@ -34,12 +36,31 @@ inline constexpr std::array<const char*, 15> kModels = {
     kHandModels[0],         kHandModels[1],
     kStarModels[0],         kStarModels[1],         kStarModels[2],         kStarModels[3]};
 
-// Sound files, in kSoundFolder, indexed by sound number (two numbers share a file twice).
-inline constexpr std::array<const char*, 20> kSounds = {
-    "bone.wav",   "stone.wav", "wood.wav",    "click.wav",  "win.wav",   "lost.wav",   "tieup.wav",
-    "fscreen.wav", "turn.wav", "change.wav",  "change.wav", "bbox.wav",  "bround.wav", "bmulti.wav",
-    "fscreen.wav", "shot.wav", "set.wav",     "homus.wav",  "begin.wav", "error.wav"};
-inline constexpr int kMenuMusicSound = 17;
+// Sound files, in kSoundFolder, by sound number; two pairs of numbers share a file.
+inline constexpr std::array<const char*, kGameSoundCount> kSounds = [] {
+  std::array<const char*, kGameSoundCount> s{};
+  s[SOUND_BONE] = "bone.wav";
+  s[SOUND_STONE] = "stone.wav";
+  s[SOUND_WOOD] = "wood.wav";
+  s[SOUND_CLICK] = "click.wav";
+  s[SOUND_WIN] = "win.wav";
+  s[SOUND_LOST] = "lost.wav";
+  s[SOUND_TIEUP] = "tieup.wav";
+  s[SOUND_CAMPAIGN_OVER] = "fscreen.wav";
+  s[SOUND_TURN] = "turn.wav";
+  s[SOUND_PAUSE] = "change.wav";
+  s[SOUND_MENU_MOVE] = "change.wav";
+  s[SOUND_BOX] = "bbox.wav";
+  s[SOUND_ROUND] = "bround.wav";
+  s[SOUND_MULTI] = "bmulti.wav";
+  s[SOUND_FIRST_FRAME] = "fscreen.wav";
+  s[SOUND_SHOT] = "shot.wav";
+  s[SOUND_SET] = "set.wav";
+  s[SOUND_MENU_MUSIC] = "homus.wav";
+  s[SOUND_BEGIN] = "begin.wav";
+  s[SOUND_ERROR] = "error.wav";
+  return s;
+}();
 
 // Image buttons: <folder>/<base>.tga and the highlighted <folder>/<base>a.tga.
 struct Button {

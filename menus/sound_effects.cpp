@@ -7,17 +7,11 @@
 #include <mutex>
 
 #include "core/app_messages.h"
+#include "core/asset_names.h"
 #include "app/framework/resource.h"
 #include "app/framework/sound.h"
 #include "app/msg_thread.h"
 #include "platform/log.h"
-
-const std::array<SSoundRecord, kGameSoundCount> kSoundTable = {{
-    {0, "bone.wav"},     {1, "stone.wav"},  {2, "wood.wav"},    {3, "click.wav"},   {4, "win.wav"},
-    {5, "lost.wav"},     {6, "tieup.wav"},  {7, "fscreen.wav"}, {8, "turn.wav"},    {9, "change.wav"},
-    {10, "change.wav"},  {11, "bbox.wav"},  {12, "bround.wav"}, {13, "bmulti.wav"}, {14, "fscreen.wav"},
-    {15, "shot.wav"},    {16, "set.wav"},   {17, "homus.wav"},  {18, "begin.wav"},  {19, "error.wav"},
-}};
 
 namespace {
 
@@ -51,7 +45,7 @@ void CreateGameSounds(CSoundManager (&managers)[kGameSoundCount], CResource& pac
         CSound* pNew = nullptr;
         CSoundManager& manager = managers[i];
         if (manager.Initialize(hWnd, kSoundCoopLevelPriority, kSoundOutputChannels, kSoundRate, kSoundBits) == 0)
-            manager.CreateFromRes(&pNew, kSoundTable[static_cast<size_t>(i)].szFile, pack, kSoundFolder,
+            manager.CreateFromRes(&pNew, assets::kSounds[static_cast<size_t>(i)], pack, assets::kSoundFolder,
                                   kSoundBufferFlags, nullptr, 1);
         std::lock_guard lock(s.mutex);
         s.sounds[static_cast<size_t>(i)] = pNew;

@@ -1,4 +1,4 @@
-// The game's 20 sounds: the table of files, their creation from the pack, and how effects are
+// The game's sounds: their creation from the pack, and how effects are
 // played. Effects are requested from the window thread (RequestSound) and played on the sound
 // worker (SoundThreadHandler); the menu music is started and stopped on the window thread.
 // Create/Release run on the window thread; a lock keeps the sound thread off a sound being released.
@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 
+#include "core/game_sounds.h"
 #include "platform/window_queue.h"
 
 class CMsgThread;
@@ -14,41 +15,7 @@ class CResource;
 class CSound;
 class CSoundManager;
 
-inline constexpr int kGameSoundCount = 20;
-inline constexpr int kSoundFileChars = 260;
-
-struct SSoundRecord {
-    int32_t nId;                    // equals the record's index: the sound number used everywhere
-    char szFile[kSoundFileChars];   // file in the pack's "sound" folder, zero-terminated
-};
-
-enum EGameSound : int {
-    SOUND_BONE = 0,  // knocks during playback (0..2 by draught material)
-    SOUND_STONE = 1,
-    SOUND_WOOD = 2,
-    SOUND_CLICK = 3,  // menu buttons and selectors
-    SOUND_WIN = 4,
-    SOUND_LOST = 5,
-    SOUND_TIEUP = 6,
-    SOUND_CAMPAIGN_OVER = 7,
-    SOUND_TURN = 8,
-    SOUND_PAUSE = 9,
-    SOUND_MENU_MOVE = 10,
-    SOUND_BOX = 11,
-    SOUND_ROUND = 12,
-    SOUND_MULTI = 13,
-    SOUND_FIRST_FRAME = 14,
-    SOUND_SHOT = 15,  // a flick is launched
-    SOUND_SET = 16,
-    SOUND_MENU_MUSIC = 17,  // looping, window thread only; never requested as an effect
-    SOUND_BEGIN = 18,       // start jingle: a later effect does not cut it
-    SOUND_ERROR = 19,
-};
-
-extern const std::array<SSoundRecord, kGameSoundCount> kSoundTable;
-
-// Pack folder of the sounds and how each manager opens the device.
-inline constexpr const char* kSoundFolder = "sound";
+// How each manager opens the device.
 inline constexpr int kSoundCoopLevelPriority = 2;
 inline constexpr int kSoundOutputChannels = 2;
 inline constexpr int kSoundRate = 22050;

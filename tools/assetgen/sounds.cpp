@@ -6,6 +6,7 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "core/asset_names.h"
 #include "tools/assetgen/scene_units.h"
 #include "tools/assetgen/wav_writer.h"
 
@@ -70,60 +71,62 @@ Samples MenuTune() {
 
 }  // namespace
 
+using assets::kSounds;
+
 Samples SoundForFile(const std::string& file) {
-  if (file == "bone.wav") return Knock({{1, 1, 0.03f}, {1.69f, 0.6f, 0.02f}, {2.65f, 0.3f, 0.012f}}, 1850, 0.16f, 3200, 1);
-  if (file == "stone.wav") return Knock({{1, 1, 0.06f}, {1.62f, 0.7f, 0.045f}, {2.6f, 0.4f, 0.03f}}, 2650, 0.3f, 5000, 2);
-  if (file == "wood.wav") return Knock({{1, 1, 0.022f}, {1.85f, 0.55f, 0.015f}, {3.1f, 0.25f, 0.01f}}, 620, 0.13f, 1400, 3);
-  if (file == "click.wav") return Knock({{1, 1, 0.008f}, {1.55f, 0.5f, 0.005f}}, 2200, 0.06f, 4000, 4);
-  if (file == "bbox.wav") return Knock({{1, 1, 0.05f}, {1.5f, 0.6f, 0.035f}, {2.9f, 0.2f, 0.02f}}, 300, 0.3f, 900, 5);
+  if (file == kSounds[SOUND_BONE]) return Knock({{1, 1, 0.03f}, {1.69f, 0.6f, 0.02f}, {2.65f, 0.3f, 0.012f}}, 1850, 0.16f, 3200, 1);
+  if (file == kSounds[SOUND_STONE]) return Knock({{1, 1, 0.06f}, {1.62f, 0.7f, 0.045f}, {2.6f, 0.4f, 0.03f}}, 2650, 0.3f, 5000, 2);
+  if (file == kSounds[SOUND_WOOD]) return Knock({{1, 1, 0.022f}, {1.85f, 0.55f, 0.015f}, {3.1f, 0.25f, 0.01f}}, 620, 0.13f, 1400, 3);
+  if (file == kSounds[SOUND_CLICK]) return Knock({{1, 1, 0.008f}, {1.55f, 0.5f, 0.005f}}, 2200, 0.06f, 4000, 4);
+  if (file == kSounds[SOUND_BOX]) return Knock({{1, 1, 0.05f}, {1.5f, 0.6f, 0.035f}, {2.9f, 0.2f, 0.02f}}, 300, 0.3f, 900, 5);
   Samples s;
   Rng rng(file.size() * 131 + static_cast<uint64_t>(file[0]));
-  if (file == "change.wav") {
+  if (file == kSounds[SOUND_PAUSE]) {
     s = Silence(0.18f);
     AddGlide(s, 0, 0.16f, 520, 880, 0.8f);
-  } else if (file == "set.wav") {
+  } else if (file == kSounds[SOUND_SET]) {
     s = Silence(0.35f);
     AddPluck(s, 0, 880, 0.8f, 0.06f);
     AddPluck(s, 0.07f, 1320, 0.8f, 0.08f);
-  } else if (file == "shot.wav") {
+  } else if (file == kSounds[SOUND_SHOT]) {
     s = Silence(0.16f);
     AddNoise(s, 0, 0.09f, 1.0f, 2600, 500, 4, rng);
     AddStrike(s, 0.004f, 150, 0.8f, {{1, 1, 0.03f}, {2, 0.3f, 0.015f}});
-  } else if (file == "error.wav") {
+  } else if (file == kSounds[SOUND_ERROR]) {
     s = Silence(0.32f);
     for (float at : {0.0f, 0.14f})
       AddStrike(s, at, 196, 0.8f, {{1, 1, 0.06f}, {3, 0.12f, 0.04f}, {2, 0.25f, 0.05f}}, 0.01f);
-  } else if (file == "begin.wav") {
+  } else if (file == kSounds[SOUND_BEGIN]) {
     s = Silence(1.2f);
     AddPluck(s, 0, 110, 0.7f, 0.4f);
     for (int k = 0; k < 4; ++k) AddBell(s, 0.1f + 0.09f * k, Note(std::array<int, 4>{0, 4, 7, 12}[k]), 0.6f, 0.35f);
-  } else if (file == "win.wav") {
+  } else if (file == kSounds[SOUND_WIN]) {
     s = Silence(1.5f);
     for (int k = 0; k < 4; ++k) AddBell(s, 0.11f * k, Note(std::array<int, 4>{3, 7, 10, 15}[k]), 0.6f, 0.45f);
     for (int k : {3, 7, 10}) AddBell(s, 0.5f, Note(k + 12), 0.3f, 0.6f);
-  } else if (file == "lost.wav") {
+  } else if (file == kSounds[SOUND_LOST]) {
     s = Silence(1.4f);
     for (int k = 0; k < 3; ++k) AddPluck(s, 0.2f * k, Note(std::array<int, 3>{-2, -6, -9}[k]), 0.7f, 0.35f);
-  } else if (file == "tieup.wav") {
+  } else if (file == kSounds[SOUND_TIEUP]) {
     s = Silence(0.9f);
     AddBell(s, 0, Note(7), 0.6f, 0.3f);
     AddBell(s, 0.18f, Note(7), 0.4f, 0.4f);
     AddBell(s, 0.18f, Note(14), 0.4f, 0.4f);
-  } else if (file == "fscreen.wav") {
+  } else if (file == kSounds[SOUND_FIRST_FRAME]) {
     s = Silence(0.9f);
     AddNoise(s, 0, 0.45f, 0.6f, 400, 3200, 6, rng);
     AddBell(s, 0.38f, Note(19), 0.5f, 0.35f);
-  } else if (file == "turn.wav") {
+  } else if (file == kSounds[SOUND_TURN]) {
     s = Silence(0.6f);
     AddBell(s, 0, Note(7), 0.6f, 0.25f);
     AddBell(s, 0.15f, Note(12), 0.6f, 0.3f);
-  } else if (file == "bround.wav") {
+  } else if (file == kSounds[SOUND_ROUND]) {
     s = Silence(0.8f);
     AddBell(s, 0, Note(3), 0.8f, 0.5f);
-  } else if (file == "bmulti.wav") {
+  } else if (file == kSounds[SOUND_MULTI]) {
     s = Silence(0.6f);
     for (int k = 0; k < 3; ++k) AddBell(s, 0.06f * k, Note(std::array<int, 3>{15, 19, 22}[k]), 0.5f, 0.25f);
-  } else if (file == "homus.wav") {
+  } else if (file == kSounds[SOUND_MENU_MUSIC]) {
     return MenuTune();
   } else {
     throw std::invalid_argument("no sound is made for '" + file + "'");
