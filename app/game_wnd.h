@@ -192,6 +192,8 @@ public:
     void OpenNetworkScreen();
     void DrawNetworkScreen();
     void DrawRemoteAim();
+    // On a result screen while the other player has yet to choose the same way on.
+    void DrawNetworkWait();
     // --host / --join: taken up at the first frame. nPort 0 means the default.
     void RequestNetworkStart(bool bHost, uint16_t nPort, const std::string& joinAddress);
     // Ends the network game of the match (the other side told) and the network view.

@@ -55,6 +55,7 @@ void CGameWnd::DrawScene() {
     case SCREEN_SET_OVER:
     case SCREEN_CAMPAIGN_OVER:
         DrawResultTexts();
+        DrawNetworkWait();
         break;
     case SCREEN_HELP:
         DrawTextPage(m_pHelpLines, kHelpLineCount, m_nHelpFirst);

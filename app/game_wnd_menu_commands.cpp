@@ -56,12 +56,6 @@ void LeaveMatch(CGameWnd& wnd) {
     BackToMainMenu(wnd);
 }
 
-void StartNewMatch(CGameWnd& wnd) {
-    wnd.StartMatch();
-    wnd.SetScreen(SCREEN_GAME);
-    Sound(wnd, SOUND_BEGIN);
-}
-
 void OnMainCommand(CGameWnd& wnd, int nCommand) {
     switch (nCommand) {
     case CMD_SINGLE:
@@ -147,20 +141,36 @@ void OnLevelCommand(CGameWnd& wnd, int nCommand, int nPlayers) {
     }
 }
 
+}  // namespace
+
+void StartNextSet(CGameWnd& wnd) {
+    wnd.NextSet();
+    if (wnd.GetScreen() != SCREEN_GAME) wnd.SetScreen(SCREEN_GAME);
+    Sound(wnd, SOUND_BEGIN);
+}
+
+void StartNewMatch(CGameWnd& wnd) {
+    wnd.StartMatch();
+    wnd.SetScreen(SCREEN_GAME);
+    Sound(wnd, SOUND_BEGIN);
+}
+
+namespace {
+
 void OnResultCommand(CGameWnd& wnd, int nScreen, int nCommand) {
-    // Both machines would have to start the next set together; a network game is one set.
-    if (wnd.Match().NetSide() != 0 && nCommand != CMD_MAIN_MENU) {
-        Sound(wnd, SOUND_ERROR);
-        return;
-    }
+    const bool bNextSet = nCommand == CMD_NEXT_SET && nScreen == SCREEN_SET_OVER;
+    const bool bAgain = nCommand == CMD_AGAIN && nScreen != SCREEN_SET_OVER;
     if (nCommand == CMD_MAIN_MENU) {
         LeaveMatch(wnd);
-    } else if (nCommand == CMD_AGAIN && nScreen != SCREEN_SET_OVER) {
+    } else if (wnd.Match().NetSide() != 0 && (bNextSet || bAgain)) {
+        // Both machines begin together once both players chose it (PollNetwork).
+        CLockstepSession* pSession = wnd.Net().Session();
+        const bool bTold = pSession && pSession->ChooseNext(bNextSet ? ENetNext::NextSet : ENetNext::NewMatch);
+        Sound(wnd, bTold ? SOUND_MENU_MOVE : SOUND_ERROR);
+    } else if (bAgain) {
         StartNewMatch(wnd);
-    } else if (nCommand == CMD_NEXT_SET && nScreen == SCREEN_SET_OVER) {
-        wnd.NextSet();
-        if (wnd.GetScreen() != SCREEN_GAME) wnd.SetScreen(SCREEN_GAME);
-        Sound(wnd, SOUND_BEGIN);
+    } else if (bNextSet) {
+        StartNextSet(wnd);
     }
 }
 

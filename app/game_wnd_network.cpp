@@ -5,6 +5,7 @@
 
 #include "app/game_wnd.h"
 #include "core/players.h"
+#include "menus/menu_actions.h"
 #include "menus/menu_buttons.h"
 #include "menus/sound_effects.h"
 #include "platform/clock.h"
@@ -19,6 +20,8 @@ constexpr float kTextScale = 0.8f;
 constexpr int kTextColor[3] = {235, 225, 190};
 constexpr int kFieldColor[3] = {255, 255, 255};
 constexpr int kMessageColor[3] = {255, 150, 90};
+// On a result screen, between the draught counts and the pictures.
+constexpr int kWaitX = 290, kWaitY = 80;
 // The opponent's aim shows while it keeps arriving; a lost stream fades out after this.
 constexpr uint32_t kRemoteAimShownMs = 600;
 constexpr float kRemoteHandScale = 1.0f;
@@ -130,6 +133,12 @@ void CGameWnd::PollNetwork() {
             m_nRemoteAimAt = platform::TimeGetTime();
             m_bRemoteAimSeen = true;
             break;
+        case EType::Next:
+            platform::Log("Network: both players chose %s", ev.next == ENetNext::NextSet ? "the next set" : "a new match");
+            m_bRemoteAimSeen = false;
+            if (ev.next == ENetNext::NextSet) StartNextSet(*this);
+            else StartNewMatch(*this);
+            break;
         case EType::PositionTaken: break;
         case EType::Refused:
         case EType::Ended: {
@@ -168,6 +177,13 @@ void CGameWnd::DrawNetworkScreen() {
             line(kFieldColor, "  " + g.beacon.name + "  " + g.address + ":" + std::to_string(g.beacon.nPort));
     }
     if (!m_net.Message().empty()) line(kMessageColor, m_net.Message());
+}
+
+void CGameWnd::DrawNetworkWait() {
+    CLockstepSession* pSession = m_net.Session();
+    if (!m_net.IsPlaying() || !pSession || !pSession->WaitsForOther()) return;
+    m_font.SetColor(kMessageColor[0], kMessageColor[1], kMessageColor[2]);
+    m_font.Print(kWaitX, kWaitY, kTextScale, "Waiting for the other player...");
 }
 
 void CGameWnd::DrawRemoteAim() {

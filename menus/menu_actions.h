@@ -20,6 +20,9 @@ CGLTexture* SharedImage(CGameWnd& wnd, ESharedImage eImage);
 void PauseGame(CGameWnd& wnd);
 // "cont" or ESC on the pause screen.
 void ContinueGame(CGameWnd& wnd);
+// The result screens' way on: the next set of the campaign, or a new match.
+void StartNextSet(CGameWnd& wnd);
+void StartNewMatch(CGameWnd& wnd);
 
 // "default" of the setup screen: every selector but the window one back to its first item,
 // and the settings from them. The file is not written.

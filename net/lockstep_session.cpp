@@ -51,6 +51,10 @@ CLockstepSession::CLockstepSession(CDesk& desk, CGameSettings& settings, std::st
 int CLockstepSession::LocalSide() const { return m_link.IsHost() ? kHostSide : kJoinerSide; }
 
 SSessionEvent CLockstepSession::Poll(uint32_t nWaitMs) {
+    if (m_bStarted && m_ePhase == EPhase::Idle && m_bChosen && !WaitsForOther()) {
+        m_bChosen = m_bOtherChose = false;
+        return {SSessionEvent::EType::Next, -1, {}, {}, m_choice};
+    }
     using EType = SNetLinkEvent::EType;
     SNetLinkEvent ev = m_link.Poll(nWaitMs);
     switch (ev.type) {
@@ -102,6 +106,13 @@ SSessionEvent CLockstepSession::Message(const SNetMessage& message) {
         m_remoteCheck = *check;
         m_bRemoteCheck = true;
         Compare();
+        return {};
+    }
+    if (const SNetNext* next = std::get_if<SNetNext>(&message)) {
+        // The choice follows the last flick on the same ordered channel.
+        if (next->nSeq != m_nPlayed) return Fail("a choice out of turn");
+        m_otherChoice = next->what;
+        m_bOtherChose = true;
         return {};
     }
     if (const SNetPosition* position = std::get_if<SNetPosition>(&message)) {
@@ -167,6 +178,13 @@ void CLockstepSession::Compare() {
     }
     m_link.Send(PositionOf(m_desk, m_nPlayed));
     m_ePhase = EPhase::Idle;
+}
+
+bool CLockstepSession::ChooseNext(ENetNext what) {
+    if (!m_bStarted || !m_link.Send(SNetNext{what, m_nPlayed})) return false;
+    m_choice = what;
+    m_bChosen = true;
+    return true;
 }
 
 bool CLockstepSession::SendAim(const SNetAim& aim) {

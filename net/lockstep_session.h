@@ -3,7 +3,8 @@
 // of flicks before them, so none is lost or played twice, and a new one goes out only after both
 // sides agreed on the last. Should they ever disagree, the host's position is sent and the
 // joiner takes it. The host plays white and chooses the match; the joiner plays black. Whose
-// turn it is stays with the match rules of the caller. One thread owns a session.
+// turn it is stays with the match rules of the caller. After a set both players choose how to go
+// on; the flick count and the record run on over sets and matches. One thread owns a session.
 #pragma once
 
 #include <cstdint>
@@ -20,11 +21,12 @@ class CGameSettings;
 inline constexpr uint32_t kNetAimIntervalMs = 150;
 
 struct SSessionEvent {
-    enum class EType { None, Started, RemoteFlick, PositionTaken, Aim, Refused, Ended };
+    enum class EType { None, Started, RemoteFlick, PositionTaken, Aim, Refused, Ended, Next };
     EType type = EType::None;
     int nCheck = -1;  // RemoteFlick: the draught whose launch is now written into the position
     SNetAim aim;      // Aim
     std::string text; // Refused, Ended: for the player
+    ENetNext next = ENetNext::NextSet;  // Next: what both chose; both sides begin it now
 };
 
 class CLockstepSession {
@@ -43,6 +45,11 @@ public:
     bool SendFlick(int nCheck);
     // The flick in play, local or remote, came to rest.
     void FlickRested();
+    // This player's choice at the end of a set, told to the other; Next comes once both chose
+    // the same and agree on the last flick. False when there is no game.
+    bool ChooseNext(ENetNext what);
+    // This player chose and the other has not yet chosen the same.
+    bool WaitsForOther() const { return m_bChosen && !(m_bOtherChose && m_otherChoice == m_choice); }
     // False when the last aim went out too recently or there is no game.
     bool SendAim(const SNetAim& aim);
 
@@ -72,6 +79,8 @@ private:
     int m_nMismatches = 0;
     SRecordFlick m_inPlay;
     std::vector<SRecordFlick> m_flicks;
+    bool m_bChosen = false, m_bOtherChose = false;
+    ENetNext m_choice = ENetNext::NextSet, m_otherChoice = ENetNext::NextSet;
     uint32_t m_nLastAim = 0;
     bool m_bAimSent = false;
 };

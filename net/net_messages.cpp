@@ -107,6 +107,10 @@ void Write(CWriter& w, const SNetAim& m) {
     for (float f : m.marker) w.F32(f);
 }
 void Write(CWriter& w, const SNetBye& m) { w.U8(uint8_t(m.reason)); }
+void Write(CWriter& w, const SNetNext& m) {
+    w.U8(uint8_t(m.what));
+    w.U32(m.nSeq);
+}
 
 bool Read(CReader& r, SNetHello& m, std::string& error) {
     int n = 0;
@@ -166,6 +170,13 @@ bool Read(CReader& r, SNetBye& m, std::string& error) {
     int n = 0;
     if (!r.Small(n, int(ENetEnd::Protocol)) || n < int(ENetEnd::Quit)) return (error = "bad bye"), false;
     m.reason = ENetEnd(n);
+    return true;
+}
+
+bool Read(CReader& r, SNetNext& m, std::string& error) {
+    int n = 0;
+    if (!r.Small(n, int(ENetNext::NewMatch)) || !r.U32(m.nSeq)) return (error = "bad next choice"), false;
+    m.what = ENetNext(n);
     return true;
 }
 

@@ -15,7 +15,7 @@
 #include "physics/flick_launch_values.h"
 
 // The form of the messages below; raised whenever one of them changes.
-inline constexpr uint32_t kNetProtocolVersion = 1;
+inline constexpr uint32_t kNetProtocolVersion = 2;
 // The longest program version a hello carries.
 inline constexpr size_t kMaxNetVersionBytes = 32;
 // Points of the aim stay near the board; anything farther is not a real aim.
@@ -62,8 +62,14 @@ struct SNetAim {
 struct SNetBye {
     ENetEnd reason = ENetEnd::Quit;
 };
+// What a player chose on a result screen; both sides go on only once both chose the same.
+enum class ENetNext : uint8_t { NextSet = 0, NewMatch = 1 };
+struct SNetNext {
+    ENetNext what = ENetNext::NextSet;
+    uint32_t nSeq = 0;  // flicks played in the match when chosen
+};
 
-using SNetMessage = std::variant<SNetHello, SNetSetup, SNetFlick, SNetCheck, SNetPosition, SNetAim, SNetBye>;
+using SNetMessage = std::variant<SNetHello, SNetSetup, SNetFlick, SNetCheck, SNetPosition, SNetAim, SNetBye, SNetNext>;
 
 std::vector<uint8_t> EncodeNetMessage(const SNetMessage& message);
 // False with a short reason for anything that is not exactly one well-formed message.

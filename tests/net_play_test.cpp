@@ -58,7 +58,7 @@ std::string RecordText(const SSide& p) {
 }
 
 void Handle(SSide& p, const SSessionEvent& e) {
-    if (e.type == EType::Started && ++p.nStarted) BuildLayout(p.desk, 0, 0, p.white, p.black);
+    if ((e.type == EType::Started || e.type == EType::Next) && ++p.nStarted) BuildLayout(p.desk, 0, 0, p.white, p.black);
     if (e.type == EType::RemoteFlick) ++p.nRemote, p.remoteAt = Clock::now(), Rest(p, e.nCheck);
     if (e.type == EType::PositionTaken) ++p.nTaken;
     if (e.type == EType::Refused) p.refused = e.text;
@@ -110,6 +110,27 @@ void Connect(SSide& host, SSide& join) {
     ASSERT_TRUE(Pump({&host, &join}, [&] { return host.nStarted && join.nStarted; }));
 }
 
+// A quick game to its end, the computer's flick for either side, both equal after every flick.
+void PlayGame(SSide& host, SSide& join, int nRule, bool bDamage, uint32_t& n) {
+    int nSide = SIDE_WHITE, nWhite = kChecksPerSide, nBlack = kChecksPerSide;
+    for (const uint32_t nFirst = n; nWhite > 0 && nBlack > 0 && n < nFirst + 300; ++n) {
+        SSide& mover = nSide == host.session.LocalSide() ? host : join;
+        ai::SCompMove move;
+        ASSERT_TRUE(ai::ComputeCompMove(kPhysics, mover.s, mover.desk, nSide, {}, 1, move));
+        ai::WriteCompMove(move, mover.s, mover.desk);
+        ASSERT_TRUE(mover.session.SendFlick(move.nCheck));
+        EXPECT_FALSE(mover.session.SendFlick(move.nCheck)) << "a second flick before the first rests";
+        join.bDamage = bDamage && n == 3;
+        Rest(mover, move.nCheck);
+        ASSERT_TRUE(Pump({&host, &join}, [&] { return host.session.CanFlick() && join.session.CanFlick(); }))
+            << "flick " << n << " " << host.ended << join.ended;
+        ASSERT_EQ(RestPositionHash(host.desk), RestPositionHash(join.desk)) << "flick " << n;
+        mover.desk.CountOnDesk(nWhite, nBlack);
+        if (!KeepsMove(nRule, nSide, mover.s.m_nKnockedWhite, mover.s.m_nKnockedBlack)) nSide = OtherSide(nSide);
+    }
+    EXPECT_TRUE((nWhite == 0 || nBlack == 0) && host.ended + join.ended == "") << "the game did not end";
+}
+
 std::vector<uint8_t> Bytes(const SNetMessage& m, size_t nAt = 0, int nValue = -1, size_t nCut = 0) {
     std::vector<uint8_t> b = EncodeNetMessage(m);
     if (nValue >= 0) b.resize(std::max(b.size(), nAt + 1)), b[nAt] = uint8_t(nValue);
@@ -122,7 +143,7 @@ TEST(NetMessages, EveryMessageReadsBackAndEveryBadFieldIsRefused) {
     for (SNetDraught& d : position.draughts) d = {SIDE_BLACK, true, 1.5f, -2.0f, -0.0f};
     const SNetFlick flick{7, 19, {-7.0f, 9.0f, -0.6f, 0.8f, 2.5f}, 0x0123456789abcdef};
     const SNetMessage good[] = {SNetHello{1, "0.1.0"}, SNetSetup{2, 2, 1, 1}, flick, SNetCheck{3, 1ull << 63},
-                                position, SNetAim{{1, 2, 3}, {-4, 5, 0}}, SNetBye{ENetEnd::Protocol}};
+                                position, SNetAim{{1, 2, 3}, {-4, 5, 0}}, SNetBye{ENetEnd::Protocol}, SNetNext{ENetNext::NewMatch, 5}};
     SNetMessage back;
     std::string error;
     for (const SNetMessage& m : good)  // the type byte included
@@ -130,7 +151,7 @@ TEST(NetMessages, EveryMessageReadsBackAndEveryBadFieldIsRefused) {
     auto launch = [&](SFlickLaunch l) { return SNetFlick{0, 0, l, 0}; };
     position.draughts[19].fHeight = 101.0f;
     const struct { std::vector<uint8_t> bytes; const char* error; } bad[] = {
-        {{}, "unknown message type"}, {{0}, "unknown message type"}, {{8, 0}, "unknown message type"},
+        {{}, "unknown message type"}, {{0}, "unknown message type"}, {{9, 0}, "unknown message type"},
         {Bytes(SNetHello{1, "1"}, 5, 33), "bad hello"}, {Bytes(SNetHello{1, "1"}, 6, 0x7f), "bad program version"},
         {Bytes(SNetSetup{3, 0, 0, 0}), "bad setup"}, {Bytes(SNetSetup{0, 3, 0, 0}), "bad setup"}, {Bytes(SNetSetup{0, 0, 2, 0}), "bad setup"},
         {Bytes(SNetSetup{0, 0, 0, 2}), "bad setup"}, {Bytes(SNetFlick{0, 20, {}, 0}), "bad flick"}, {Bytes(flick, 0, -1, 33), "bad flick"},
@@ -139,7 +160,7 @@ TEST(NetMessages, EveryMessageReadsBackAndEveryBadFieldIsRefused) {
         {Bytes(SNetCheck{}, 0, -1, 12), "bad check"}, {Bytes(SNetCheck{}, 13, 0), "bytes after the message"},
         {Bytes(position), "bad draught in position"}, {Bytes(SNetPosition{}), "bad draught in position"},
         {Bytes(position, 6, 2), "bad draught in position"}, {Bytes(SNetAim{{0, 0, 0}, {0, -101, 0}}), "aim out of range"},
-        {Bytes(SNetBye{}, 1, 0), "bad bye"}, {Bytes(SNetBye{}, 1, 5), "bad bye"},
+        {Bytes(SNetBye{}, 1, 0), "bad bye"}, {Bytes(SNetBye{}, 1, 5), "bad bye"}, {Bytes(SNetNext{}, 1, 2), "bad next choice"},
     };
     for (const auto& c : bad) EXPECT_EQ(c.error, DecodeNetMessage(c.bytes, back, error) ? "taken" : error);
 }
@@ -158,24 +179,8 @@ TEST(NetPlay, WholeGamesStayEqualAfterEveryFlickOnEveryBoardAndRule) {
         ASSERT_NO_FATAL_FAILURE(Connect(host, join));
         if (c.bLossy) host.session.Link().SetIntercept(Lossy), join.session.Link().SetIntercept(Lossy);
         EXPECT_TRUE(join.s.CheckType == c.nBoard && join.s.TurnType == c.nRule && join.s.m_nPlayers == 3);
-        int nSide = SIDE_WHITE, nWhite = kChecksPerSide, nBlack = kChecksPerSide;
         uint32_t n = 0;
-        for (; nWhite > 0 && nBlack > 0 && n < 300; ++n) {
-            SSide& mover = nSide == host.session.LocalSide() ? host : join;
-            ai::SCompMove move;
-            ASSERT_TRUE(ai::ComputeCompMove(kPhysics, mover.s, mover.desk, nSide, {}, 1, move));
-            ai::WriteCompMove(move, mover.s, mover.desk);
-            ASSERT_TRUE(mover.session.SendFlick(move.nCheck));
-            EXPECT_FALSE(mover.session.SendFlick(move.nCheck)) << "a second flick before the first rests";
-            join.bDamage = c.bDamage && n == 3;
-            Rest(mover, move.nCheck);
-            ASSERT_TRUE(Pump({&host, &join}, [&] { return host.session.CanFlick() && join.session.CanFlick(); }))
-                << "flick " << n << " " << host.ended << join.ended;
-            ASSERT_EQ(RestPositionHash(host.desk), RestPositionHash(join.desk)) << "flick " << n;
-            mover.desk.CountOnDesk(nWhite, nBlack);
-            if (!KeepsMove(c.nRule, nSide, mover.s.m_nKnockedWhite, mover.s.m_nKnockedBlack)) nSide = OtherSide(nSide);
-        }
-        EXPECT_TRUE((nWhite == 0 || nBlack == 0) && host.ended + join.ended == "") << "the game did not end";
+        ASSERT_NO_FATAL_FAILURE(PlayGame(host, join, c.nRule, c.bDamage, n));
         EXPECT_TRUE(host.session.Played() == n && join.session.Played() == n && host.session.Flicks().size() == n);
         EXPECT_EQ(RecordText(host), RecordText(join));
         EXPECT_TRUE(join.nTaken == c.bDamage && host.session.Mismatches() == c.bDamage);
@@ -189,8 +194,8 @@ TEST(NetPlay, OtherVersionsAndSecondJoinersAreTurnedAwayWithAMessage) {
     std::string error;
     ASSERT_TRUE(host.session.Link().Listen(0, error)) << error;
     struct SCase { SSide* joiner; std::string joinerText, hostText; } cases[] = {
-        {&old, "the other program is version 1.0 (protocol 1), this one is version 0.9 (protocol 1)",
-         "the other program is version 0.9 (protocol 1), this one is version 1.0 (protocol 1)"},
+        {&old, "the other program is version 1.0 (protocol 2), this one is version 0.9 (protocol 2)",
+         "the other program is version 0.9 (protocol 2), this one is version 1.0 (protocol 2)"},
         {&first, "", ""}, {&second, "the host is already playing a game", "turned away a player: a game is running"},
     };
     for (const SCase& c : cases) {
@@ -203,14 +208,19 @@ TEST(NetPlay, OtherVersionsAndSecondJoinersAreTurnedAwayWithAMessage) {
     EXPECT_TRUE(first.session.Link().IsConnected() && host.nStarted == 1 && host.ended.empty());
 }
 
-TEST(NetPlay, APeerThatDiesMidFlickIsReportedWithinFiveSeconds) {
-    for (bool bHostDies : {false, true}) {
+TEST(NetPlay, APeerThatDiesMidFlickOrLeavesWhileTheOtherWaitsIsReportedWithinFiveSeconds) {
+    for (int nCase : {0, 1, 2}) {  // the joiner dies mid-flick, the host does, the joiner leaves
         SSide host, join;
         ASSERT_NO_FATAL_FAILURE(Connect(host, join));
         const int nCheck = Own(host.desk, SIDE_WHITE);
-        ASSERT_TRUE(ApplyLaunch({3.0f, 0.0f, 1.0f, 0.0f, 0.0f}, nCheck, host.desk, host.s) && host.session.SendFlick(nCheck));
-        (bHostDies ? host : join).session.Link().Drop();
-        SSide& left = bHostDies ? join : host;
+        if (nCase == 2) {
+            ASSERT_TRUE(host.session.ChooseNext(ENetNext::NewMatch));
+            join.session.Link().Close();
+        } else {
+            ASSERT_TRUE(ApplyLaunch({3.0f, 0.0f, 1.0f, 0.0f, 0.0f}, nCheck, host.desk, host.s) && host.session.SendFlick(nCheck));
+            (nCase ? host : join).session.Link().Drop();
+        }
+        SSide& left = nCase == 1 ? join : host;
         const auto start = Clock::now();
         Pump({&left}, [&] { return !left.ended.empty(); });
         EXPECT_TRUE(!left.ended.empty() && left.endedAt - start < std::chrono::seconds(5)) << left.ended;
@@ -250,6 +260,25 @@ TEST(NetPlay, FlicksReachTheOtherSideWellWithinFiftyMilliseconds) {
     std::sort(ms.begin(), ms.end());
     std::printf("flick latency on the loopback: median %.3f ms, p99 %.3f ms\n", ms[150], ms[297]);
     EXPECT_LT(ms[150], 50.0);
+}
+
+// Both choose the next set only after the last flick agreed: one side waits alone, then both lay
+// out at once and the flick count, checks and record go on.
+TEST(NetPlay, BothChooseTheNextSetAndPlayItFromOnePosition) {
+    SSide host, join;
+    ASSERT_NO_FATAL_FAILURE(Connect(host, join));
+    uint32_t n = 0;
+    ASSERT_NO_FATAL_FAILURE(PlayGame(host, join, TURN_BY_TURN, false, n));
+    ASSERT_TRUE(host.session.ChooseNext(ENetNext::NextSet));
+    EXPECT_FALSE(Pump({&host, &join}, [&] { return host.nStarted > 1; }, 200));
+    EXPECT_TRUE(host.session.WaitsForOther() && !join.session.WaitsForOther());
+    ASSERT_TRUE(join.session.ChooseNext(ENetNext::NextSet));
+    ASSERT_TRUE(Pump({&host, &join}, [&] { return host.nStarted == 2 && join.nStarted == 2; }));
+    EXPECT_TRUE(!host.session.WaitsForOther() && RestPositionHash(host.desk) == RestPositionHash(join.desk));
+    const uint32_t nFirstSet = n;
+    ASSERT_NO_FATAL_FAILURE(PlayGame(host, join, TURN_BY_TURN, false, n));
+    EXPECT_TRUE(n > nFirstSet && join.session.Played() == n && host.session.Flicks().size() == n);
+    EXPECT_EQ(RecordText(host), RecordText(join));
 }
 
 }  // namespace

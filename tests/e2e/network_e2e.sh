@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Two game processes on one X server, side by side, playing one match over the loopback: one
-# started with --host, the other with --join 127.0.0.1, every flick aimed with real X clicks in
-# the window of the side to move. Screenshots of both windows; the delay from a flick's click on
-# one side to its first moving frame on the other (monotonic log times, both processes on one
-# machine); then one side is killed and the other must be back on its network screen in 5 s.
+# hosting from its network screen, the other started with --join 127.0.0.1:PORT, every flick
+# aimed with real X clicks in the window of the side to move. Screenshots of both windows; the
+# delay from a flick's click on one side to its first moving frame on the other (monotonic log
+# times, both processes on one machine); then one side is killed and the other must be back on
+# its network screen in 5 s.
 # Usage: network_e2e.sh GAME_BINARY ARTIFACTS_DIR AIM_POINTS_TOOL   (exit 77: no xvfb-run/xdotool)
 set -u
 E2E_SCRIPT=$(readlink -f "$0")
@@ -18,6 +19,7 @@ start_xvfb 1600x600 -noreset || e2e_finish
 layout_init "$SRC_DIR" "$RES_PACK" "$WORK" || exit 1
 MAIN_multi=$(button_point multi kMainButtons) || exit 1
 LEVEL_network=$(button_point network kLevelTwoButtons) || exit 1
+NET_host=$(button_point host kNetworkButtons) || exit 1
 
 # start_side NAME ARGS...: a profile and a game process; sets <NAME>_PID, <NAME>_LOG.
 start_side() {
@@ -56,26 +58,24 @@ place() {
     wait_until 5 move_to_x "$1" "$2" || fail "window of $1 not at x $2"
 }
 
-start_side host --host
-wait_until 20 has "$host_LOG" "Network: listening on port" || fail "the host does not listen"
+# The host goes the player's way: two players, network, host; the joiner comes by command line.
+start_side host
 place "$host_PID" 0
-sleep 0.5
-window_shot "$host_PID" host-waiting
-# The joiner goes the player's way: two players, network, the address typed, Enter.
-start_side join
-place "$join_PID" 800
-wait_until 20 has "$join_LOG" "First frame drawn" || fail "the joiner shows no menu"
-click_in() { xdotool mousemove --sync $(($1 + 800)) "$2" click 1; }
+wait_until 20 has "$host_LOG" "First frame drawn" || fail "the host shows no menu"
+click_in() { xdotool mousemove --sync "$1" "$2" click 1; }
 sleep 0.5
 click_in $MAIN_multi
 sleep 0.5
-window_shot "$join_PID" join-level-two
+window_shot "$host_PID" host-level-two
 click_in $LEVEL_network
 sleep 0.3
-xdotool type --delay 40 "127.0.0.1"
-sleep 0.3
-window_shot "$join_PID" join-network-typed
-xdotool key Return
+click_in $NET_host
+wait_until 20 has "$host_LOG" "Network: listening on port" || fail "the host does not listen"
+sleep 0.5
+window_shot "$host_PID" host-waiting
+PORT=$(sed -nE 's/.*Network: listening on port ([0-9]+).*/\1/p' "$host_LOG" | tail -n 1)
+start_side join --join "127.0.0.1:$PORT"
+place "$join_PID" 800
 for side in host join; do
     log=${side}_LOG
     wait_until 10 has "${!log}" "Network: the match starts" || fail "$side: no network match started"
