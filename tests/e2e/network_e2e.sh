@@ -22,8 +22,11 @@ start_side() {
     declare -g "${name}_PID=$!" "${name}_LOG=$LOG"
     wait_until 20 log_has "First frame drawn" || fail "$name shows no first frame"
     wait_until 10 new_window || fail "no window of $name"
-    declare -g "${name}_WIN=$WIN" && xdotool windowmove --sync "$WIN" "$2" 0
+    declare -g "${name}_WIN=$WIN"
+    wait_until 5 moved "$WIN" "$2" || fail "the window of $name is not at x $2"
 }
+# The game centres its window first: moved until it stays.
+moved() { xdotool windowmove --sync "$1" "$2" 0 && [[ $(xdotool getwindowgeometry "$1") == *"Position: $2,0 "* ]]; }
 new_window() { for WIN in $(xdotool search --name "^Kelvo Dara" 2>/dev/null); do [[ $WIN == "${host_WIN:-}" ]] || return 0; done; false; }
 count() { grep -cE -- "$2" "$1"; }
 above() { (($(count "$1" "$2") > $3)); }
@@ -34,7 +37,8 @@ start_side host 0 --host
 log_has "Network: listening on port" || fail "the host does not listen"
 start_side join 800
 read -r x y <<<"$MAIN_multi" && xdotool mousemove --sync $((x + 800)) $y click 1 sleep 0.5
-read -r x y <<<"$LEVEL_network" && xdotool mousemove --sync $((x + 800)) $y click 1 sleep 0.3 type --delay 40 127.0.0.1 key Return
+read -r x y <<<"$LEVEL_network" && xdotool mousemove --sync $((x + 800)) $y click 1 sleep 0.3
+xdotool type --delay 40 127.0.0.1 && xdotool key Return  # (type takes every word after it)
 wait_until 10 grep -qF "Network: the match starts" "$host_LOG" && wait_until 10 grep -qF "this side plays black" "$join_LOG" ||
     fail "no network match started with the joiner playing black"
 sleep 1
@@ -61,8 +65,8 @@ for ((n = 1; n <= FLICKS; n++)); do
     sleep 0.5
 done
 check "hashes agreed (no mismatch logged)" 0 "$(cat "$host_LOG" "$join_LOG" | grep -c "positions differ")"
-check "same draughts at rest on both sides" "$(grep -F "$AT_REST" "$host_LOG" | tail -n 1)" \
-    "$(grep -F "$AT_REST" "$join_LOG" | tail -n 1)"
+rest=$(grep -F "$AT_REST" "$host_LOG" | tail -n 1)
+check "same draughts at rest on both sides" "${rest:-none on the host}" "$(grep -F "$AT_REST" "$join_LOG" | tail -n 1)"
 import -silent -window root "$ART/both.png"
 [[ -s $WORK/lat ]] && note "click to the first moving frame on the other side: median" \
     "$(sort -n "$WORK/lat" | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }') ms over $(wc -l <"$WORK/lat") flicks" |

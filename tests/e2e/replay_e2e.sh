@@ -22,8 +22,7 @@ new_profile watch
 start_game --replay "$RECORD"
 wait_until 15 log_has "Replay flick 1 " || fail "the first flick did not start"
 sleep 0.7 && keep_shot "$(shot)" replay-flick-1
-press_keys p
-wait_stable 4 && sleep 0.5
+press_keys p && wait_stable 4 && sleep 0.5
 wait_screen_is "$LAST_SHOT" "a paused replay holds still"
 for ((i = 0; i < 2 * FLICKS; i++)); do log_has "Replay over" && break; press_keys n; sleep 0.15; done
 wait_until 10 log_has "Replay over: $FLICKS flicks as recorded" || fail "the replay did not end with every flick matched"
