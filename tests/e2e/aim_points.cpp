@@ -29,15 +29,13 @@ constexpr double kBeyondRimFinger = 0.2;
 void ApplyRestLine(CDesk& desk, const std::string& line) {
     for (CCheck& c : desk.m_aChecks) c.m_bOnDesk = 0;
     std::istringstream in(line.substr(line.find(':') + 1));
-    std::string item;
-    while (in >> item) {
-        int i = -1;
-        float x = 0, y = 0;
+    int i = -1;
+    float x = 0, y = 0;
+    for (std::string item; in >> item;) {
         if (std::sscanf(item.c_str(), "%d:%f,%f", &i, &x, &y) != 3 || i < 0 || i >= kCheckCount) continue;
         CCheck& c = desk.m_aChecks[i];
         c.m_bOnDesk = 1;
-        c.m_fStartX = c.m_fX = x;
-        c.m_fStartY = c.m_fY = y;
+        c.m_fStartX = c.m_fX = x, c.m_fStartY = c.m_fY = y;
     }
 }
 
@@ -60,10 +58,7 @@ bool AimBeyondRim(const CDesk& desk, const CGameSettings& s, int nSide, const st
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 4) {
-        std::fprintf(stderr, "usage: %s BOARD MY_WHITE PLAYERS [DRAUGHTS_AT_REST_LINE | beyond-rim]\n", argv[0]);
-        return 2;
-    }
+    if (argc < 4) return std::fprintf(stderr, "usage: %s BOARD MY_WHITE PLAYERS [REST_LINE | beyond-rim]\n", argv[0]), 2;
     // The game's log is in the same profile: this tool's own lines must not land in it.
     platform::SetLogSink([](const std::string&) {});
     CGameWnd wnd(EWindowBackend::Headless);

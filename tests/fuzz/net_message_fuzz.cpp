@@ -14,12 +14,10 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) { return kdfuzz::SilenceLog()
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     SNetMessage message;
     std::string error;
-    if (!DecodeNetMessage({data, size}, message, error)) {
-        KD_FUZZ_REQUIRE(!error.empty(), "a refusal without a reason");
-        return 0;
-    }
-    KD_FUZZ_REQUIRE(EncodeNetMessage(message) == std::vector<uint8_t>(data, data + size), "taken bytes write back otherwise");
-    if (const SNetFlick* flick = std::get_if<SNetFlick>(&message)) {
+    const bool taken = DecodeNetMessage({data, size}, message, error);
+    KD_FUZZ_REQUIRE(taken ? EncodeNetMessage(message) == std::vector<uint8_t>(data, data + size) : !error.empty(),
+                    "taken bytes write back otherwise, or a refusal without a reason ('%s')", error.c_str());
+    if (const SNetFlick* flick = taken ? std::get_if<SNetFlick>(&message) : nullptr) {
         CGameSettings s;
         s.BoardType = s.CheckType = flick->nSeq % 3;
         CDesk desk;

@@ -1,18 +1,16 @@
 // Fuzzes the resource pack: every input becomes a res.dat on disk that CResource opens and reads.
-// Input layout (seeds are written in it):
+// Input layout (the seeds in seeds/pack are written in it):
 //   byte 0, bits 0-1: 0 or 3 = we write a correct manifest for the files, 1 = the first file's
 //                     bytes are the manifest text, 2 = the rest of the input is the pack itself
 //           bits 2-3: with our manifest, a fault in it: 0 none, 1 wrong CRC, 2 wrong size, 3 line left out
-//           bits 4-7: the file the fault hits (modulo the file count)
+//           bits 4-7: the manifest line the fault hits (modulo the file count)
 //   then files: name length (1 byte), name, data length (2 bytes, little-endian), data;
 //   a record cut off by the end of the input ends the list.
-// One thread.
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
 #include <cstdio>
 #include <map>
-#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -24,167 +22,91 @@
 
 namespace {
 
-enum EMode { kOurManifest = 0, kTheirManifest = 1, kRawPack = 2 };
-enum EFault { kNoFault = 0, kWrongCrc = 1, kWrongSize = 2, kLineLeftOut = 3 };
-constexpr uint8_t kModeMask = 0x03, kFaultShift = 2, kFaultMask = 0x03, kVictimShift = 4;
-constexpr size_t kMaxSafeNameChars = 24;
+enum EFault { kNoFault, kWrongCrc, kWrongSize, kLineLeftOut };
 // Folders as the game names them; lookups write them with backslashes, the pack with slashes.
 const char* const kFolders[] = {"", "textures", "models/3ds", "sound/fx"};
-constexpr size_t kFolderCount = sizeof kFolders / sizeof kFolders[0];
-
 std::string g_packPath;
+using Files = std::map<std::string, assetgen::Bytes>;
 
-struct SRecord {
-    std::string name;
-    std::vector<uint8_t> data;
-};
-
-std::vector<SRecord> SplitRecords(const uint8_t* p, const uint8_t* end) {
-    std::vector<SRecord> out;
-    while (end - p >= 1) {
-        const size_t nameLen = *p++;
-        if (size_t(end - p) < nameLen + 2) break;
-        std::string name(reinterpret_cast<const char*>(p), nameLen);
-        p += nameLen;
-        const size_t dataLen = size_t(p[0]) | (size_t(p[1]) << 8);
-        p += 2;
-        if (size_t(end - p) < dataLen) break;
-        out.push_back({std::move(name), std::vector<uint8_t>(p, p + dataLen)});
-        p += dataLen;
-    }
-    return out;
-}
-
-std::string Lower(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+std::string Cased(std::string s, bool upper) {
+    for (char& c : s) c = static_cast<char>(upper ? std::toupper(c & 0xFF) : std::tolower(c & 0xFF));
     return s;
 }
 
-std::string Upper(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
+void Open(const uint8_t* data, size_t size, CResource& pack) {
+    KD_FUZZ_REQUIRE(kdfuzz::WriteBytes(g_packPath, data, size), "cannot write the pack");
+    pack.SetDatFile(g_packPath);
+    pack.Open();
 }
 
-std::string Backslashed(std::string s) {
-    std::replace(s.begin(), s.end(), '/', '\\');
-    return s;
+// Packs and opens the files; false when our writer refuses a name (no pack of ours has it).
+bool Pack(const Files& files, CResource& pack) try {
+    const assetgen::Bytes zip = assetgen::WriteStoredZip(files);
+    return Open(zip.data(), zip.size(), pack), true;
+} catch (const std::exception&) {
+    return false;
 }
 
-bool WritePack(const std::map<std::string, assetgen::Bytes>& files) {
-    assetgen::Bytes zip;
-    try {
-        zip = assetgen::WriteStoredZip(files);
-    } catch (const std::exception&) {
-        return false;  // a name our writer refuses cannot be in a pack of ours
-    }
-    KD_FUZZ_REQUIRE(kdfuzz::WriteBytes(g_packPath, zip.data(), zip.size()), "cannot write %s", g_packPath.c_str());
-    return true;
-}
-
-CResource* OpenPack() {
-    auto* pack = new CResource;
-    pack->SetDatFile(g_packPath);
-    pack->Open();
-    return pack;
-}
-
-// Our manifest: every file must read back exactly, however its folder is spelled, unless the
-// fault broke it; a wrong size or a missing line refuses the whole pack.
-void CheckOurManifest(uint8_t flags, const std::vector<SRecord>& records) {
-    const int fault = (flags >> kFaultShift) & kFaultMask;
-    std::map<std::string, assetgen::Bytes> files;
-    std::vector<std::pair<std::string, std::string>> places;  // folder, file
-    for (size_t i = 0; i < records.size(); ++i) {
+// Our manifest: every file reads back exactly however its folder is spelled, unless the fault
+// broke it; a wrong size or a missing line refuses the whole pack.
+void CheckOurManifest(int fault, size_t victimLine, const std::vector<std::pair<std::string, assetgen::Bytes>>& in) {
+    Files files;
+    for (size_t i = 0; i < in.size(); ++i) {
         std::string safe;
-        for (char c : records[i].name)
-            if (std::isalnum(static_cast<unsigned char>(c)) && safe.size() < kMaxSafeNameChars)
-                safe += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        const std::string folder = kFolders[i % kFolderCount];
-        const std::string file = "f" + std::to_string(i) + "_" + safe + ".bin";
-        places.emplace_back(folder, file);
-        files[folder.empty() ? file : folder + "/" + file] = records[i].data;
+        for (char c : in[i].first) if (std::isalnum(static_cast<unsigned char>(c)) && safe.size() < 24) safe += c;
+        const std::string folder = kFolders[i % 4];
+        files[(folder.empty() ? "" : folder + "/") + "f" + std::to_string(i) + "_" + Cased(safe, false) + ".bin"] =
+            in[i].second;
     }
-    const size_t victim = records.empty() ? 0 : (flags >> kVictimShift) % records.size();
-    std::string manifest;
+    std::string manifest, victim;
     size_t line = 0;
     for (const auto& [name, data] : files) {
-        const size_t index = line++;
-        const bool hit = index == victim && fault != kNoFault;
+        const bool hit = fault != kNoFault && line++ == victimLine % files.size();
+        if (hit) victim = name;
         if (hit && fault == kLineLeftOut) continue;
-        const size_t size = data.size() + (hit && fault == kWrongSize ? 1 : 0);
-        const uint32_t crc = platform::Crc32(data.data(), data.size()) ^ (hit && fault == kWrongCrc ? 1u : 0u);
         char fields[48];
-        std::snprintf(fields, sizeof fields, " %zu %08x\n", size, crc);
+        std::snprintf(fields, sizeof fields, " %zu %08x\n", data.size() + (hit && fault == kWrongSize),
+                      platform::Crc32(data.data(), data.size()) ^ (hit && fault == kWrongCrc));
         manifest += name + fields;
     }
-    files["manifest.txt"] = assetgen::Bytes(manifest.begin(), manifest.end());
-    KD_FUZZ_REQUIRE(WritePack(files), "our own pack names were refused");
-
-    std::unique_ptr<CResource> pack(OpenPack());
-    const bool refusedWhole = records.empty() || fault == kWrongSize || fault == kLineLeftOut;
-    KD_FUZZ_REQUIRE(pack->IsOpen() == !refusedWhole, "%zu files, fault %d: open is %d (%s)", records.size(), fault,
-                    pack->IsOpen(), pack->LastError().c_str());
-    // Map order is the manifest's line order; find which record each line came from.
-    std::vector<std::string> lineNames;
-    for (const auto& entry : files)
-        if (entry.first != "manifest.txt") lineNames.push_back(entry.first);
-    for (size_t i = 0; i < records.size(); ++i) {
-        const auto& [folder, file] = places[i];
-        const std::string full = folder.empty() ? file : folder + "/" + file;
-        const bool broken = fault == kWrongCrc && lineNames[victim] == full;
-        const std::string spelledFolder = i % 2 ? Backslashed(Upper(folder)) : "./" + folder;
+    Files packed = files;
+    packed["manifest.txt"].assign(manifest.begin(), manifest.end());
+    CResource pack;
+    KD_FUZZ_REQUIRE(Pack(packed, pack), "our own pack names were refused");
+    const bool refused = files.empty() || fault == kWrongSize || fault == kLineLeftOut;
+    KD_FUZZ_REQUIRE(pack.IsOpen() == !refused, "fault %d: open is %d (%s)", fault, pack.IsOpen(), pack.LastError().c_str());
+    int i = 0;
+    for (const auto& [name, data] : files) {
+        const size_t slash = name.rfind('/');
+        const std::string folder = slash == std::string::npos ? "" : name.substr(0, slash), file = name.substr(slash + 1);
+        const bool odd = i++ % 2;
+        std::string spelled = odd ? Cased(folder, true) : "./" + folder;
+        if (odd) std::replace(spelled.begin(), spelled.end(), '/', '\\');
         std::vector<uint8_t> out;
-        const bool read = pack->ReadFile(spelledFolder, i % 2 ? Upper(file) : file, out);
-        const bool expected = !refusedWhole && !broken;
-        KD_FUZZ_REQUIRE(read == expected, "%s as \"%s\": read %d, expected %d", full.c_str(), spelledFolder.c_str(),
-                        read, expected);
-        KD_FUZZ_REQUIRE(!read || out == records[i].data, "%s reads back different bytes", full.c_str());
-        KD_FUZZ_REQUIRE(read || out.empty(), "%s failed but handed out %zu bytes", full.c_str(), out.size());
-        KD_FUZZ_REQUIRE(pack->Exists(spelledFolder, file) == !refusedWhole, "%s: exists is wrong", full.c_str());
-        KD_FUZZ_REQUIRE(!pack->ReadFile("..\\" + folder, file, out), "%s read from above the pack", full.c_str());
+        const bool read = pack.ReadFile(spelled, odd ? Cased(file, true) : file, out);
+        KD_FUZZ_REQUIRE(read == (!refused && !(fault == kWrongCrc && name == victim)), "%s as %s: read %d", name.c_str(),
+                        spelled.c_str(), read);
+        KD_FUZZ_REQUIRE(read ? out == data : out.empty(), "%s: wrong bytes handed out", name.c_str());
+        KD_FUZZ_REQUIRE(pack.Exists(spelled, file) == !refused, "%s: exists is wrong", name.c_str());
+        KD_FUZZ_REQUIRE(!pack.ReadFile("..\\" + folder, file, out), "%s read from above the pack", name.c_str());
     }
-    KD_FUZZ_REQUIRE(!pack->Exists("", "not_in_the_pack.bin"), "a name nobody packed exists");
+    KD_FUZZ_REQUIRE(!pack.Exists("", "not_in_the_pack.bin"), "a name nobody packed exists");
 }
 
-// Their manifest: nothing is promised except that a read hands out the bytes of a packed file
-// of that name (without case), and nothing is read from a pack that did not open.
-void CheckTheirManifest(const std::vector<SRecord>& records) {
-    if (records.empty()) return;
-    std::map<std::string, assetgen::Bytes> files;
-    files["manifest.txt"] = records[0].data;
-    std::vector<std::string> names;
-    for (size_t i = 1; i < records.size(); ++i) {
-        std::string name = records[i].name.empty() ? "_" : records[i].name;
-        for (char& c : name)
-            if (static_cast<unsigned char>(c) <= ' ' || static_cast<unsigned char>(c) >= 0x7F || c == '\\') c = '_';
-        files.emplace(name, records[i].data);
-        names.push_back(name);
-    }
-    if (!WritePack(files)) return;
-    std::unique_ptr<CResource> pack(OpenPack());
+// Their manifest, or raw pack bytes: a read hands out the bytes of a packed file of that name
+// (without case), and nothing is read from a pack that did not open.
+void CheckForeignPack(const Files& files, const std::vector<std::string>& names, CResource& pack) {
     for (const std::string& name : names) {
         const size_t slash = name.rfind('/');
-        const std::string folder = slash == std::string::npos ? "" : Backslashed(name.substr(0, slash));
-        const std::string file = slash == std::string::npos ? name : name.substr(slash + 1);
+        std::string folder = slash == std::string::npos ? "" : name.substr(0, slash), file = name.substr(slash + 1);
+        std::replace(folder.begin(), folder.end(), '/', '\\');
         std::vector<uint8_t> out;
-        if (!pack->ReadFile(folder, file, out)) continue;
-        KD_FUZZ_REQUIRE(pack->IsOpen(), "%s was read from a pack that is not open", name.c_str());
-        KD_FUZZ_REQUIRE(pack->Exists(folder, file), "%s was read but does not exist", name.c_str());
-        const std::string wanted = Lower(CResource::JoinPath(folder, file));
-        bool matches = false;
-        for (const auto& [packed, data] : files) matches = matches || (Lower(packed) == wanted && data == out);
-        KD_FUZZ_REQUIRE(matches, "%s read bytes that no file of that name holds", name.c_str());
-    }
-}
-
-// A pack of raw bytes: it opens or not, and reads must not go wrong either way.
-void CheckRawPack(const uint8_t* data, size_t size) {
-    KD_FUZZ_REQUIRE(kdfuzz::WriteBytes(g_packPath, data, size), "cannot write %s", g_packPath.c_str());
-    std::unique_ptr<CResource> pack(OpenPack());
-    std::vector<uint8_t> out;
-    for (const char* name : {"manifest.txt", "a", "click.wav"}) {
-        const bool read = pack->ReadFile("sound", name, out) || pack->ReadFile("", name, out);
-        KD_FUZZ_REQUIRE(!read || pack->IsOpen(), "%s was read from a pack that is not open", name);
+        if (!pack.ReadFile(folder, file, out)) continue;
+        KD_FUZZ_REQUIRE(pack.IsOpen() && pack.Exists(folder, file), "%s read from a closed pack", name.c_str());
+        const std::string wanted = Cased(CResource::JoinPath(folder, file), false);
+        KD_FUZZ_REQUIRE(files.empty() || std::any_of(files.begin(), files.end(), [&](const auto& f) {
+                            return Cased(f.first, false) == wanted && f.second == out;
+                        }), "%s read bytes that no file of that name holds", name.c_str());
     }
 }
 
@@ -198,11 +120,28 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
-    const uint8_t flags = data[0];
-    switch (flags & kModeMask) {
-        case kTheirManifest: CheckTheirManifest(SplitRecords(data + 1, data + size)); break;
-        case kRawPack: CheckRawPack(data + 1, size - 1); break;
-        default: CheckOurManifest(flags, SplitRecords(data + 1, data + size)); break;
+    const uint8_t mode = data[0] & 3;
+    CResource pack;
+    if (mode == 2) return Open(data + 1, size - 1, pack), CheckForeignPack({}, {"manifest.txt", "a", "sound/click.wav"}, pack), 0;
+    std::vector<std::pair<std::string, assetgen::Bytes>> records;
+    for (const uint8_t *p = data + 1, *end = data + size; end - p >= 1;) {
+        const size_t nameLen = *p++;
+        if (size_t(end - p) < nameLen + 2) break;
+        const size_t dataLen = size_t(p[nameLen]) | (size_t(p[nameLen + 1]) << 8);
+        if (size_t(end - p) < nameLen + 2 + dataLen) break;
+        records.emplace_back(std::string(p, p + nameLen), assetgen::Bytes(p + nameLen + 2, p + nameLen + 2 + dataLen));
+        p += nameLen + 2 + dataLen;
     }
+    if (mode != 1) return CheckOurManifest((data[0] >> 2) & 3, data[0] >> 4, records), 0;
+    if (records.empty()) return 0;
+    Files files{{"manifest.txt", records[0].second}};
+    std::vector<std::string> names;
+    for (size_t i = 1; i < records.size(); ++i) {
+        std::string name = records[i].first.empty() ? "_" : records[i].first;
+        for (char& c : name) if (static_cast<unsigned char>(c) <= ' ' || static_cast<unsigned char>(c) >= 0x7F || c == '\\') c = '_';
+        files.emplace(name, records[i].second);
+        names.push_back(name);
+    }
+    if (Pack(files, pack)) CheckForeignPack(files, names, pack);
     return 0;
 }
