@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <random>
+#include <tuple>
 #include <vector>
 
 #include "app/frame_stats.h"
@@ -13,47 +14,36 @@ namespace {
 
 using namespace std::chrono_literals;
 
-TEST(FrameStatsTest, PercentilesMatchASortedListWithinOneBucket) {
+TEST(FrameStatsTest, PercentilesMatchASortedListWithinOneBucketAndPhasesAreKeptApart) {
     std::mt19937 rng(7);
     std::lognormal_distribution<double> slow(1.5, 0.6);
     std::vector<double> frames(199, 4.0);
     frames.push_back(250.0);  // past the histogram: only the maximum knows it
-    for (int i = 0; i < 5000; ++i) frames.push_back(slow(rng));
     CFrameStats stats;
+    for (int i = 0; i < 5000; ++i) frames.push_back(slow(rng));
     for (double f : frames) stats.Record(EFramePhase::Quiet, f);
-    stats.Record(EFramePhase::CompThinking, 12.0);
-    stats.Record(EFramePhase::FlickPlaying, -1.0);  // not a frame
+    stats.Record(EFramePhase::CompThinking, 12.0), stats.Record(EFramePhase::FlickPlaying, -1.0);  // the last no frame
     const SFrameSummary s = stats.Summary(EFramePhase::Quiet);
     std::sort(frames.begin(), frames.end());
-    EXPECT_EQ(frames.size(), s.nFrames);
     for (auto [q, got] : {std::pair{0.5, s.fMedianMs}, std::pair{0.99, s.fP99Ms}}) {
         const double want = frames[static_cast<size_t>(std::ceil(q * static_cast<double>(frames.size()))) - 1];
-        EXPECT_GE(got, want) << q;
-        EXPECT_LE(got, want + CFrameStats::kBucketMs) << q;
+        EXPECT_TRUE(got >= want && got <= want + CFrameStats::kBucketMs) << q << ": " << got << " for " << want;
     }
-    EXPECT_DOUBLE_EQ(250.0, s.fMaxMs);
-    EXPECT_EQ(1u, stats.Summary(EFramePhase::CompThinking).nFrames);
-    EXPECT_EQ(0u, stats.Summary(EFramePhase::FlickPlaying).nFrames);
-    const std::string text = stats.Describe();
-    EXPECT_NE(std::string::npos, text.find("computer choosing: 1 frames")) << text;
-    EXPECT_EQ(std::string::npos, text.find("flick playing")) << text;
-    stats.Clear();
-    EXPECT_TRUE(stats.Describe().empty());
+    EXPECT_EQ(std::tuple(s.nFrames, s.fMaxMs), std::tuple(frames.size(), 250.0));
+    EXPECT_EQ(stats.Describe().find("flick playing"), std::string::npos) << "a phase without frames";
+    EXPECT_NE(stats.Describe().find("computer choosing: 1 frames"), std::string::npos) << stats.Describe();
 }
 
 TEST(FrameStatsTest, GapsAreNoFramesAndAFlickShowsOncePerClick) {
     CFrameStats stats;
     const auto t0 = CFrameStats::Clock::time_point{} + 1s;
-    EXPECT_LT(stats.SinceLastFrame(t0), 0.0) << "the first frame has no predecessor";
-    EXPECT_NEAR(5.0, stats.SinceLastFrame(t0 + 5ms), 1e-9);
-    stats.Break();  // e.g. the pause screen
+    stats.SinceLastFrame(t0), stats.Break();  // e.g. the pause screen
     EXPECT_LT(stats.SinceLastFrame(t0 + 3s), 0.0) << "the pause is not a frame";
-    EXPECT_LT(stats.FlickShown(t0), 0.0) << "no click yet";
+    EXPECT_NEAR(5.0, stats.SinceLastFrame(t0 + 3s + 5ms), 1e-9);
     stats.MarkFlickClick(t0);
     EXPECT_NEAR(21.0, stats.FlickShown(t0 + 21ms), 1e-9);
     EXPECT_LT(stats.FlickShown(t0 + 40ms), 0.0) << "later frames of the same flick";
-    stats.MarkFlickClick(t0 + 2s);
-    stats.Clear();  // the match ended before the flick showed
+    stats.MarkFlickClick(t0 + 2s), stats.Clear();  // the match ended before the flick showed
     EXPECT_LT(stats.FlickShown(t0 + 3s), 0.0);
 }
 

@@ -51,30 +51,22 @@ protected:
             GTEST_SKIP() << "no GL context: " << error;
         m_pack.SetDatFile(KD_RES_PACK_PATH);
         ASSERT_TRUE(m_pack.Open()) << m_pack.LastError();
-        m_light.Create(GL_LIGHT0);
-        m_light.Enable(true);
+        m_light.Create(GL_LIGHT0), m_light.Enable(true);
         platform::SetLogSink([this](const std::string& line) { m_log.push_back(line); });
-        glEnable(GL_DEPTH_TEST);
-        glEnable(GL_LIGHTING);
+        glEnable(GL_DEPTH_TEST), glEnable(GL_LIGHTING);
     }
     void TearDown() override { platform::SetLogSink({}); }
 
     // Clears to a colour and loads the camera; returns its matrices.
     SViewProjection Begin(const double eye[3], const double target[3], float r = 0, float g = 0, float b = 0) {
-        glClearColor(r, g, b, 1.0f);
-        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glClearColor(r, g, b, 1.0f), glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         SViewProjection vp = CameraViewProjection(CameraLookingAt(eye, target));
-        glMatrixMode(GL_PROJECTION);
-        glLoadMatrixd(vp.projection);
-        glMatrixMode(GL_MODELVIEW);
-        glLoadMatrixd(vp.modelview);
+        glMatrixMode(GL_PROJECTION), glLoadMatrixd(vp.projection);
+        glMatrixMode(GL_MODELVIEW), glLoadMatrixd(vp.modelview);
         PlaceSceneLight();
         return vp;
     }
-    Frame Grab() {
-        glFinish();
-        return m_gl.ReadPixels();
-    }
+    Frame Grab() { return glFinish(), m_gl.ReadPixels(); }
     // No GL error is pending and none was logged by the framework's checks.
     void ExpectNoGlError(const std::string& what) {
         EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR)) << what;
@@ -101,11 +93,8 @@ void Rotate(double v[3], double deg, double ax, double ay, double az) {
 // axis through its base centre (a board edge direction) and placed, as a falling draught tips
 // over the edge where it is: it changes pixels visibly and only inside its projected bounds.
 TEST_F(GlDrawTest, ModelsChangePixelsVisiblyAndOnlyWhereTheirBoundsProject) {
-    struct SCase {
-        const char* file;
-        float pos[3], tilt, tx, ty, tz, spin;
-    };
-    std::vector<SCase> cases = {
+    struct SCase { const char* file; float pos[3], tilt, tx, ty, tz, spin; };
+    std::vector<SCase> cases = {  // file, position, tilt and its axis, spin
         {"bone_W.3ds", {-0.4f, 0.0f, 0.35f}, 0, 0, 0, 0, 45},
         {"bone_W.3ds", {0.75f, -0.04f, 0.1f}, -60, 0, 0, 1, 30},
         {"bone_W.3ds", {0.05f, -0.05f, 0.92f}, 50, 0.447f, 0, -0.12f, 0},
@@ -118,7 +107,7 @@ TEST_F(GlDrawTest, ModelsChangePixelsVisiblyAndOnlyWhereTheirBoundsProject) {
         CGLObject object;
         object.Set3DS(LoadModel3ds(m_pack, "models\\3ds", k.file));
         ASSERT_NE(object.Get3DS(), kNoModel) << k.file;
-        double lo[3] = {1e30, 1e30, 1e30}, hi[3] = {-1e30, -1e30, -1e30}, c[3], r = 0;
+        double lo[3] = {1e30, 1e30, 1e30}, hi[3] = {-1e30, -1e30, -1e30}, c[3], r = 0;  // bounds, centre, radius
         for (const SMesh& m : FindModel(object.Get3DS())->data->meshes)
             for (size_t i = 0; i < m.positions.size(); ++i)
                 lo[i % 3] = std::min<double>(lo[i % 3], m.positions[i]), hi[i % 3] = std::max<double>(hi[i % 3], m.positions[i]);
@@ -127,10 +116,8 @@ TEST_F(GlDrawTest, ModelsChangePixelsVisiblyAndOnlyWhereTheirBoundsProject) {
         const double eye[3] = {c[0] + 0.6 * d, c[1] + 0.5 * d, c[2] + 0.6 * d};
         const SViewProjection vp = Begin(eye, c, 0.5f, 0.0f, 0.5f);
         const Frame before = Grab();
-        object.SetPos(k.pos[0], k.pos[1], k.pos[2]);
-        object.SetRotAngleX(k.tilt, k.tx, k.ty, k.tz);
-        object.SetRotAngleY(k.spin, 0, 1, 0);
-        object.Draw();
+        object.SetPos(k.pos[0], k.pos[1], k.pos[2]), object.SetRotAngleX(k.tilt, k.tx, k.ty, k.tz);
+        object.SetRotAngleY(k.spin, 0, 1, 0), object.Draw();
         const Frame after = Grab();
         Begin(eye, c, 0.5f, 0.0f, 0.5f);
         ForgetModelGlObjects();  // as a new context does: the model is compiled again
@@ -140,8 +127,7 @@ TEST_F(GlDrawTest, ModelsChangePixelsVisiblyAndOnlyWhereTheirBoundsProject) {
         int box[4] = {kW, kH, -1, -1};  // projected bounds grown by two pixels: x0, y0, x1, y1
         for (int corner = 0; corner < 8; ++corner) {
             double v[3] = {(corner & 1) ? hi[0] : lo[0], (corner & 2) ? hi[1] : lo[1], (corner & 4) ? hi[2] : lo[2]};
-            Rotate(v, k.spin, 0, 1, 0);
-            Rotate(v, k.tilt, k.tx, k.ty, k.tz);
+            Rotate(v, k.spin, 0, 1, 0), Rotate(v, k.tilt, k.tx, k.ty, k.tz);
             double wx = 0, wy = 0, wz = 0;
             gluProject(v[0] + k.pos[0], v[1] + k.pos[1], v[2] + k.pos[2], vp.modelview, vp.projection, vp.viewport, &wx, &wy, &wz);
             box[0] = std::min(box[0], int(wx) - 2), box[1] = std::min(box[1], int(wy) - 2);
@@ -172,8 +158,7 @@ std::vector<double> GlState() {
     }
     GLint texEnv = 0;
     GLfloat diffuse[4] = {};
-    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &texEnv);
-    glGetMaterialfv(GL_FRONT, GL_DIFFUSE, diffuse);
+    glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &texEnv), glGetMaterialfv(GL_FRONT, GL_DIFFUSE, diffuse);
     s.insert(s.end(), {double(texEnv), diffuse[0], diffuse[1], diffuse[2]});
     return s;
 }
@@ -196,21 +181,16 @@ void SetState(bool b) {
 TEST_F(GlDrawTest, EveryDrawCallLeavesTheGlStateAsItFoundIt) {
     CGLObject draught, star, coloured, stars, dome, none, unknown;
     draught.Set3DS(LoadModel3ds(m_pack, "models\\3ds", "wood_W.3ds"));
-    draught.SetPos(0.1f, 0, 0.1f);
-    draught.SetRotAngleX(-30, 0, 0, 1);
-    draught.SetRotAngleY(20, 0, 1, 0);
+    draught.SetPos(0.1f, 0, 0.1f), draught.SetRotAngleX(-30, 0, 0, 1), draught.SetRotAngleY(20, 0, 1, 0);
     star.Set3DS(LoadModel3ds(m_pack, "models\\3ds", "stars1.3ds"));
-    coloured.Set3DS(CreateSphereModel(0.01f));
-    coloured.SetColor(0, 108.0f / 255, 0);
-    coloured.UseNotTexturedColor(true);
+    coloured.Set3DS(CreateSphereModel(0.01f)), coloured.SetColor(0, 108.0f / 255, 0), coloured.UseNotTexturedColor(true);
     // The game's star field changes culling, the light model and colour material inside its list.
     stars.Set3DS(RegisterDisplayList("test:stars", CompileStarFieldList(StarField())));
     dome.Set3DS(CreateSkyDomeModel(m_pack));
     none.Set3DS(kNoModel), unknown.Set3DS(54321);
     CGLTexture sight;
-    ASSERT_TRUE(sight.LoadImageFromRes(m_pack, "sight.tga", "textures"));
     CGLFont font;
-    ASSERT_TRUE(font.CreateFontFromRes(m_pack, "font.tga", "textures"));
+    ASSERT_TRUE(sight.LoadImageFromRes(m_pack, "sight.tga", "textures") && font.CreateFontFromRes(m_pack, "font.tga", "textures"));
     CGameSettings settings;  // its board's shadow
     CDesk desk;              // one draught with a model
     desk.m_aChecks[0].Set3DS(draught.Get3DS());
@@ -233,11 +213,9 @@ TEST_F(GlDrawTest, EveryDrawCallLeavesTheGlStateAsItFoundIt) {
     const double eye[3] = {0.0, 1.5, 1.5}, target[3] = {0.0, 0.0, 0.0};
     for (bool b : {false, true})
         for (const auto& [name, call] : kCalls) {
-            Begin(eye, target);
-            SetState(b);
+            Begin(eye, target), SetState(b);
             const std::vector<double> before = GlState();
-            bTexturing = glIsEnabled(GL_TEXTURE_2D);
-            bColourMaterial = glIsEnabled(GL_COLOR_MATERIAL);
+            bTexturing = glIsEnabled(GL_TEXTURE_2D), bColourMaterial = glIsEnabled(GL_COLOR_MATERIAL);
             call();
             const std::vector<double> after = GlState();
             for (size_t i = 0; i < before.size(); ++i) EXPECT_EQ(before[i], after[i]) << name << " from state " << b << ", item " << i;
@@ -247,27 +225,18 @@ TEST_F(GlDrawTest, EveryDrawCallLeavesTheGlStateAsItFoundIt) {
 
 // ---- the match scene of the game window ----
 
-// Mean brightness of the 5 x 5 pixels about p, 0..255 (single stars do not decide it).
-double Brightness(const SPng& f, std::array<int, 2> p) {
-    double sum = 0;
-    for (int dy = -2; dy <= 2; ++dy)
-        for (int dx = -2; dx <= 2; ++dx)
-            for (int ch = 0; ch < 3; ++ch) sum += f.At(std::clamp(p[0] + dx, 0, f.w - 1), std::clamp(p[1] + dy, 0, f.h - 1))[ch];
-    return sum / 75;
-}
-
 using MatchSceneTest = CGlGameWndTest;
 
 TEST_F(MatchSceneTest, TheBoardStandsInASkyAndCastsShadowsAwayFromTheLight) {
     constexpr double kMinSky[2] = {8.0, 16.0};  // by StarType: the calm sky, the nebula
     constexpr double kBoardHalfWidth[3] = {0.72, 0.83, 0.894};
     constexpr float kLoneAt[2] = {0.2f, 0.25f};
+    std::filesystem::create_directories(KD_MATCH_SHOTS_DIR);
     auto shot = [&](const std::string& name) {  // one frame of the match, kept in the pictures folder
-        std::filesystem::create_directories(KD_MATCH_SHOTS_DIR);
-        wnd->RequestScreenshot(std::string(KD_MATCH_SHOTS_DIR) + "/" + name + ".png");
-        wnd->StepFrame();
+        const std::string path = std::string(KD_MATCH_SHOTS_DIR) + "/" + name + ".png";
+        wnd->RequestScreenshot(path), wnd->StepFrame();
         SPng png;
-        EXPECT_TRUE(png.Load(std::string(KD_MATCH_SHOTS_DIR) + "/" + name + ".png")) << name;
+        EXPECT_TRUE(png.Load(path)) << path;
         return png;
     };
     auto onScreen = [&](double x, double z) {  // where a board point (x, 0, z) shows
@@ -275,6 +244,11 @@ TEST_F(MatchSceneTest, TheBoardStandsInASkyAndCastsShadowsAwayFromTheLight) {
         double wx = 0, wy = 0, wz = 0;
         gluProject(x, 0.0, z, vp.modelview, vp.projection, vp.viewport, &wx, &wy, &wz);
         return std::array<int, 2>{static_cast<int>(wx), static_cast<int>(wy)};
+    };
+    auto brightness = [](const SPng& f, std::array<int, 2> p) {  // mean of the 5 x 5 pixels about p: stars do not decide it
+        double sum = 0;
+        for (int i = 0; i < 75; ++i) sum += f.At(std::clamp(p[0] + i / 3 % 5 - 2, 0, f.w - 1), std::clamp(p[1] + i / 15 - 2, 0, f.h - 1))[i % 3];
+        return sum / 75;
     };
     wnd->Settings().m_nPlayers = kTwoPlayers;
     for (int nBoard = 0; nBoard < 3; ++nBoard)
@@ -295,18 +269,18 @@ TEST_F(MatchSceneTest, TheBoardStandsInASkyAndCastsShadowsAwayFromTheLight) {
             wnd->StopMatch();
             int nDark = 0, nSamples = 0;  // most of the sky is brighter than near-black
             for (int y = 10; y < kH; y += 20)
-                for (int x = 10; x < kW; x += 20, ++nSamples) nDark += Brightness(sky, {x, y}) <= kMinSky[nStars];
+                for (int x = 10; x < kW; x += 20, ++nSamples) nDark += brightness(sky, {x, y}) <= kMinSky[nStars];
             EXPECT_LT(2 * nDark, nSamples) << what << ": the sky is near-black";
             for (double side : {-1.0, 1.0}) {
                 const auto p = onScreen(side * 1.12 * kBoardHalfWidth[nBoard], 0.0);
-                EXPECT_LT(Brightness(bare, p), 0.8 * Brightness(sky, p)) << what << ": beside the board at " << p[0];
+                EXPECT_LT(brightness(bare, p), 0.8 * brightness(sky, p)) << what << ": beside the board at " << p[0];
             }
             // Beside the draught: darker away from the light than towards it.
             const float* l = CGLight::kPosition;
             const double ux = kLoneAt[0] - l[0], uz = kLoneAt[1] - l[2], k = 1.45 * lone.m_fRadius / std::hypot(ux, uz);
             auto ratio = [&](double sign) {  // with the draught against without, 1.45 radii from it
                 const auto p = onScreen(kLoneAt[0] + sign * k * ux, kLoneAt[1] + sign * k * uz);
-                return Brightness(withDraught, p) / std::max(1.0, Brightness(bare, p));
+                return brightness(withDraught, p) / std::max(1.0, brightness(bare, p));
             };
             EXPECT_LT(ratio(1), ratio(-1) - 0.1) << what << ": shadow side " << ratio(1) << ", lit side " << ratio(-1);
         }

@@ -75,22 +75,15 @@ public:
 // Keys come with the two top bits of their flags (repeat, release); mouse calls with the packed position.
 TEST(HeadlessWindow, InputReachesTheHandlersWithTheWindowsArguments) {
     CRecordingWnd wnd;
-    wnd.InjectMouseMove(10, 20);
-    wnd.InjectLButton(true, 123, 456);
-    wnd.InjectMouseMove(130, 460);
-    wnd.InjectLButton(false, 131, 461);
-    wnd.InjectRButton(true, 799, 599);
+    wnd.InjectMouseMove(10, 20), wnd.InjectLButton(true, 123, 456), wnd.InjectMouseMove(130, 460);
+    wnd.InjectLButton(false, 131, 461), wnd.InjectRButton(true, 799, 599);
     wnd.InjectRButton(false, 900, -40);  // outside: clamped to the edge
-    wnd.InjectWheel(-1, 400, 300);
-    wnd.InjectKey(VK_SHIFT, true);
-    wnd.InjectKey(VK_LEFT, true);
-    wnd.InjectKey(VK_LEFT, true, true);
-    wnd.InjectKey(VK_LEFT, false);
+    wnd.InjectWheel(-1, 400, 300), wnd.InjectKey(VK_SHIFT, true), wnd.InjectKey(VK_LEFT, true);
+    wnd.InjectKey(VK_LEFT, true, true), wnd.InjectKey(VK_LEFT, false);
     ASSERT_TRUE(wnd.StepFrame());
     EXPECT_LT(wnd.GetKeyState(VK_SHIFT), 0) << "SHIFT is held";
     EXPECT_EQ(wnd.GetKeyState(VK_LEFT) | wnd.GetKeyState(-1) | wnd.GetKeyState(100000), 0);
-    wnd.InjectMouseMove(100, 0);
-    wnd.StepFrame();
+    wnd.InjectMouseMove(100, 0), wnd.StepFrame();
     const std::vector<SCall> expected = {
         {"Move", 0, PackMousePos(10, 20)}, {"LDown", MK_LBUTTON, PackMousePos(123, 456)},
         {"Move", MK_LBUTTON, PackMousePos(130, 460)}, {"LUp", 0, PackMousePos(131, 461)},
@@ -164,20 +157,17 @@ TEST(HeadlessWindow, AWorkerWaitingForEachAnswerIsServedWithinOnePass) {
 TEST(HeadlessWindow, QuitEndsMainLoopWithItsCodeAndFramesArePaced) {
     CRecordingWnd wnd;
     wnd.nQuitOnDraw = 3;
-    EXPECT_EQ(wnd.MainLoop(), 18);
-    EXPECT_EQ(wnd.nDraws, 3);
+    EXPECT_EQ((std::pair{wnd.MainLoop(), wnd.nDraws}), std::pair(18, 3));
     // From another thread: WM_QUIT with the code in wParam; nothing is drawn after it.
     wnd.nQuitOnDraw = -1;
     std::thread([&wnd] { PostMessageA(wnd.GetHWND(), WM_QUIT, 7, 0); }).join();
-    EXPECT_EQ(wnd.MainLoop(), 7);
-    EXPECT_EQ(wnd.nDraws, 3);
+    EXPECT_EQ((std::pair{wnd.MainLoop(), wnd.nDraws}), std::pair(7, 3));
     wnd.InjectCloseRequest();
-    EXPECT_EQ(wnd.MainLoop(), 0) << "closing the window";
+    EXPECT_EQ((std::pair{wnd.MainLoop(), wnd.nDraws}), std::pair(0, 3)) << "closing the window";
     CLogCapture log;
     wnd.SetHeadlessFrameLimit(100);
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(wnd.MainLoop(), -1) << "a headless loop that is never told to quit ends";
-    EXPECT_EQ(wnd.nDraws, 103);
+    EXPECT_EQ((std::pair{wnd.MainLoop(), wnd.nDraws}), std::pair(-1, 103)) << "a headless loop never told to quit ends";
     EXPECT_TRUE(log.Mentions("Headless main loop stopped"));
     // Each pass takes at least 4 ms, so never more than 250 frames a second.
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(99 * 4));
@@ -194,24 +184,18 @@ TEST(HeadlessWindow, ASwitchWaitsForTheReleaseOrTheHoldLimitThenMakesTheSceneAga
         wnd.calls.clear();
         return n;
     };
-    wnd.InjectKey(VK_RETURN, true, false, true);  // ALT+ENTER
-    ASSERT_TRUE(wnd.StepFrame());
+    wnd.InjectKey(VK_RETURN, true, false, true), wnd.StepFrame();  // ALT+ENTER
     EXPECT_EQ(names(), (std::vector<std::string>{"OnCommand", kSwitch[0], kSwitch[1], kSwitch[2], kSwitch[3]}));
     EXPECT_TRUE(wnd.IsFullScreen());
-    wnd.InjectLButton(true, 600, 100);
-    ASSERT_TRUE(wnd.StepFrame());
-    names();
-    wnd.SendMessage(WM_COMMAND, kCmdSwitchWindow, 0);
-    ASSERT_TRUE(wnd.StepFrame());
+    wnd.InjectLButton(true, 600, 100), wnd.StepFrame(), names();
+    wnd.SendMessage(WM_COMMAND, kCmdSwitchWindow, 0), wnd.StepFrame();
     EXPECT_TRUE(wnd.IsFullScreen() && wnd.IsSwitchPending()) << "the button is still held";
     EXPECT_EQ(names(), (std::vector<std::string>{"OnCommand", "DrawScene"}));
-    wnd.InjectLButton(false, 600, 100);
-    ASSERT_TRUE(wnd.StepFrame());
+    wnd.InjectLButton(false, 600, 100), wnd.StepFrame();
     EXPECT_FALSE(wnd.IsFullScreen() || wnd.IsSwitchPending()) << "switched once the button was let go";
     EXPECT_EQ(names(), (std::vector<std::string>{"LUp", kSwitch[0], kSwitch[1], kSwitch[2], kSwitch[3]}));
     // A release that never comes holds the switch back only so long (the window counts whole milliseconds).
-    wnd.InjectLButton(true, 600, 100);
-    ASSERT_TRUE(wnd.StepFrame());
+    wnd.InjectLButton(true, 600, 100), wnd.StepFrame();
     const auto asked = std::chrono::steady_clock::now();
     wnd.SendMessage(WM_COMMAND, kCmdSwitchWindow, 0);
     while (wnd.IsSwitchPending() && std::chrono::steady_clock::now() - asked < std::chrono::seconds(5))

@@ -109,11 +109,6 @@ protected:
             got.emplace_back(std::move(m), Clock::now());
         return got;
     }
-    std::vector<unsigned> Keys(size_t count) {
-        std::vector<unsigned> keys;
-        for (const auto& [m, at] : Receive(count)) keys.push_back(static_cast<unsigned>(m.wParam));
-        return keys;
-    }
 
     platform::CWindowQueue m_queue;  // stands in for the game window
     platform::CEvent m_stopRepeat;
@@ -124,16 +119,10 @@ TEST_F(AnimThreadTest, ShiftTurnPostsEightStepsTenMillisecondsApart) {
     ASSERT_TRUE(m_anim.Post(UM_TURN_STEP, VK_RIGHT, 0));
     const auto got = Receive(kTurnSteps);
     ASSERT_EQ(got.size(), static_cast<size_t>(kTurnSteps));
-    std::vector<double> gaps;
-    for (int i = 0; i < kTurnSteps; ++i) {
-        const platform::SMessage& m = got[static_cast<size_t>(i)].first;
-        EXPECT_EQ(std::tuple(m.nMsg, m.wParam, m.lParam), std::tuple(UM_TURN_STEP, uintptr_t{VK_RIGHT}, intptr_t{i}));
-        if (i > 0) gaps.push_back(MsSince(got[static_cast<size_t>(i - 1)].second, got[static_cast<size_t>(i)].second));
-    }
-    // A receiver that wakes late for one step shortens the next gap: the median still
-    // shows the poster's 10 ms sleeps.
-    std::nth_element(gaps.begin(), gaps.begin() + gaps.size() / 2, gaps.end());
-    EXPECT_GE(gaps[gaps.size() / 2], 5.0) << "median gap between steps";
+    for (intptr_t i = 0; const auto& [m, at] : got)
+        EXPECT_EQ(std::tuple(m.nMsg, m.wParam, m.lParam), std::tuple(UM_TURN_STEP, uintptr_t{VK_RIGHT}, i++));
+    // The receiver may wake late for the first step on a loaded machine; a poster sleeping
+    // even 8 ms would give 56.
     const double span = MsSince(got.front().second, got.back().second);
     EXPECT_GE(span, 7 * kTurnStepIntervalMs - 10.0) << "seven 10 ms gaps between eight steps";
     EXPECT_LT(span, 7 * kTurnStepIntervalMs * 6.0) << "steps far slower than 10 ms apart";
@@ -166,20 +155,18 @@ TEST_F(AnimThreadTest, HeldButtonRepeatsItsKeyEveryTwentyMillisecondsUntilReleas
 TEST_F(AnimThreadTest, PressReleasedWithinTwentyMillisecondsPostsNothing) {
     // A trial counts only when the release came well inside the first 20 ms wait; a stalled
     // machine gets another try.
-    int trials = 0;
-    for (; trials < 5; ++trials) {
+    double heldMs = kRepeatIntervalMs;
+    for (int trials = 0; heldMs > kRepeatIntervalMs / 2.0 && trials < 5; ++trials) {
         PrepareHold();
         const auto pressed = Clock::now();
         ASSERT_TRUE(m_anim.Post(UM_HOLD_UP, 0, 0));
         std::this_thread::sleep_for(3ms);
         m_stopRepeat.Set();
-        const double heldMs = MsSince(pressed);
+        heldMs = MsSince(pressed);
         const size_t nPosted = Receive().size();
-        if (heldMs > kRepeatIntervalMs / 2.0) continue;
-        EXPECT_EQ(nPosted, 0u) << "a press of " << heldMs << " ms";
-        break;
+        EXPECT_TRUE(nPosted == 0 || heldMs > kRepeatIntervalMs / 2.0) << "a press of " << heldMs << " ms posted " << nPosted;
     }
-    EXPECT_LT(trials, 5) << "the machine never released within 10 ms";
+    EXPECT_LE(heldMs, kRepeatIntervalMs / 2.0) << "the machine never released within 10 ms";
 }
 
 TEST_F(AnimThreadTest, ANewHoldRequestEndsTheRunningLoopWithOrWithoutItsStopSignal) {
@@ -191,7 +178,8 @@ TEST_F(AnimThreadTest, ANewHoldRequestEndsTheRunningLoopWithOrWithoutItsStopSign
         ASSERT_EQ(Receive(2).size(), 2u);
         if (bSignal) m_stopRepeat.Set(), m_stopRepeat.Reset();
         ASSERT_TRUE(m_anim.Post(UM_HOLD_ZOOM_OUT, 0, 0));
-        const std::vector<unsigned> keys = Keys(15);
+        std::vector<unsigned> keys;
+        for (const auto& [m, at] : Receive(15)) keys.push_back(static_cast<unsigned>(m.wParam));
         const auto firstNew = std::find(keys.begin(), keys.end(), unsigned{VK_SUBTRACT});
         EXPECT_LE(firstNew - keys.begin(), 1) << "old repeats after the new request, signal " << bSignal;
         EXPECT_EQ(std::count(firstNew, keys.end(), unsigned{VK_SUBTRACT}), keys.end() - firstNew) << bSignal;
@@ -209,12 +197,11 @@ TEST_F(AnimThreadTest, StopDuringAHeldLoopReturnsPromptlyAndPostsNoMore) {
     EXPECT_TRUE(prompt);
     EXPECT_FALSE(m_anim.Post(UM_HOLD_LEFT, 0, 0)) << "the stopped worker still takes messages";
     const size_t atStop = m_queue.Size();
-    std::this_thread::sleep_for(kQuiet);
-    EXPECT_EQ(m_queue.Size(), atStop) << "posts after Stop returned";
+    EXPECT_TRUE(Receive(atStop).size() == atStop && Receive().empty()) << "posts after Stop returned";
 }
 
 TEST_F(AnimThreadTest, CameraSwingReachesTheWindowAsThreeOwnedCopiesAndOtherMessagesAreIgnored) {
-    // tx, ty, tz, ex, ey, ez, radius, distance, azimuth, elevation
+    // tx, ty, tz, ex, ey, ez, radius, distance, azimuth, elevation: the target moves in steps, the last is the whole record
     const stCamGeom from{0, -5, 3, 11, 12, 13, 14, 15, 16, 17}, to{3, 0.5, 0, 21, 22, 23, 24, 25, 0.26, 0.27};
     const double expected[kCameraSwingSteps][10] = {
         {1, 0.5, 2, 21, 22, 23, 0, 0, 0, 0}, {2, 0.5, 1, 21, 22, 23, 0, 0, 0, 0}, {3, 0.5, 0, 21, 22, 23, 24, 25, 0.26, 0.27}};
@@ -241,7 +228,7 @@ TEST_F(AnimThreadTest, CameraSwingReachesTheWindowAsThreeOwnedCopiesAndOtherMess
 
 // ---- the computer's start delay ---------------------------------------------------------------
 
-TEST(DelayThreadTest, EachStartSignalGivesOneTimeOutTwoSecondsAfterThePreviousWait) {
+TEST(DelayThreadTest, EachStartSignalGivesOneTimeOutTwoSecondsAfterThePreviousWaitUntilStopped) {
     platform::CEvent start, timeout;
     CDelayThread delay;
     ASSERT_TRUE(delay.Start(start, timeout));
@@ -257,20 +244,12 @@ TEST(DelayThreadTest, EachStartSignalGivesOneTimeOutTwoSecondsAfterThePreviousWa
     ASSERT_TRUE(timeout.Wait(3500)) << "the second signal was lost";
     EXPECT_GE(MsSince(t0), 2.0 * kCompTurnDelayMs) << "the second wait begins when the first ends";
     EXPECT_FALSE(timeout.Wait(kCompTurnDelayMs + 300)) << "two signals, two time-outs";
-}
-
-TEST(DelayThreadTest, StopEndsTheThreadPromptlyMidWaitWithNoTimeOut) {
-    platform::CEvent start, timeout;
-    CDelayThread delay;
-    for (bool midDelay : {false, true}) {
-        ASSERT_TRUE(delay.Start(start, timeout));
-        if (midDelay) start.Set();
-        std::this_thread::sleep_for(100ms);
-        const auto begin = Clock::now();
-        delay.Stop();
-        EXPECT_LT(MsSince(begin), 300.0) << midDelay;
-        EXPECT_FALSE(delay.IsRunning() || timeout.Wait(kCompTurnDelayMs + 200)) << "a stopped delay signalled " << midDelay;
-    }
+    start.Set();
+    std::this_thread::sleep_for(100ms);
+    const auto stopping = Clock::now();
+    delay.Stop();
+    EXPECT_LT(MsSince(stopping), 300.0) << "Stop waited for the delay";
+    EXPECT_FALSE(delay.IsRunning() || timeout.Wait(kCompTurnDelayMs + 200)) << "a stopped delay signalled";
 }
 
 }  // namespace
