@@ -19,8 +19,8 @@ TEST(FrameStatsTest, PercentilesMatchASortedListWithinOneBucketAndPhasesAreKeptA
     std::lognormal_distribution<double> slow(1.5, 0.6);
     std::vector<double> frames(199, 4.0);
     frames.push_back(250.0);  // past the histogram: only the maximum knows it
-    CFrameStats stats;
     for (int i = 0; i < 5000; ++i) frames.push_back(slow(rng));
+    CFrameStats stats;
     for (double f : frames) stats.Record(EFramePhase::Quiet, f);
     stats.Record(EFramePhase::CompThinking, 12.0), stats.Record(EFramePhase::FlickPlaying, -1.0);  // the last no frame
     const SFrameSummary s = stats.Summary(EFramePhase::Quiet);
@@ -30,8 +30,8 @@ TEST(FrameStatsTest, PercentilesMatchASortedListWithinOneBucketAndPhasesAreKeptA
         EXPECT_TRUE(got >= want && got <= want + CFrameStats::kBucketMs) << q << ": " << got << " for " << want;
     }
     EXPECT_EQ(std::tuple(s.nFrames, s.fMaxMs), std::tuple(frames.size(), 250.0));
-    EXPECT_EQ(stats.Describe().find("flick playing"), std::string::npos) << "a phase without frames";
-    EXPECT_NE(stats.Describe().find("computer choosing: 1 frames"), std::string::npos) << stats.Describe();
+    const std::string text = stats.Describe();  // phases without frames are left out
+    EXPECT_TRUE(text.find("computer choosing: 1 frames") != text.npos && text.find("flick") == text.npos) << text;
 }
 
 TEST(FrameStatsTest, GapsAreNoFramesAndAFlickShowsOncePerClick) {

@@ -232,10 +232,9 @@ TEST_F(MatchSceneTest, TheBoardStandsInASkyAndCastsShadowsAwayFromTheLight) {
     constexpr double kBoardHalfWidth[3] = {0.72, 0.83, 0.894};
     constexpr float kLoneAt[2] = {0.2f, 0.25f};
     std::filesystem::create_directories(KD_MATCH_SHOTS_DIR);
-    auto shot = [&](const std::string& name) {  // one frame of the match, kept in the pictures folder
+    auto shot = [&](const std::string& name, SPng png = {}) {  // one frame of the match, kept in the pictures folder
         const std::string path = std::string(KD_MATCH_SHOTS_DIR) + "/" + name + ".png";
         wnd->RequestScreenshot(path), wnd->StepFrame();
-        SPng png;
         EXPECT_TRUE(png.Load(path)) << path;
         return png;
     };
@@ -276,8 +275,8 @@ TEST_F(MatchSceneTest, TheBoardStandsInASkyAndCastsShadowsAwayFromTheLight) {
                 EXPECT_LT(brightness(bare, p), 0.8 * brightness(sky, p)) << what << ": beside the board at " << p[0];
             }
             // Beside the draught: darker away from the light than towards it.
-            const float* l = CGLight::kPosition;
-            const double ux = kLoneAt[0] - l[0], uz = kLoneAt[1] - l[2], k = 1.45 * lone.m_fRadius / std::hypot(ux, uz);
+            const double ux = kLoneAt[0] - CGLight::kPosition[0], uz = kLoneAt[1] - CGLight::kPosition[2];
+            const double k = 1.45 * lone.m_fRadius / std::hypot(ux, uz);
             auto ratio = [&](double sign) {  // with the draught against without, 1.45 radii from it
                 const auto p = onScreen(kLoneAt[0] + sign * k * ux, kLoneAt[1] + sign * k * uz);
                 return brightness(withDraught, p) / std::max(1.0, brightness(bare, p));
