@@ -4,24 +4,19 @@
 // of our own code are still reported. Under X, SDL's D-Bus connection keeps one block too.
 #include <dlfcn.h>
 
+#include <initializer_list>
+
 extern "C" const char* __lsan_default_suppressions() {
-    return "leak:swrast_dri.so\n"
-           "leak:kms_swrast_dri.so\n"
-           "leak:libEGL_mesa.so\n"
-           "leak:libGLX_mesa.so\n"
-           "leak:libgallium\n"
-           "leak:libLLVM\n"
-           "leak:libdbus-1.so\n";
+    return "leak:swrast_dri.so\nleak:kms_swrast_dri.so\nleak:libEGL_mesa.so\nleak:libGLX_mesa.so\n"
+           "leak:libgallium\nleak:libLLVM\nleak:libdbus-1.so\n";
 }
 
 namespace {
 
-struct SKeepGlDriversLoaded {
-    SKeepGlDriversLoaded() {
-        const char* libraries[] = {"/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so",
-                                   "libEGL_mesa.so.0", "libGLX_mesa.so.0"};
-        for (const char* library : libraries) dlopen(library, RTLD_NOW | RTLD_NODELETE);
-    }
-} g_keepGlDriversLoaded;
+[[maybe_unused]] const bool g_bDriversKeptLoaded = [] {
+    for (const char* library : {"/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so", "libEGL_mesa.so.0", "libGLX_mesa.so.0"})
+        dlopen(library, RTLD_NOW | RTLD_NODELETE);
+    return true;
+}();
 
 }  // namespace
