@@ -13,7 +13,20 @@ layout_init() {
     LAYOUT_SIZES=$(cd "$LAYOUT_PICS" && find . -iname '*.tga' -printf '%P\n' |
         xargs identify -format '%d/%f %w %h\n' | sed -E 's|^\./||' | tr 'A-Z' 'a-z')
     # Each header as one line, so arrays that span lines are matched by one pattern.
-    LAYOUT_HEADERS=$(cat "$LAYOUT_SRC"/menus/menu_buttons.h "$LAYOUT_SRC"/menus/screen_*.h | tr '\n' ' ')
+    LAYOUT_HEADERS=$(cat "$LAYOUT_SRC"/menus/menu_buttons.h "$LAYOUT_SRC"/menus/screen_*.h | tr '\n' ' ' |
+        sed -E -f <(asset_name_rules "$LAYOUT_SRC"/core/asset_names.h))
+}
+
+# Sed rules that spell out the asset constants the menu tables name: folders, a button's base
+# and folder, a selector item's file; button records become plain braces.
+asset_name_rules() {
+    local folders
+    folders=$(sed -nE '/^namespace folder/,/^}/s/^inline constexpr const char\* (k[A-Za-z]+) = ("[^"]*");$/s#(assets::)?folder::\1\\b#\2#g/p' "$1")
+    echo "$folders"
+    sed -E "$folders" "$1" | sed -nE \
+        -e 's/^inline constexpr Button (k[A-Za-z]+)\{("[^"]*", "[^"]*"),.*/s#assets::button::\1\\b#\2#g/p' \
+        -e 's/^inline constexpr SelectorItem (k[A-Za-z]+)\{"[^"]*", ("[^"]*"),.*/s#assets::selector::\1\\.file#\2#g/p'
+    echo 's/ButtonDef\(([^)]*)\)/{\1}/g'
 }
 
 # picture_size FOLDER FILE -> "w h" (folder as the source writes it, with \\ separators).
