@@ -26,13 +26,11 @@ constexpr const char* kWindowTitle = "Kelvo Dara";
 constexpr int kWindowWidth = 800;
 constexpr int kWindowHeight = 600;
 constexpr int kIconId = 103;
-constexpr const char* kIconFolder = "textures";
-constexpr const char* kIconFile = "icon.tga";
 
 SImage LoadWindowIcon(CResource& pack) {
     CPackImage icon;
     std::string error;
-    if (!icon.Load(pack, kIconFolder, kIconFile, error) || !icon.Pixels()) {
+    if (!icon.Load(pack, assets::image::kIcon.folder, assets::image::kIcon.file, error) || !icon.Pixels()) {
         platform::Log("The window has no icon: %s", error.c_str());
         return {};
     }

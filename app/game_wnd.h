@@ -234,12 +234,12 @@ public:
     CGLight m_light;
     CGLTexture m_cursor;
     // Images shared by several screens.
-    CGLTexture m_gameOverBanner;   // "gameover.tga"
-    CGLTexture m_background;       // "BACKGR.tga"
-    CGLTexture m_setupTitle;       // "frgopt.tga"
-    CGLTexture m_mainForeground;   // "main_fg.tga"
-    CGLTexture m_logo;             // "kelvdar.tga"
-    CGLTexture m_sight;            // "sight.tga", hidden until a draught is focused
+    CGLTexture m_gameOverBanner;
+    CGLTexture m_background;
+    CGLTexture m_setupTitle;
+    CGLTexture m_mainForeground;
+    CGLTexture m_logo;
+    CGLTexture m_sight;            // hidden until a draught is focused
     // 3D objects, indexed by the settings values (BoardType, CheckType).
     CGLObject m_aBoards[kBoardCount];
     CGLObject m_aHands[kHandCount];            // open, closed

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "app/game_events.h"
+#include "core/game_sounds.h"
 #include "core/players.h"
 #include "app/game_wnd.h"
 #include "menus/menu_actions.h"
@@ -15,7 +16,6 @@
 namespace {
 
 constexpr int kWhite = 255;
-constexpr int kFullScreenFirstSound = 14;  // "fscreen.wav"
 constexpr int kCursorOffsetX = -2;  // the picture's hot spot
 constexpr int kCursorOffsetY = -28;
 constexpr float kSkyTurnPerFrame = 0.01f;
@@ -41,7 +41,7 @@ void CGameWnd::DrawScene() {
     if (g_bStartUp) {
         if (IsFullScreen()) DrawCursor(GetMouseX(), GetMouseY());
         g_bStartUp = false;
-        RequestSound(kFullScreenFirstSound, 0);
+        RequestSound(SOUND_FIRST_FRAME, 0);
     }
     if (!IsActive()) return;
 

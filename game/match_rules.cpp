@@ -171,7 +171,7 @@ void CMatch::BeginMatch(int nWhiteShift, int nBlackShift) {
     m_host.StopCameraRepeat();
     m_host.EnableGameControls(true);
     m_host.ShowSight(false);
-    // "begin.wav" is played by the menu command that started the match.
+    // The start jingle is played by the menu command that started the match.
 }
 
 void CMatch::NewSet(int nWhiteShift, int nBlackShift) {

@@ -4,6 +4,7 @@
 
 #include <array>
 
+#include "core/asset_names.h"
 #include "menus/menu_types.h"
 
 // Command numbers the buttons report (also their slot, except "leavegm").
@@ -41,40 +42,44 @@ enum EMenuCommand : int {
 
 inline constexpr const char* kButtonImageType = "TGA";
 
-inline constexpr std::array<SButtonDef, 30> kButtons = {{
-    {CMD_AGAIN, CMD_AGAIN, "again", "textures\\resmenu", true, 508, 260},
-    {CMD_BACK, CMD_BACK, "back", "textures\\mmenu", true, 148, 230},
-    {CMD_CONTINUE, CMD_CONTINUE, "cont", "textures\\resmenu", true, 700, 20},
-    {CMD_MAIN_MENU, CMD_MAIN_MENU, "mainmnu", "textures\\common", true, 150, 260},
-    {kLeaveGameSlot, CMD_MAIN_MENU, "leavegm", "textures\\common", true, 150, 260},
-    {CMD_BEGINNER, CMD_BEGINNER, "beginer", "textures\\mmenu", true, 137, 430},
-    {CMD_EXPERT, CMD_EXPERT, "expert", "textures\\mmenu", true, 140, 378},
-    {CMD_PRO, CMD_PRO, "proffi", "textures\\mmenu", true, 122, 404},
-    {CMD_SINGLE, CMD_SINGLE, "single", "textures\\mmenu", true, 7, 553},
-    {CMD_MULTI, CMD_MULTI, "multi", "textures\\mmenu", true, 7, 527},
-    {CMD_HELP, CMD_HELP, "help", "textures\\mmenu", true, 655, 550},
-    {CMD_ABOUT, CMD_ABOUT, "about", "textures\\mmenu", true, 660, 524},
-    {CMD_SETUP, CMD_SETUP, "setup", "textures\\mmenu", true, 14, 470},
-    {CMD_EXIT, CMD_EXIT, "exit", "textures\\mmenu", true, 45, 380},
-    {CMD_SCROLL_DOWN, CMD_SCROLL_DOWN, "arrup", "textures\\help", true, 10, 10},
-    {CMD_SCROLL_UP, CMD_SCROLL_UP, "arrdown", "textures\\help", true, 10, 558},
-    {CMD_DEFAULT, CMD_DEFAULT, "default", "textures\\smenu", true, 50, 20},
-    {CMD_ROT_LEFT, CMD_ROT_LEFT, "rot_left", "textures\\game", false, 0, 0},
-    {CMD_ROT_RIGHT, CMD_ROT_RIGHT, "rot_right", "textures\\game", false, 0, 0},
-    {CMD_ROT_UP, CMD_ROT_UP, "rot_up", "textures\\game", false, 0, 0},
-    {CMD_ROT_DOWN, CMD_ROT_DOWN, "rot_down", "textures\\game", false, 0, 0},
-    {CMD_ZOOM_OUT, CMD_ZOOM_OUT, "minus", "textures\\game", false, 0, 0},
-    {CMD_ZOOM_IN, CMD_ZOOM_IN, "plus", "textures\\game", false, 0, 0},
-    {CMD_FOCUS, CMD_FOCUS, "focus", "textures\\game", false, 0, 0},
-    {CMD_NEXT_SET, CMD_NEXT_SET, "nextl", "textures\\resmenu", true, 700, 20},
+constexpr SButtonDef ButtonDef(int nSlot, int nCommand, const assets::Button& b, bool bHasOwnPos, int x, int y) {
+    return {nSlot, nCommand, b.base, b.folder, bHasOwnPos, x, y};
+}
+
+inline constexpr std::array<SButtonDef, 30> kButtons = {
+    ButtonDef(CMD_AGAIN, CMD_AGAIN, assets::button::kAgain, true, 508, 260),
+    ButtonDef(CMD_BACK, CMD_BACK, assets::button::kBack, true, 148, 230),
+    ButtonDef(CMD_CONTINUE, CMD_CONTINUE, assets::button::kContinue, true, 700, 20),
+    ButtonDef(CMD_MAIN_MENU, CMD_MAIN_MENU, assets::button::kMainMenu, true, 150, 260),
+    ButtonDef(kLeaveGameSlot, CMD_MAIN_MENU, assets::button::kLeaveGame, true, 150, 260),
+    ButtonDef(CMD_BEGINNER, CMD_BEGINNER, assets::button::kBeginner, true, 137, 430),
+    ButtonDef(CMD_EXPERT, CMD_EXPERT, assets::button::kExpert, true, 140, 378),
+    ButtonDef(CMD_PRO, CMD_PRO, assets::button::kPro, true, 122, 404),
+    ButtonDef(CMD_SINGLE, CMD_SINGLE, assets::button::kSingle, true, 7, 553),
+    ButtonDef(CMD_MULTI, CMD_MULTI, assets::button::kMulti, true, 7, 527),
+    ButtonDef(CMD_HELP, CMD_HELP, assets::button::kHelp, true, 655, 550),
+    ButtonDef(CMD_ABOUT, CMD_ABOUT, assets::button::kAbout, true, 660, 524),
+    ButtonDef(CMD_SETUP, CMD_SETUP, assets::button::kSetup, true, 14, 470),
+    ButtonDef(CMD_EXIT, CMD_EXIT, assets::button::kExit, true, 45, 380),
+    ButtonDef(CMD_SCROLL_DOWN, CMD_SCROLL_DOWN, assets::button::kArrowUp, true, 10, 10),
+    ButtonDef(CMD_SCROLL_UP, CMD_SCROLL_UP, assets::button::kArrowDown, true, 10, 558),
+    ButtonDef(CMD_DEFAULT, CMD_DEFAULT, assets::button::kDefaults, true, 50, 20),
+    ButtonDef(CMD_ROT_LEFT, CMD_ROT_LEFT, assets::button::kTurnLeft, false, 0, 0),
+    ButtonDef(CMD_ROT_RIGHT, CMD_ROT_RIGHT, assets::button::kTurnRight, false, 0, 0),
+    ButtonDef(CMD_ROT_UP, CMD_ROT_UP, assets::button::kTurnUp, false, 0, 0),
+    ButtonDef(CMD_ROT_DOWN, CMD_ROT_DOWN, assets::button::kTurnDown, false, 0, 0),
+    ButtonDef(CMD_ZOOM_OUT, CMD_ZOOM_OUT, assets::button::kZoomOut, false, 0, 0),
+    ButtonDef(CMD_ZOOM_IN, CMD_ZOOM_IN, assets::button::kZoomIn, false, 0, 0),
+    ButtonDef(CMD_FOCUS, CMD_FOCUS, assets::button::kFocus, false, 0, 0),
+    ButtonDef(CMD_NEXT_SET, CMD_NEXT_SET, assets::button::kNextSet, true, 700, 20),
     // Under the right column of the main menu and ending where it ends: shown only while a
     // campaign is kept.
-    {CMD_RESUME, CMD_RESUME, "resume", "textures\\mmenu", true, 450, 440},
-    {CMD_DISCARD, CMD_DISCARD, "discard", "textures\\mmenu", true, 580, 412},
-    {CMD_NETWORK, CMD_NETWORK, "network", "textures\\mmenu", true, 148, 300},
-    {CMD_HOST, CMD_HOST, "host", "textures\\mmenu", true, 148, 430},
-    {CMD_JOIN, CMD_JOIN, "join", "textures\\mmenu", true, 148, 378},
-}};
+    ButtonDef(CMD_RESUME, CMD_RESUME, assets::button::kResume, true, 450, 440),
+    ButtonDef(CMD_DISCARD, CMD_DISCARD, assets::button::kDiscard, true, 580, 412),
+    ButtonDef(CMD_NETWORK, CMD_NETWORK, assets::button::kNetwork, true, 148, 300),
+    ButtonDef(CMD_HOST, CMD_HOST, assets::button::kHost, true, 148, 430),
+    ButtonDef(CMD_JOIN, CMD_JOIN, assets::button::kJoin, true, 148, 378),
+};
 
 // The camera buttons of the game screen, switched on and off together while a flick runs.
 inline constexpr std::array<int, 7> kGameControlSlots = {CMD_ROT_LEFT, CMD_ROT_RIGHT, CMD_ROT_UP,

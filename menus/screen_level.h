@@ -14,13 +14,13 @@ inline constexpr SScreenButton kLevelTwoButtons[] = {
 };
 inline constexpr SScreenImage kLevelSingleImages[] = {
     kBackgroundImage,
-    PackImage("backsmsh.tga", "textures", 150, 210),
+    PackImage(assets::image::kLargeGlow, 150, 210),
     SharedAt(ESharedImage::Logo, At(45, 465)),
 };
 // The two-player screen adds its ribbon under the logo.
 inline constexpr SScreenImage kLevelTwoImages[] = {
     kBackgroundImage,
-    PackImage("hit.tga", "textures\\mplayer", 130, 500),
-    PackImage("backsmsh.tga", "textures", 150, 210),
+    PackImage(assets::image::kTwoPlayersRibbon, 130, 500),
+    PackImage(assets::image::kLargeGlow, 150, 210),
     SharedAt(ESharedImage::Logo, At(45, 465)),
 };

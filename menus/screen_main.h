@@ -14,6 +14,6 @@ inline constexpr SScreenImage kMainImages[] = {
     kBackgroundImage,
     SharedAt(ESharedImage::MainForeground, kOwnPlace),
     SharedAt(ESharedImage::Logo, kOwnPlace),
-    PackImage("backsmsh.tga", "textures", 40, 350),
-    PackImage("back_ab.tga", "textures", 665, 480),
+    PackImage(assets::image::kLargeGlow, 40, 350),
+    PackImage(assets::image::kSmallGlow, 665, 480),
 };

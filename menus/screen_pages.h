@@ -9,11 +9,11 @@ inline constexpr SScreenButton kPageButtons[] = {
 };
 inline constexpr SScreenImage kHelpImages[] = {
     kBackgroundImage,
-    PackImage("thelp.tga", "textures\\help", 100, 570),
-    PackImage("helpadd.tga", "textures\\help", 600, -40),
+    PackImage(assets::image::kHelpTitle, 100, 570),
+    PackImage(assets::image::kHelpDecoration, 600, -40),
 };
 inline constexpr SScreenImage kAboutImages[] = {
     kBackgroundImage,
-    PackImage("tabout.tga", "textures\\help", 200, 570),
-    PackImage("aboutadd.tga", "textures\\help", 600, -25),
+    PackImage(assets::image::kAboutTitle, 200, 570),
+    PackImage(assets::image::kAboutDecoration, 600, -25),
 };

@@ -9,18 +9,18 @@ inline constexpr SScreenButton kGameOverButtons[] = {{CMD_AGAIN, kOwnPlace}, {CM
 inline constexpr SScreenImage kGameOverImages[] = {
     kBackgroundImage,
     kBannerImage,
-    PackImage("shortt.tga", "textures\\resmenu", 351, 170),
+    PackImage(assets::image::kQuickGameCaption, 351, 170),
 };
 
 inline constexpr SScreenButton kSetOverButtons[] = {{CMD_NEXT_SET, At(500, 260)}, {kLeaveGameSlot, kOwnPlace}};
 inline constexpr SScreenImage kSetOverImages[] = {
     kBackgroundImage,
-    PackImage("longt.tga", "textures\\resmenu", 354, 170),
+    PackImage(assets::image::kCampaignCaption, 354, 170),
 };
 
 inline constexpr SScreenButton kCampaignOverButtons[] = {{CMD_AGAIN, kOwnPlace}, {CMD_MAIN_MENU, kOwnPlace}};
 inline constexpr SScreenImage kCampaignOverImages[] = {
     kBackgroundImage,
     kBannerImage,
-    PackImage("longt.tga", "textures\\resmenu", 354, 170),
+    PackImage(assets::image::kCampaignCaption, 354, 170),
 };

@@ -6,7 +6,9 @@
 #include <span>
 #include <string>
 
+#include "core/asset_names.h"
 #include "core/game_settings.h"
+#include "core/game_sounds.h"
 #include "menus/menu_buttons.h"
 #include "menus/shared_images.h"
 
@@ -68,52 +70,68 @@ struct SSelectorDef {
     int nClickSound;
 };
 
-inline constexpr int kSoundClick = 3;
-inline constexpr int kSoundSet = 16;
-
 inline constexpr SSelectorItem kBoardItems[] = {
-    {BOARD_SQUARE, "krest.tga", 140, 430}, {BOARD_ROUND, "shaman.tga", 140, 430}, {BOARD_TWELVE, "maked.tga", 140, 430}};
+    {BOARD_SQUARE, assets::selector::kSquareBoard.file, 140, 430},
+    {BOARD_ROUND, assets::selector::kRoundBoard.file, 140, 430},
+    {BOARD_TWELVE, assets::selector::kTwelveBoard.file, 140, 430}};
 inline constexpr SSelectorItem kCheckItems[] = {
-    {CHECK_BONE, "bone.tga", 250, 0}, {CHECK_STONE, "rock.tga", 250, 0}, {CHECK_WOOD, "wood.tga", 250, 0}};
+    {CHECK_BONE, assets::selector::kBoneDraughts.file, 250, 0},
+    {CHECK_STONE, assets::selector::kStoneDraughts.file, 250, 0},
+    {CHECK_WOOD, assets::selector::kWoodDraughts.file, 250, 0}};
 inline constexpr SSelectorItem kBoardDescrItems[] = {
-    {BOARD_SQUARE, "knight.tga", 320, 416}, {BOARD_ROUND, "shaman.tga", 320, 416}, {BOARD_TWELVE, "maked.tga", 317, 398}};
+    {BOARD_SQUARE, assets::selector::kSquareBoardText.file, 320, 416},
+    {BOARD_ROUND, assets::selector::kRoundBoardText.file, 320, 416},
+    {BOARD_TWELVE, assets::selector::kTwelveBoardText.file, 317, 398}};
 inline constexpr SSelectorItem kBoardPictureItems[] = {
-    {BOARD_SQUARE, "krest.tga", 0, 287}, {BOARD_ROUND, "shaman.tga", 0, 341}, {BOARD_TWELVE, "maked.tga", 0, 262}};
+    {BOARD_SQUARE, assets::selector::kSquareBoardPicture.file, 0, 287},
+    {BOARD_ROUND, assets::selector::kRoundBoardPicture.file, 0, 341},
+    {BOARD_TWELVE, assets::selector::kTwelveBoardPicture.file, 0, 262}};
 inline constexpr SSelectorItem kCheckDescrItems[] = {
-    {CHECK_BONE, "bone.tga", 370, 14}, {CHECK_STONE, "rock.tga", 370, 0}, {CHECK_WOOD, "wood.tga", 370, 13}};
-inline constexpr SSelectorItem kSideItems[] = {{1, "white.tga", 140, 160}, {0, "black.tga", 140, 160}};
-inline constexpr SSelectorItem kTurnRuleItems[] = {{0, "modern.tga", 10, 175}, {1, "classic.tga", 10, 175}};
-inline constexpr SSelectorItem kGameModeItems[] = {{0, "short.tga", 10, 145}, {1, "long.tga", 10, 145}};
+    {CHECK_BONE, assets::selector::kBoneText.file, 370, 14},
+    {CHECK_STONE, assets::selector::kStoneText.file, 370, 0},
+    {CHECK_WOOD, assets::selector::kWoodText.file, 370, 13}};
+inline constexpr SSelectorItem kSideItems[] = {
+    {1, assets::selector::kPlayWhite.file, 140, 160},
+    {0, assets::selector::kPlayBlack.file, 140, 160}};
+inline constexpr SSelectorItem kTurnRuleItems[] = {
+    {0, assets::selector::kByTurn.file, 10, 175},
+    {1, assets::selector::kToAMiss.file, 10, 175}};
+inline constexpr SSelectorItem kGameModeItems[] = {
+    {0, assets::selector::kQuickGame.file, 10, 145},
+    {1, assets::selector::kCampaign.file, 10, 145}};
 inline constexpr int kWindowedItem = 0;
 inline constexpr int kFullScreenItem = 1;
-inline constexpr SSelectorItem kWindowItems[] = {{kWindowedItem, "winmode.tga", 670, 161},
-                                                 {kFullScreenItem, "fullscr.tga", 670, 161}};
+inline constexpr SSelectorItem kWindowItems[] = {
+    {kWindowedItem, assets::selector::kWindowed.file, 670, 161},
+    {kFullScreenItem, assets::selector::kFullScreen.file, 670, 161}};
 inline constexpr int kStarsOffItem = 0;
-inline constexpr SSelectorItem kSkyItems[] = {{1, "starsOn.tga", 670, 121}, {kStarsOffItem, "starsOff.tga", 670, 121}};
+inline constexpr SSelectorItem kSkyItems[] = {
+    {1, assets::selector::kStarsOn.file, 670, 121},
+    {kStarsOffItem, assets::selector::kStarsOff.file, 670, 121}};
 
 inline constexpr std::array<SSelectorDef, kSetupListCount> kSetupSelectors = {{
-    {LIST_BOARD, NOTIFY_BOARD, LIST_BOARD, "textures\\smenu\\desk", kBoardItems,
-     &CGameSettings::BoardType, EValueMap::Same, BOARD_SQUARE, false, kSoundClick},
-    {LIST_CHECKS, NOTIFY_CHECKS, LIST_CHECKS, "textures\\smenu\\checks", kCheckItems,
-     &CGameSettings::CheckType, EValueMap::Same, CHECK_BONE, false, kSoundClick},
-    {LIST_BOARD_DESCR, NOTIFY_NONE, LIST_BOARD, "textures\\smenu\\descr", kBoardDescrItems,
+    {LIST_BOARD, NOTIFY_BOARD, LIST_BOARD, assets::folder::kSetupBoards, kBoardItems,
+     &CGameSettings::BoardType, EValueMap::Same, BOARD_SQUARE, false, SOUND_CLICK},
+    {LIST_CHECKS, NOTIFY_CHECKS, LIST_CHECKS, assets::folder::kSetupDraughts, kCheckItems,
+     &CGameSettings::CheckType, EValueMap::Same, CHECK_BONE, false, SOUND_CLICK},
+    {LIST_BOARD_DESCR, NOTIFY_NONE, LIST_BOARD, assets::folder::kSetupBoardTexts, kBoardDescrItems,
      nullptr, EValueMap::Same, BOARD_SQUARE, false, 0},
-    {LIST_BOARD_PICTURE, NOTIFY_NONE, LIST_BOARD, "textures\\smenu\\left", kBoardPictureItems,
+    {LIST_BOARD_PICTURE, NOTIFY_NONE, LIST_BOARD, assets::folder::kSetupBoardPictures, kBoardPictureItems,
      nullptr, EValueMap::Same, BOARD_SQUARE, false, 0},
-    {LIST_CHECK_DESCR, NOTIFY_NONE, LIST_CHECKS, "textures\\smenu\\chdescr", kCheckDescrItems,
+    {LIST_CHECK_DESCR, NOTIFY_NONE, LIST_CHECKS, assets::folder::kSetupDraughtTexts, kCheckDescrItems,
      nullptr, EValueMap::Same, CHECK_BONE, false, 0},
-    {LIST_SIDE, NOTIFY_SIDE, LIST_SIDE, "textures\\smenu", kSideItems,
-     &CGameSettings::MyWhite, EValueMap::NonZeroIsOne, 1, false, kSoundSet},
-    {LIST_TURN_RULE, NOTIFY_TURN_RULE, LIST_TURN_RULE, "textures\\smenu", kTurnRuleItems,
-     &CGameSettings::TurnType, EValueMap::Same, 0, false, kSoundSet},
-    {LIST_GAME_MODE, NOTIFY_GAME_MODE, LIST_GAME_MODE, "textures\\smenu", kGameModeItems,
-     &CGameSettings::GameMode, EValueMap::Same, 0, false, kSoundSet},
+    {LIST_SIDE, NOTIFY_SIDE, LIST_SIDE, assets::folder::kSetup, kSideItems,
+     &CGameSettings::MyWhite, EValueMap::NonZeroIsOne, 1, false, SOUND_SET},
+    {LIST_TURN_RULE, NOTIFY_TURN_RULE, LIST_TURN_RULE, assets::folder::kSetup, kTurnRuleItems,
+     &CGameSettings::TurnType, EValueMap::Same, 0, false, SOUND_SET},
+    {LIST_GAME_MODE, NOTIFY_GAME_MODE, LIST_GAME_MODE, assets::folder::kSetup, kGameModeItems,
+     &CGameSettings::GameMode, EValueMap::Same, 0, false, SOUND_SET},
     // The window list sets no setting: a click switches the window, and the list is rebuilt.
-    {LIST_WINDOW, NOTIFY_WINDOW, LIST_WINDOW, "textures\\smenu", kWindowItems,
+    {LIST_WINDOW, NOTIFY_WINDOW, LIST_WINDOW, assets::folder::kSetup, kWindowItems,
      nullptr, EValueMap::Same, kWindowedItem, false, 0},
     // StarType 2 (no key in the file) draws no star models, so the list shows "stars off".
-    {LIST_SKY, NOTIFY_SKY, LIST_SKY, "textures\\smenu", kSkyItems,
-     &CGameSettings::StarType, EValueMap::Same, kStarsOffItem, true, kSoundSet},
+    {LIST_SKY, NOTIFY_SKY, LIST_SKY, assets::folder::kSetup, kSkyItems,
+     &CGameSettings::StarType, EValueMap::Same, kStarsOffItem, true, SOUND_SET},
 }};
 
 // The clickable selector that posts this notify id; null for an unknown id.
@@ -137,5 +155,5 @@ constexpr int ValueForItemId(const SSelectorDef& def, int nId) {
     return def.eMap == EValueMap::NonZeroIsOne ? (nId != 0 ? 1 : 0) : nId;
 }
 
-// A clickable list's highlighted picture: "krest.tga" -> "kresta.tga".
+// A clickable list's highlighted picture: "<name>.tga" -> "<name>a.tga".
 std::string HighlightedImageName(const std::string& image);

@@ -24,11 +24,11 @@ inline constexpr SStarFieldBounds kStarFieldBounds = {-50.5f, 44.5f, -34.0f, 39.
 const std::array<SStarPoint, kStarCount>& StarField();
 
 // The texture font every text of the game is drawn with.
-inline constexpr const char* kFontFolder = "textures";
-inline constexpr const char* kFontFile = "font.tga";
+inline constexpr const char* kFontFolder = assets::image::kFont.folder;
+inline constexpr const char* kFontFile = assets::image::kFont.file;
 
 // Folder of every model in the pack.
-inline constexpr const char* kModelFolder = "models\\3ds";
+inline constexpr const char* kModelFolder = assets::kModelFolder;
 
 // The board and draught models are named by the board table; draught models load wood, rock,
 // bone for each colour.
@@ -49,8 +49,8 @@ inline constexpr SStarModel kStarModels[4] = {
 
 // The nebula the sky dome shows behind the stars, and the dome's radius about the eye (inside
 // the far plane; it is drawn at the far end of the depth range whatever its size).
-inline constexpr const char* kSkyFolder = "textures\\scene";
-inline constexpr const char* kSkyFile = "nebula.tga";
+inline constexpr const char* kSkyFolder = assets::image::kSky.folder;
+inline constexpr const char* kSkyFile = assets::image::kSky.file;
 inline constexpr float kSkyDomeRadius = 50.0f;
 
 // The aim marker: a small green sphere.

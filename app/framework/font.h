@@ -33,7 +33,7 @@ public:
     // Loads the atlas picture file from folder and its metrics (the same name with .txt).
     // False (logged) leaves the font empty; an empty font prints nothing.
     bool CreateFontFromRes(CResource& pack, const std::string& file, const std::string& folder);
-    // The metrics file that goes with an atlas picture: "font.tga" -> "font.txt".
+    // The metrics file that goes with an atlas picture: "<name>.tga" -> "<name>.txt".
     static std::string MetricsFile(const std::string& file);
     // The system-font call of the original framework: we ship one font, so this uses the
     // atlas loaded last by CreateFontFromRes, scaled so its baked size becomes |nSize| pixels

@@ -15,6 +15,7 @@
 #include <mutex>
 #include <sstream>
 
+#include "core/asset_names.h"
 #include "platform/crc32.h"
 #include "platform/log.h"
 
@@ -25,7 +26,7 @@
 namespace {
 
 constexpr const char* kDefaultDatFile = "res.dat";
-constexpr const char* kManifestName = "manifest.txt";
+constexpr const char* kManifestName = assets::kManifest;
 constexpr const char* kSystemDataDir = "/usr/share/kelvodara";
 // Where an installed game's data lies seen from its bin/ folder, whatever the prefix.
 constexpr const char* kDataDirFromExe = "../share/kelvodara";

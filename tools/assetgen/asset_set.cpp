@@ -31,22 +31,21 @@ AssetSet GenerateAll() {
     if (!out.count(path)) out[path] = WriteWav(SoundForFile(file));
   }
   for (const auto& b : assets::kButtons) {
-    const std::string stem = std::string(b.folder) + "/" + b.base;
-    out[stem + ".tga"] = WriteTga(ButtonPicture(b, false, fonts));
-    out[stem + assets::kHighlightSuffix + ".tga"] = WriteTga(ButtonPicture(b, true, fonts));
+    out[assets::ButtonFile(b, false)] = WriteTga(ButtonPicture(b, false, fonts));
+    out[assets::ButtonFile(b, true)] = WriteTga(ButtonPicture(b, true, fonts));
   }
   for (const auto& s : assets::kSelectorItems) {
     const std::string folder = s.folder;
-    out[folder + "/" + s.file] = WriteTga(SelectorPicture(folder, s.file, false, fonts));
-    if (s.highlighted) out[folder + "/" + assets::HighlightName(s.file)] = WriteTga(SelectorPicture(folder, s.file, true, fonts));
+    out[folder + "/" + s.file] = WriteTga(SelectorPicture(s, false, fonts));
+    if (s.highlighted) out[folder + "/" + assets::HighlightName(s.file)] = WriteTga(SelectorPicture(s, true, fonts));
   }
-  for (const char* path : assets::kImages) {
-    if (std::string(path) == assets::kFontImage) continue;
-    out[path] = WriteTga(ScreenPicture(path, fonts));
+  for (const assets::PackFile& image : assets::kImages) {
+    if (image == assets::image::kFont) continue;
+    out[image.Path()] = WriteTga(ScreenPicture(image, fonts));
   }
   out[assets::kFontImage] = WriteTga(fonts.baked.AtlasImage());
-  out[assets::kIconImage] = WriteTga(PaintIcon(assets::kIconImageSize));
-  out[assets::kSkyImage] = WriteTga(NebulaSkyTexture());
+  out[assets::image::kIcon.Path()] = WriteTga(PaintIcon(assets::kIconImageSize));
+  out[assets::image::kSky.Path()] = WriteTga(NebulaSkyTexture());
   const std::string metrics = fonts.baked.Metrics();
   out[assets::kFontMetrics] = Bytes(metrics.begin(), metrics.end());
 

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
-#include <string_view>
 #include <vector>
 
 #include "tools/assetgen/ui_images.h"
@@ -21,29 +20,29 @@ constexpr float kLabelTracking = 0.5f;
 // Buttons whose plate stands a transparent inset right of where the picture is placed.
 enum class Plate { kLevel, kCompact };
 struct PlacedButton {
-  std::string_view base;
+  assets::Button button;
   Plate plate;
   int inset;
 };
 constexpr PlacedButton kPlacedButtons[] = {
     // The level screens place these at x 137, 122, 140 and 148: equal pictures whose plates line
     // up at x 148.
-    {"beginer", Plate::kLevel, 11},
-    {"proffi", Plate::kLevel, 26},
-    {"expert", Plate::kLevel, 8},
-    {"back", Plate::kLevel, 0},
-    {"network", Plate::kLevel, 0},
-    {"host", Plate::kLevel, 0},
-    {"join", Plate::kLevel, 0},
+    {assets::button::kBeginner, Plate::kLevel, 11},
+    {assets::button::kPro, Plate::kLevel, 26},
+    {assets::button::kExpert, Plate::kLevel, 8},
+    {assets::button::kBack, Plate::kLevel, 0},
+    {assets::button::kNetwork, Plate::kLevel, 0},
+    {assets::button::kHost, Plate::kLevel, 0},
+    {assets::button::kJoin, Plate::kLevel, 0},
     // Beside the result headlines (x 257 to 530 at the widest, outline included): "mainmnu" and
     // "leavegm" at x 150 end before them; "again" at x 508 and "nextl" at x 500 begin their plates
     // at x 534, after them. Their partners on the pause and setup screens match them.
-    {"mainmnu", Plate::kCompact, 0},
-    {"leavegm", Plate::kCompact, 0},
-    {"again", Plate::kCompact, 26},
-    {"nextl", Plate::kCompact, 34},
-    {"cont", Plate::kCompact, 0},
-    {"default", Plate::kCompact, 0},
+    {assets::button::kMainMenu, Plate::kCompact, 0},
+    {assets::button::kLeaveGame, Plate::kCompact, 0},
+    {assets::button::kAgain, Plate::kCompact, 26},
+    {assets::button::kNextSet, Plate::kCompact, 34},
+    {assets::button::kContinue, Plate::kCompact, 0},
+    {assets::button::kDefaults, Plate::kCompact, 0},
 };
 constexpr int kLevelColumnInset = 26;  // the largest level inset: every level picture is as wide
 
@@ -53,7 +52,7 @@ float CompactLabelHeight(const Fonts& fonts) {
   float px = kCompactLabelMax;
   for (const auto& b : assets::kButtons)
     for (const auto& p : kPlacedButtons)
-      if (p.base == b.base && p.plate == Plate::kCompact)
+      if (p.button == b && p.plate == Plate::kCompact)
         while (fonts.bold.Width(b.label, px, kLabelTracking) > room) px -= 0.5f;
   return px;
 }
@@ -67,19 +66,28 @@ int LevelPlateWidth(const Fonts& fonts) {
   int widest = 0;
   for (const auto& b : assets::kButtons)
     for (const auto& p : kPlacedButtons)
-      if (p.base == b.base && p.plate == Plate::kLevel) widest = std::max(widest, LabelPlateWidth(fonts, b.label));
+      if (p.button == b && p.plate == Plate::kLevel) widest = std::max(widest, LabelPlateWidth(fonts, b.label));
   return widest;
 }
 
 struct IconSize {
-  std::string_view base;
+  assets::Button button;
   int w, h;
 };
-constexpr IconSize kIconSizes[] = {{"arrup", 32, 32},   {"arrdown", 32, 32},  {"rot_left", 90, 28},
-                                   {"rot_right", 90, 28}, {"rot_up", 28, 40},  {"rot_down", 28, 40},
-                                   {"minus", 28, 28},   {"plus", 28, 28},     {"focus", 28, 28}};
+constexpr IconSize kIconSizes[] = {
+    {assets::button::kArrowUp, 32, 32},
+    {assets::button::kArrowDown, 32, 32},
+    {assets::button::kTurnLeft, 90, 28},
+    {assets::button::kTurnRight, 90, 28},
+    {assets::button::kTurnUp, 28, 40},
+    {assets::button::kTurnDown, 28, 40},
+    {assets::button::kZoomOut, 28, 28},
+    {assets::button::kZoomIn, 28, 28},
+    {assets::button::kFocus, 28, 28},
+};
 
-void DrawIcon(Image& img, std::string_view base, bool hi, const Fonts& fonts) {
+void DrawIcon(Image& img, const assets::Button& icon, bool hi, const Fonts& fonts) {
+  namespace btn = assets::button;
   const float w = static_cast<float>(img.Width()), h = static_cast<float>(img.Height());
   const float cx = w / 2, cy = h / 2;
   Image shape(img.Width(), img.Height());
@@ -90,22 +98,22 @@ void DrawIcon(Image& img, std::string_view base, bool hi, const Fonts& fonts) {
   };
   // "arrup" stands at the foot of the page and moves on toward its end, "arrdown" at the head
   // moves back toward its start: each points the way the page goes.
-  if (base == "arrup") tri(cx, cy + 1, 0, -1, 8);
-  if (base == "arrdown") tri(cx, cy - 1, 0, 1, 8);
-  if (base == "rot_up") tri(cx, cy - 1, 0, 1, 7);
-  if (base == "rot_down") tri(cx, cy + 1, 0, -1, 7);
-  if (base == "rot_left" || base == "rot_right") {
-    const bool left = base == "rot_left";
+  if (icon == btn::kArrowUp) tri(cx, cy + 1, 0, -1, 8);
+  if (icon == btn::kArrowDown) tri(cx, cy - 1, 0, 1, 8);
+  if (icon == btn::kTurnUp) tri(cx, cy - 1, 0, 1, 7);
+  if (icon == btn::kTurnDown) tri(cx, cy + 1, 0, -1, 7);
+  if (icon == btn::kTurnLeft || icon == btn::kTurnRight) {
+    const bool left = icon == btn::kTurnLeft;
     const float ax = left ? 16.0f : w - 16.0f;
     tri(ax, cy, left ? -1.0f : 1.0f, 0, 7);
     fonts.baked.Draw(shape, left ? 29.0f : 13.0f, std::round(cy - fonts.regular.CapHeight(kBakedPixelHeight) / 2),
                      "TURN", white);
   }
-  if (base == "plus" || base == "minus") {
+  if (icon == btn::kZoomIn || icon == btn::kZoomOut) {
     shape.FillColor([&](float x, float y) { return SdRoundRect(x, y, cx, cy, 7, 1.8f, 1); }, white);
-    if (base == "plus") shape.FillColor([&](float x, float y) { return SdRoundRect(x, y, cx, cy, 1.8f, 7, 1); }, white);
+    if (icon == btn::kZoomIn) shape.FillColor([&](float x, float y) { return SdRoundRect(x, y, cx, cy, 1.8f, 7, 1); }, white);
   }
-  if (base == "focus") {
+  if (icon == btn::kFocus) {
     shape.FillColor([&](float x, float y) { return std::fabs(SdCircle(x, y, cx, cy, 7)) - 1.1f; }, white);
     shape.FillColor([&](float x, float y) { return SdCircle(x, y, cx, cy, 2.2f); }, white);
     for (int k = 0; k < 4; ++k) {
@@ -126,16 +134,16 @@ Image ButtonPicture(const assets::Button& b, bool hi, const Fonts& fonts) {
   const std::string label = b.label;
   if (label.empty()) {
     for (const auto& s : kIconSizes)
-      if (s.base == b.base) {
+      if (s.button == b) {
         Image img(s.w, s.h);
         DrawPlate(img, kMargin, std::min(s.w, s.h) * 0.3f, hi);
-        DrawIcon(img, s.base, hi, fonts);
+        DrawIcon(img, b, hi, fonts);
         return img;
       }
     throw std::invalid_argument(std::string("no icon is drawn for button '") + b.base + "'");
   }
   for (const auto& p : kPlacedButtons) {
-    if (p.base != b.base) continue;
+    if (p.button != b) continue;
     const bool compact = p.plate == Plate::kCompact;
     const int plateWidth = compact ? kCompactPlateWidth : LevelPlateWidth(fonts);
     Image plate(plateWidth, style::kButtonHeight);

@@ -4,8 +4,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <stdexcept>
 
+#include "core/asset_names.h"
+#include "core/board_table.h"
 #include "tools/assetgen/mesh_builder.h"
 #include "tools/assetgen/rng.h"
 #include "tools/assetgen/scene_units.h"
@@ -67,9 +70,9 @@ BuiltModel BoardFromTop(const std::string& name, const std::string& topFile, Ima
   BuiltModel out;
   Image side = BoardSideTexture();
   out.model.materials.push_back(MaterialOf(name + "_top", MeanColor(top), topFile));
-  out.model.materials.push_back(MaterialOf(name + "_side", MeanColor(side), "deskside.tga"));
+  out.model.materials.push_back(MaterialOf(name + "_side", MeanColor(side), assets::kBoardSideTexture));
   out.textures.emplace_back(topFile, std::move(top));
-  out.textures.emplace_back("deskside.tga", std::move(side));
+  out.textures.emplace_back(assets::kBoardSideTexture, std::move(side));
   return out;
 }
 
@@ -105,7 +108,8 @@ void AddStar(MeshBuilder& mb, Vec3 c, float size, uint16_t material) {
 BuiltModel DraughtModel(DraughtMaterial material, bool white) {
   static const char* const kNames[] = {"bone", "wood", "rock"};
   const std::string base = kNames[static_cast<int>(material)];
-  const std::string texFile = base + (white ? "w" : "b") + ".tga";
+  const char* const* textures = white ? assets::kWhiteDraughtTextures : assets::kBlackDraughtTextures;
+  const std::string texFile = textures[static_cast<int>(material)];
   Image tex = DraughtTexture(material, white);
 
   BuiltModel out;
@@ -131,7 +135,7 @@ BuiltModel DraughtModel(DraughtMaterial material, bool white) {
 
 BuiltModel SquareBoardModel() {
   const float half = kSquareBoardSize / 2;
-  BuiltModel out = BoardFromTop("square", "deskkr.tga", SquareBoardTexture());
+  BuiltModel out = BoardFromTop("square", assets::kBoardTextures[BOARD_SQUARE], SquareBoardTexture());
   MeshBuilder mb("board_sq");
   AddPolygonSlab(mb, 4, half * std::sqrt(2.0f), kPi / 4, half);
   out.model.objects.push_back(mb.Take());
@@ -140,7 +144,7 @@ BuiltModel SquareBoardModel() {
 
 BuiltModel RoundBoardModel() {
   const float r = kRoundBoardRadius;
-  BuiltModel out = BoardFromTop("round", "deskiy.tga", RoundBoardTexture());
+  BuiltModel out = BoardFromTop("round", assets::kBoardTextures[BOARD_ROUND], RoundBoardTexture());
   MeshBuilder mb("board_rd");
   auto planar = [r](float ang, float rad, float, float) { return TopUv(rad * std::cos(ang), rad * std::sin(ang), r); };
   auto wrapped = [](float ang, float, float h, float) { return Vec2{ang / (2 * kPi) * 12, 1 + h / kBoardThickness}; };
@@ -152,7 +156,7 @@ BuiltModel RoundBoardModel() {
 }
 
 BuiltModel TwelveBoardModel() {
-  BuiltModel out = BoardFromTop("twelve", "deskm.tga", TwelveBoardTexture());
+  BuiltModel out = BoardFromTop("twelve", assets::kBoardTextures[BOARD_TWELVE], TwelveBoardTexture());
   MeshBuilder mb("board_12");
   AddPolygonSlab(mb, kPolyCorners, kPolyBoardRadius, 0, kPolyBoardRadius);
   out.model.objects.push_back(mb.Take());
@@ -253,18 +257,17 @@ BuiltModel StarsModel(int which) {
 }
 
 BuiltModel ModelForFile(const std::string& file) {
-  if (file == "desk_kr.3ds") return SquareBoardModel();
-  if (file == "desk_iy.3ds") return RoundBoardModel();
-  if (file == "desk_M.3ds") return TwelveBoardModel();
-  if (file == "bone_B.3ds") return DraughtModel(DraughtMaterial::kBone, false);
-  if (file == "wood_b.3ds") return DraughtModel(DraughtMaterial::kWood, false);
-  if (file == "rock_B.3ds") return DraughtModel(DraughtMaterial::kRock, false);
-  if (file == "bone_W.3ds") return DraughtModel(DraughtMaterial::kBone, true);
-  if (file == "wood_W.3ds") return DraughtModel(DraughtMaterial::kWood, true);
-  if (file == "rock_W.3ds") return DraughtModel(DraughtMaterial::kRock, true);
-  if (file == "hand1.3ds") return HandModel(false);
-  if (file == "hand2.3ds") return HandModel(true);
-  if (file.size() == 10 && file.rfind("stars", 0) == 0) return StarsModel(file[5] - '0');
+  if (file == assets::kBoardModels[BOARD_SQUARE]) return SquareBoardModel();
+  if (file == assets::kBoardModels[BOARD_ROUND]) return RoundBoardModel();
+  if (file == assets::kBoardModels[BOARD_TWELVE]) return TwelveBoardModel();
+  for (const DraughtMaterial m : {DraughtMaterial::kBone, DraughtMaterial::kWood, DraughtMaterial::kRock}) {
+    if (file == assets::kBlackDraughtModels[static_cast<int>(m)]) return DraughtModel(m, false);
+    if (file == assets::kWhiteDraughtModels[static_cast<int>(m)]) return DraughtModel(m, true);
+  }
+  if (file == assets::kHandModels[0]) return HandModel(false);
+  if (file == assets::kHandModels[1]) return HandModel(true);
+  for (int i = 0; i < static_cast<int>(std::size(assets::kStarModels)); ++i)
+    if (file == assets::kStarModels[i]) return StarsModel(i + 1);
   throw std::invalid_argument("no model is made for '" + file + "'");
 }
 

@@ -24,7 +24,7 @@ BuiltModel HandModel(bool closed);
 // which: 1 turning spiral, 2 far constellation, 3 overhead cluster, 4 wide field below.
 BuiltModel StarsModel(int which);
 
-// The model written under a game file name ("bone_B.3ds", ...); throws for an unknown name.
+// The model written under a game file name (one of assets::kModels); throws for an unknown name.
 BuiltModel ModelForFile(const std::string& file);
 
 }  // namespace assetgen

@@ -83,26 +83,28 @@ Image DraughtPairPicture(DraughtMaterial m, int width, int height) {
 Image MainForegroundPicture() {
   constexpr int kW = 640, kH = 420;
   Renderer r(kW, kH, kSupersample, {{1.25f, 1.05f, 1.9f}, {0.05f, -0.12f, 0.05f}, 40});
-  r.Draw(Cached("desk_kr.3ds"), {});
+  r.Draw(Cached(BoardFile(BOARD_SQUARE)), {});
   DrawLineUp(r, 0, DraughtMaterial::kWood);
   // A white draught out in front, about to be flicked by the hand.
-  r.Draw(Cached("wood_W.3ds"), {{0.36f, 0, 0.16f}, 0, 1});
-  r.Draw(Cached("hand1.3ds"), {{0.44f, 0.03f, 0.21f}, -30, 1.3f});
+  r.Draw(Cached(DraughtFile(DraughtMaterial::kWood, true)), {{0.36f, 0, 0.16f}, 0, 1});
+  r.Draw(Cached(assets::kHandModels[0]), {{0.44f, 0.03f, 0.21f}, -30, 1.3f});
   return DropShadow(r.Result(), 6, -8, 0.7f);
 }
 
 Image HelpDecorationPicture() {
   Renderer r(200, 200, kSupersample, {{0.2f, 0.3f, 0.44f}, {0.12f, 0.0f, 0.0f}, 36});
-  r.Draw(Cached("bone_W.3ds"), {{0, 0, 0}, 0, 1});
-  r.Draw(Cached("hand1.3ds"), {{0.09f, 0.03f, 0.0f}, 0, 1});
+  r.Draw(Cached(DraughtFile(DraughtMaterial::kBone, true)), {{0, 0, 0}, 0, 1});
+  r.Draw(Cached(assets::kHandModels[0]), {{0.09f, 0.03f, 0.0f}, 0, 1});
   return DropShadow(r.Result(), 3, -4, 0.6f);
 }
 
 Image AboutDecorationPicture() {
   Renderer r(200, 200, kSupersample, {{0.32f, 0.26f, 0.42f}, {0, 0.075f, 0}, 30});
-  const char* stack[] = {"rock_B.3ds", "rock_W.3ds", "wood_b.3ds", "wood_W.3ds", "bone_B.3ds", "bone_W.3ds"};
+  // Black under white, stone at the foot, bone on top.
+  const DraughtMaterial order[] = {DraughtMaterial::kRock, DraughtMaterial::kWood, DraughtMaterial::kBone};
   for (int i = 0; i < 6; ++i)
-    r.Draw(Cached(stack[i]), {{0.006f * std::sin(i * 2.1f), kDraughtHeight * i, 0.006f * std::cos(i * 1.7f)}, 0, 1});
+    r.Draw(Cached(DraughtFile(order[i / 2], i % 2 == 1)),
+           {{0.006f * std::sin(i * 2.1f), kDraughtHeight * i, 0.006f * std::cos(i * 1.7f)}, 0, 1});
   return DropShadow(r.Result(), 3, -4, 0.6f);
 }
 

@@ -181,24 +181,24 @@ Image Sight() {
 
 }  // namespace
 
-Image ScreenPicture(const std::string& path, const Fonts& f) {
-  if (path == "textures/common/BACKGR.tga") return Background();
-  if (path == "textures/mmenu/main_fg.tga") return MainForegroundPicture();
-  if (path == "textures/mmenu/kelvdar.tga") return Logo(f);
-  if (path == "textures/smenu/frgopt.tga") return Setup(f);
-  if (path == "textures/resmenu/gameover.tga") return Banner(f);
-  if (path == "textures/backsmsh.tga") return Splash(250, 240, 101);
-  if (path == "textures/back_ab.tga") return Splash(140, 116, 102);
-  if (path == "textures/mplayer/hit.tga") return Ribbon(f);
-  if (path == "textures/resmenu/shortt.tga") return Caption(f, "QUICK GAME", 98);
-  if (path == "textures/resmenu/longt.tga") return Caption(f, "CAMPAIGN", 92);
-  if (path == "textures/help/thelp.tga") return Title(f, "HOW TO PLAY", 500, 30, 24, true);
-  if (path == "textures/help/tabout.tga") return Title(f, "ABOUT KELVO DARA", 400, 30, 24, true);
-  if (path == "textures/help/helpadd.tga") return HelpDecorationPicture();
-  if (path == "textures/help/aboutadd.tga") return AboutDecorationPicture();
-  if (path == "textures/cursor.tga") return Cursor();
-  if (path == "textures/sight.tga") return Sight();
-  throw std::invalid_argument("no picture is drawn for '" + path + "'");
+Image ScreenPicture(const assets::PackFile& image, const Fonts& f) {
+  if (image == assets::image::kBackground) return Background();
+  if (image == assets::image::kMainForeground) return MainForegroundPicture();
+  if (image == assets::image::kLogo) return Logo(f);
+  if (image == assets::image::kSetupTitle) return Setup(f);
+  if (image == assets::image::kGameOverBanner) return Banner(f);
+  if (image == assets::image::kLargeGlow) return Splash(250, 240, 101);
+  if (image == assets::image::kSmallGlow) return Splash(140, 116, 102);
+  if (image == assets::image::kTwoPlayersRibbon) return Ribbon(f);
+  if (image == assets::image::kQuickGameCaption) return Caption(f, "QUICK GAME", 98);
+  if (image == assets::image::kCampaignCaption) return Caption(f, "CAMPAIGN", 92);
+  if (image == assets::image::kHelpTitle) return Title(f, "HOW TO PLAY", 500, 30, 24, true);
+  if (image == assets::image::kAboutTitle) return Title(f, "ABOUT KELVO DARA", 400, 30, 24, true);
+  if (image == assets::image::kHelpDecoration) return HelpDecorationPicture();
+  if (image == assets::image::kAboutDecoration) return AboutDecorationPicture();
+  if (image == assets::image::kCursor) return Cursor();
+  if (image == assets::image::kSight) return Sight();
+  throw std::invalid_argument("no picture is drawn for '" + image.Path() + "'");
 }
 
 }  // namespace assetgen

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -16,47 +17,45 @@ constexpr int kMargin = 2;
 constexpr float kSelectorText = 15.0f;
 
 struct TextItem {
-  const char* folder;
-  const char* file;
+  assets::SelectorItem item;
   const char* text;
   int width;
   int disc;  // 0 none, 1 white draught icon, 2 black draught icon
 };
 constexpr TextItem kTextItems[] = {
-    {"textures/smenu/desk", "krest.tga", "SQUARE BOARD", 170, 0},
-    {"textures/smenu/desk", "shaman.tga", "ROUND BOARD", 170, 0},
-    {"textures/smenu/desk", "maked.tga", "TWELVE-SIDED", 170, 0},
-    {"textures/smenu", "white.tga", "PLAY WHITE", 150, 1},
-    {"textures/smenu", "black.tga", "PLAY BLACK", 150, 2},
-    {"textures/smenu", "modern.tga", "BY TURN", 126, 0},
-    {"textures/smenu", "classic.tga", "TO A MISS", 126, 0},
-    {"textures/smenu", "short.tga", "QUICK GAME", 126, 0},
-    {"textures/smenu", "long.tga", "CAMPAIGN", 126, 0},
-    {"textures/smenu", "winmode.tga", "WINDOW", 124, 0},
-    {"textures/smenu", "fullscr.tga", "FULL SCREEN", 124, 0},
-    {"textures/smenu", "starsOn.tga", "STARS ON", 124, 0},
-    {"textures/smenu", "starsOff.tga", "STARS OFF", 124, 0},
+    {assets::selector::kSquareBoard, "SQUARE BOARD", 170, 0},
+    {assets::selector::kRoundBoard, "ROUND BOARD", 170, 0},
+    {assets::selector::kTwelveBoard, "TWELVE-SIDED", 170, 0},
+    {assets::selector::kPlayWhite, "PLAY WHITE", 150, 1},
+    {assets::selector::kPlayBlack, "PLAY BLACK", 150, 2},
+    {assets::selector::kByTurn, "BY TURN", 126, 0},
+    {assets::selector::kToAMiss, "TO A MISS", 126, 0},
+    {assets::selector::kQuickGame, "QUICK GAME", 126, 0},
+    {assets::selector::kCampaign, "CAMPAIGN", 126, 0},
+    {assets::selector::kWindowed, "WINDOW", 124, 0},
+    {assets::selector::kFullScreen, "FULL SCREEN", 124, 0},
+    {assets::selector::kStarsOn, "STARS ON", 124, 0},
+    {assets::selector::kStarsOff, "STARS OFF", 124, 0},
 };
 
 struct Panel {
-  const char* folder;
-  const char* file;
+  assets::SelectorItem item;
   const char* title;
   std::vector<const char*> lines;
 };
 const std::vector<Panel>& Panels() {
   static const std::vector<Panel> kPanels = {
-      {"textures/smenu/descr", "knight.tga", "KNIGHT'S CROSS",
+      {assets::selector::kSquareBoardText, "KNIGHT'S CROSS",
        {"Square board: a 10 x 10 field", "in a mahogany border.", "Draughts slide a fair way."}},
-      {"textures/smenu/descr", "shaman.tga", "SHAMAN'S DRUM",
+      {assets::selector::kRoundBoardText, "SHAMAN'S DRUM",
        {"Round board of painted hide.", "A rough skin: draughts", "come to rest soonest."}},
-      {"textures/smenu/descr", "maked.tga", "MACEDONIAN SHIELD",
+      {assets::selector::kTwelveBoardText, "MACEDONIAN SHIELD",
        {"Twelve-sided board of green", "marble. Polished stone:", "draughts glide the furthest."}},
-      {"textures/smenu/chdescr", "bone.tga", "BONE",
+      {assets::selector::kBoneText, "BONE",
        {"Ivory-white and dark bone.", "A lively bounce and an", "even slide."}},
-      {"textures/smenu/chdescr", "wood.tga", "WOOD",
+      {assets::selector::kWoodText, "WOOD",
        {"Maple and walnut, with grain.", "Soft knocks, the least bounce;", "they stop a little sooner."}},
-      {"textures/smenu/chdescr", "rock.tga", "STONE",
+      {assets::selector::kStoneText, "STONE",
        {"White and black marble.", "Hard knocks, the most bounce;", "they slide a little further."}},
   };
   return kPanels;
@@ -156,22 +155,19 @@ Image DraughtSelector(DraughtMaterial material, const char* label, bool hi, cons
 
 }  // namespace
 
-Image SelectorPicture(const std::string& folder, const std::string& file, bool hi, const Fonts& fonts) {
+Image SelectorPicture(const assets::SelectorItem& item, bool hi, const Fonts& fonts) {
+  namespace sel = assets::selector;
   for (const auto& t : kTextItems)
-    if (folder == t.folder && file == t.file) return TextSelector(t, hi, fonts);
+    if (item == t.item) return TextSelector(t, hi, fonts);
   for (const auto& p : Panels())
-    if (folder == p.folder && file == p.file) return PanelPicture(p, fonts);
-  if (folder == "textures/smenu/checks") {
-    if (file == "bone.tga") return DraughtSelector(DraughtMaterial::kBone, "BONE", hi, fonts);
-    if (file == "wood.tga") return DraughtSelector(DraughtMaterial::kWood, "WOOD", hi, fonts);
-    if (file == "rock.tga") return DraughtSelector(DraughtMaterial::kRock, "STONE", hi, fonts);
-  }
-  if (folder == "textures/smenu/left") {
-    if (file == "krest.tga") return BoardPicture(0, 136);
-    if (file == "shaman.tga") return BoardPicture(1, 136);
-    if (file == "maked.tga") return BoardPicture(2, 136);
-  }
-  throw std::invalid_argument("no picture is drawn for selector item '" + folder + "/" + file + "'");
+    if (item == p.item) return PanelPicture(p, fonts);
+  if (item == sel::kBoneDraughts) return DraughtSelector(DraughtMaterial::kBone, "BONE", hi, fonts);
+  if (item == sel::kWoodDraughts) return DraughtSelector(DraughtMaterial::kWood, "WOOD", hi, fonts);
+  if (item == sel::kStoneDraughts) return DraughtSelector(DraughtMaterial::kRock, "STONE", hi, fonts);
+  if (item == sel::kSquareBoardPicture) return BoardPicture(0, 136);
+  if (item == sel::kRoundBoardPicture) return BoardPicture(1, 136);
+  if (item == sel::kTwelveBoardPicture) return BoardPicture(2, 136);
+  throw std::invalid_argument(std::string("no picture is drawn for selector item '") + item.folder + "/" + item.file + "'");
 }
 
 }  // namespace assetgen

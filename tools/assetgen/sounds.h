@@ -14,7 +14,7 @@ inline constexpr int kMenuLoopBpm = 100;
 inline constexpr int kMenuLoopBeats = 16;
 inline constexpr float kMenuDroneHz = 110.0f;
 
-// Samples for a sound file name of the game ("bone.wav", ...); throws for an unknown name.
+// Samples for a sound file name of the game (one of assets::kSounds); throws for an unknown name.
 Samples SoundForFile(const std::string& file);
 
 }  // namespace assetgen

@@ -11,10 +11,10 @@
 namespace assetgen {
 
 Image ButtonPicture(const assets::Button& button, bool highlighted, const Fonts& fonts);
-// folder and file as in assets::kSelectorItems.
-Image SelectorPicture(const std::string& folder, const std::string& file, bool highlighted, const Fonts& fonts);
-// path as in assets::kImages (not the font).
-Image ScreenPicture(const std::string& path, const Fonts& fonts);
+// An item of assets::kSelectorItems.
+Image SelectorPicture(const assets::SelectorItem& item, bool highlighted, const Fonts& fonts);
+// An image of assets::kImages (not the font).
+Image ScreenPicture(const assets::PackFile& image, const Fonts& fonts);
 
 // Rendered from the models.
 Image BoardPicture(int boardType, int size);

@@ -14,7 +14,6 @@
 
 namespace {
 
-constexpr const char* kModelFolder = "models\\3ds";
 
 // Where the game puts the star models, and their scale.
 struct SStarPlace {
@@ -67,7 +66,7 @@ unsigned CompileStarField(int nPoints) {
 }
 
 bool LoadInto(CResource& pack, const char* file, CGLObject& object, std::string& error) {
-    object.Set3DS(LoadModel3ds(pack, kModelFolder, file));
+    object.Set3DS(LoadModel3ds(pack, assets::kModelFolder, file));
     if (object.Get3DS() == kNoModel) {
         error = std::string("model ") + file + " did not load";
         return false;
