@@ -6,6 +6,7 @@
 
 #include "core/game_settings.h"
 #include "physics/desk.h"
+#include "physics/flick_simulation.h"
 
 struct SPlaced {
     int nCheck;
@@ -43,4 +44,9 @@ inline void Launch(CDesk& d, CGameSettings& s, int nCheck, float vx, float vy) {
     c.m_fSlideTime = 0.0f;
     c.m_bMoving = 1;
     s.ResetMovers(nCheck);
+}
+
+// Runs the flick written into draught nCheck with the game's constants.
+inline SFlickOutcome Simulate(CGameSettings& s, CDesk& d, int nCheck, bool bAnimate, IStepRecorder* pRec = nullptr) {
+    return RunFlick(SPhysicsConstants{}, MakeFlickInput(s), nCheck, d, s.m_aMovers, bAnimate, pRec);
 }
