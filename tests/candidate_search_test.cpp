@@ -141,51 +141,6 @@ TEST(BasicTries, ForceCorrectionsAfterMissesAndOneForOne) {
     }
 }
 
-ai::SExpertSchedule SquareSchedule() {
-    ai::SExpertSchedule sched;
-    ai::GetExpertSchedule(Settings(BOARD_SQUARE, CHECK_WOOD, LEVEL_EXPERT), sched);
-    return sched;
-}
-
-// Twenty variants, offset-major. Too strong: the variant repeats the last tried velocity and
-// the losses of the last try of its offset, or, with no try yet in the offset, counts every
-// draught as lost.
-TEST(ExpertTries, VariantsOffsetMajorAndTheSpeedCapRepeatsTheLastTriedVelocity) {
-    const ai::SExpertSchedule sched = SquareSchedule();
-    for (float fVx0 : {2.0f, 12.4f, 30.0f}) {  // offset 0 too strong from scale 0.6 on at 12.4, offset 1 from 0.8
-        SCOPED_TRACE(testing::Message() << "V0 x " << fVx0);
-        ai::SAim aim;
-        aim.fVx0 = fVx0;
-        aim.fVy0 = 1.0f;
-        std::vector<ai::SLosses> outcomes;
-        for (int i = 0; i < 20; ++i) outcomes.push_back({i % 3, 1 + i % 2});
-        CScriptedTrial trial(outcomes);
-        std::array<ai::STry, ai::kExpertVariants> variants;
-        ai::STry kept;
-        const ai::SLosses onBoard{6, 4};
-        ASSERT_TRUE(ai::RunExpertTries(aim, sched, SIDE_WHITE, onBoard, trial, variants, kept));
-        size_t nTry = 0;
-        float lastVx = fVx0, lastVy = 1.0f;
-        for (int v = 0; v < ai::kExpertVariants; ++v) {
-            const int o = v / ai::kExpertScales, k = v % ai::kExpertScales;
-            ai::SLosses last = k == 0 ? onBoard : variants[v - 1].lost;
-            const float fx = sched.aScales[k] * (fVx0 + sched.aOffsets[o]), fy = sched.aScales[k] * (1.0f - sched.aOffsets[o]);
-            if (std::fabs(fx) < 7.2f && std::fabs(fy) < 7.2f) {
-                ASSERT_LT(nTry, trial.tried.size());
-                EXPECT_TRUE(trial.tried[nTry] == std::make_pair(fx, fy)) << "variant " << v;
-                EXPECT_NEAR(variants[v].fDirX, fx / std::hypot(fx, fy), 1e-6) << "variant " << v;
-                last = outcomes[nTry++];
-                lastVx = fx;
-                lastVy = fy;
-            }
-            EXPECT_TRUE(variants[v].fVx == lastVx && variants[v].fVy == lastVy) << "variant " << v;
-            EXPECT_TRUE(variants[v].lost.nWhite == last.nWhite && variants[v].lost.nBlack == last.nBlack) << "variant " << v;
-        }
-        EXPECT_EQ(trial.tried.size(), nTry);
-        EXPECT_EQ(nTry, fVx0 == 2.0f ? 20u : fVx0 == 12.4f ? 4u : 0u);
-    }
-}
-
 // ---------------------------------------------------------------------------------------
 // Rows on real positions
 

@@ -1,12 +1,10 @@
-// Collisions: speed exchange by material, spin, back-step, the mover table, the overlap scan.
+// Collisions: speed exchange by material, spin, back-step, the mover table.
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <tuple>
 #include <utility>
 
 #include "physics/flick_simulation.h"
-#include "physics/overlap_scan.h"
 #include "position_builder.h"
 
 namespace {
@@ -118,16 +116,4 @@ TEST(Collision, OverlapsAreLeftAloneAndHitDraughtsTakeTheHighestFreeSlot) {
         Simulate(s, f, 10 + shot % 10, true, &rec);
     }
     EXPECT_TRUE(rec.bOk);
-}
-
-TEST(Collision, OverlapScanFindsExactlyTheDraughtsCloserThanContact) {
-    SCentreRows rows;
-    for (int j = 0; j < kScanLanes; ++j) rows.x[j] = rows.y[j] = 0.5f;
-    for (const auto& [j, x, y] : {std::tuple{3, 0.1f, 0.0f}, {4, 0.0f, -0.1f}, {7, 0.05f, 0.05f}, {19, -0.02f, -0.02f}})
-        rows.x[j] = x, rows.y[j] = y;  // 3 and 4 at distance 0.1 on either axis; 19 the last lane that holds a draught
-    const float fAt = 0.1f * 0.1f;     // a squared distance equal to contact is no overlap
-    const uint32_t nNear = (1u << 7) | (1u << 19), nAt = (1u << 3) | (1u << 4);
-    EXPECT_EQ(OverlapMask(rows, 0.0f, 0.0f, fAt), nNear);
-    EXPECT_EQ(OverlapMask(rows, 0.0f, 0.0f, std::nextafter(fAt, 1.0f)), nNear | nAt);
-    EXPECT_EQ(OverlapMask(rows, 0.5f, 0.5f, 0.0134f), kAllChecks & ~(nNear | nAt));
 }

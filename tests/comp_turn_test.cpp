@@ -161,11 +161,9 @@ TEST_F(CompTurnTest, TurnPlaysTheChosenFlickAndAnUnspoiltOneEndsWhereItsLookAhea
         Simulate(lookSettings, look, move.nCheck, false);
         int nOff[3] = {};
         for (int i = 0; i < kCheckCount; ++i) {
-            const CCheck& a = look.m_aChecks[i];
-            const CCheck& b = last.m_aChecks[i];
-            ASSERT_EQ(a.m_bOnDesk, b.m_bOnDesk) << "draught " << i;
+            const CCheck &a = look.m_aChecks[i], &b = last.m_aChecks[i];
             nOff[a.m_nSide] += !a.m_bOnDesk;
-            EXPECT_TRUE(!a.m_bOnDesk || (a.m_fX == b.m_fX && a.m_fY == b.m_fY)) << "draught " << i;
+            EXPECT_TRUE(a.m_bOnDesk == b.m_bOnDesk && (!a.m_bOnDesk || (a.m_fX == b.m_fX && a.m_fY == b.m_fY))) << i;
         }
         EXPECT_TRUE(nOff[SIDE_WHITE] == chosen.nLostWhite && nOff[SIDE_BLACK] == chosen.nLostBlack);
         nKnocked += nOff[SIDE_BLACK];
@@ -196,8 +194,7 @@ TEST_F(CompTurnTest, AStopOrTheEndOfThePhysicsDuringTheSearchLeavesNoTrace) {
         EXPECT_TRUE(!bPaused || nTrials <= kPauseAtTrial + kTrialsPastPause);
         std::this_thread::sleep_for(100ms);
         EXPECT_EQ(m_nTrials.load(), nTrials) << "nothing searches after the stop";
-        EXPECT_TRUE(bDestroy || (!m_physics->HasCompThread() && !m_physics->HasKickThread()));
-        EXPECT_EQ(m_window.Size(), 0u) << "nothing of the turn reaches the window";
+        EXPECT_TRUE(m_window.Size() == 0u && (bDestroy || (!m_physics->HasCompThread() && !m_physics->HasKickThread())));
         if (nTrials >= nFull) continue;
         EXPECT_EQ(platform::GetRandState(), 77u) << "an abandoned search draws nothing";
         ExpectLaunched(before);
@@ -233,22 +230,6 @@ TEST_F(CompTurnTest, APausedSearchHoldsUntilResumedOrEndedByTheNextTurn) {
         std::this_thread::sleep_for(100ms);
         EXPECT_EQ(m_window.Size(), 0u) << "one flick only";
     }
-}
-
-TEST_F(CompTurnTest, SecondTurnEndsTheFirstTurnsFlick) {
-    m_settings.m_nLevel = LEVEL_BEGINNER;
-    ASSERT_EQ(m_physics->StartCompTurn(SIDE_BLACK), 1);
-    // The first flick has started: its first record waits for the window.
-    ASSERT_TRUE(WaitUntil([&] { return m_window.Size() > 0; }));
-    ASSERT_EQ(m_physics->StartCompTurn(SIDE_WHITE), 1);
-    int nPlaybacks = 0;
-    platform::SMessage msg;
-    while (m_window.WaitPop(msg, nPlaybacks == 0 ? kFlickTimeoutMs : 300)) {
-        if (msg.nMsg == UM_QUEUE_MOTION) m_physics->OnQueueMotion(msg.TakePayload<CDesk>());
-        nPlaybacks += msg.nMsg == UM_START_PLAYBACK;
-    }
-    EXPECT_EQ(nPlaybacks, 1) << "the first flick was ended and purged before the second began";
-    EXPECT_TRUE(Beeps().empty());
 }
 
 TEST_F(CompTurnTest, NoOwnDraughtEndsTheTurnWithTheFailureBeeps) {

@@ -5,7 +5,6 @@
 
 #include <atomic>
 #include <cmath>
-#include <cstring>
 #include <set>
 #include <utility>
 #include <vector>
@@ -199,37 +198,4 @@ TEST(CompMove, WrittenLikeAPlayersAimAndStartedByCalcKickAI) {
     }
     platform::SetBeepHandler({});
     platform::SetLogSink({});
-}
-
-TEST(CompMove, TwoThreadsChooseExactlyWhatOneThreadChooses) {
-    int nWithLosses = 0;
-    const std::vector<SFlickCase> flicks = MakeFlickSet(120, 2024u);
-    for (int n = 0; n < 120; ++n) {
-        CGameSettings s;
-        CDesk live = PrepareFlick(flicks[size_t(n)], s);  // the position a flick left
-        if (n >= 6) Simulate(s, live, flicks[size_t(n)].nCheck, false);
-        else live = StartDesk(s);
-        s.m_nLevel = (n / 3) % 4;
-        s.TurnType = (n / 12) % 2;
-        s.m_nWhiteShift = s.m_nBlackShift = n % 7 == 0 ? 4 : 0;
-        const int nSide = 1 + (n / 24) % 2;
-        SCOPED_TRACE(testing::Message() << "position " << n);
-        CGameSettings one(s), two(s);
-        KickCandidateTable t1, t2;
-        ai::SCompMove m1, m2;
-        platform::SetRandState(9000u + uint32_t(n));
-        ASSERT_TRUE(ai::ComputeCompMove(SPhysicsConstants{}, one, live, nSide, {}, 1, m1, &t1));
-        const uint32_t after1 = platform::GetRandState();
-        platform::SetRandState(9000u + uint32_t(n));
-        ASSERT_TRUE(ai::ComputeCompMove(SPhysicsConstants{}, two, live, nSide, {}, 2, m2, &t2));
-        EXPECT_EQ(platform::GetRandState(), after1);
-        EXPECT_EQ(std::memcmp(&t1, &t2, sizeof t1), 0) << "the candidate tables";
-        EXPECT_EQ(std::memcmp(&m1, &m2, sizeof m1), 0) << "the moves";
-        for (int i = 0; i < kMoverSlots; ++i)
-            EXPECT_TRUE(one.m_aMovers[i].nCheck == two.m_aMovers[i].nCheck && one.m_aMovers[i].bActive == two.m_aMovers[i].bActive) << i;
-        EXPECT_TRUE(one.m_nKnockedWhite == two.m_nKnockedWhite && one.m_nKnockedBlack == two.m_nKnockedBlack &&
-                    one.m_fSlideFriction == two.m_fSlideFriction && one.m_fBounce == two.m_fBounce);
-        nWithLosses += t1[m1.nRow][m1.nCol].nLostWhite + t1[m1.nRow][m1.nCol].nLostBlack > 0;
-    }
-    EXPECT_GT(nWithLosses, 60) << "the positions must give the search something to choose";
 }

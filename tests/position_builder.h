@@ -37,10 +37,8 @@ inline CDesk DeskWith(CGameSettings& s, std::initializer_list<SPlaced> placed) {
 inline void Launch(CDesk& d, CGameSettings& s, int nCheck, float vx, float vy) {
     CCheck& c = d.m_aChecks[nCheck];
     const float len = std::sqrt(vx * vx + vy * vy);
-    c.m_fVx0 = vx;
-    c.m_fVy0 = vy;
-    c.m_fDirX = len > 0.0f ? vx / len : 0.0f;
-    c.m_fDirY = len > 0.0f ? vy / len : 0.0f;
+    c.m_fVx0 = vx, c.m_fVy0 = vy;
+    c.m_fDirX = len > 0.0f ? vx / len : 0.0f, c.m_fDirY = len > 0.0f ? vy / len : 0.0f;
     c.m_fSlideTime = 0.0f;
     c.m_bMoving = 1;
     s.ResetMovers(nCheck);
