@@ -1,5 +1,5 @@
-// The computer's candidate search: aim geometry on each board, the expert variants with
-// their speed cap, the force corrections of the basic tries, and the rows it fills.
+// The computer's candidate search: aim geometry on each board, the expert schedule, and the
+// trials of a row by level; what the tries keep is locked by the move digests.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -89,58 +89,6 @@ TEST(ExpertSchedule, OffsetsAndScalesOnEveryBoard) {
 // ---------------------------------------------------------------------------------------
 // Tries with a scripted trial
 
-// Tries nothing itself: hands out scripted losses in turn and logs the velocities.
-struct CScriptedTrial : ai::ITrialRunner {
-    std::vector<ai::SLosses> outcomes;
-    std::vector<std::pair<float, float>> tried;
-    explicit CScriptedTrial(std::vector<ai::SLosses> o) : outcomes(std::move(o)) {}
-    bool Try(float vx, float vy, ai::SLosses& lost) override {
-        lost = tried.size() < outcomes.size() ? outcomes[tried.size()] : ai::SLosses{};
-        tried.emplace_back(vx, vy);
-        return true;
-    }
-};
-
-struct SBasicCase {
-    const char* name;
-    int nTurnType;
-    std::vector<ai::SLosses> outcomes;
-    std::vector<double> scales;  // expected scales tried, in order
-};
-
-TEST(BasicTries, ForceCorrectionsAfterMissesAndOneForOne) {
-    const ai::SLosses miss{0, 0}, oneEach{1, 1}, win{0, 2}, loss{1, 0};
-    const SBasicCase cases[] = {
-        {"miss, miss, anything", 0, {miss, miss, win}, {1.0, 1.2, 1.4}},
-        {"one each twice", 0, {oneEach, oneEach, miss}, {1.0, 0.6, 0.2}},
-        {"miss then one each", 0, {miss, oneEach, win}, {1.0, 1.2, 0.8}},
-        {"one each then miss", 0, {oneEach, miss, loss}, {1.0, 0.6, 0.8}},
-        {"a win ends it", 0, {win}, {1.0}},
-        {"an own loss ends it", 0, {loss}, {1.0}},
-        {"TO A MISS: one try after a miss", 1, {miss}, {1.0}},
-        {"TO A MISS: one try after one each", 1, {oneEach}, {1.0}},
-    };
-    ai::SAim aim;
-    aim.fVx0 = 2.0f;
-    aim.fVy0 = -1.0f;
-    aim.fDirX = 0.8944272f;
-    aim.fDirY = -0.4472136f;
-    for (const SBasicCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        CScriptedTrial trial(c.outcomes);
-        ai::STry kept;
-        ASSERT_TRUE(ai::RunBasicTries(aim, c.nTurnType, trial, kept));
-        ASSERT_EQ(trial.tried.size(), c.scales.size());
-        for (size_t i = 0; i < c.scales.size(); ++i)
-            EXPECT_TRUE(std::fabs(trial.tried[i].first - 2.0 * c.scales[i]) < 1e-5 &&
-                        std::fabs(trial.tried[i].second + 1.0 * c.scales[i]) < 1e-5) << "try " << i;
-        const size_t last = c.scales.size() - 1;  // the last try is kept
-        EXPECT_TRUE(kept.fVx == trial.tried[last].first && kept.fVy == trial.tried[last].second && kept.fDirX == aim.fDirX &&
-                    kept.fDirY == aim.fDirY);
-        EXPECT_TRUE(kept.lost.nWhite == c.outcomes[last].nWhite && kept.lost.nBlack == c.outcomes[last].nBlack);
-    }
-}
-
 // ---------------------------------------------------------------------------------------
 // Rows on real positions
 
@@ -159,26 +107,6 @@ SRowRun SearchRow(CGameSettings& s, const CDesk& P, int nCheck, int nSide, int r
     run.nTrials = ai::SearchCandidateRow(k, s, nCheck, nSide, run.table[r], P, control);
     EXPECT_EQ(run.nTrials, nCounted.load()) << "every trial passes the control first";
     return run;
-}
-
-TEST(CandidateRow, OffBoardOpponentsGetNoColumnAndColumnsFollowIndexOrder) {
-    CGameSettings s = Settings(BOARD_SQUARE, CHECK_WOOD, LEVEL_PRO, 1);
-    CDesk P = DeskWith(s, {{12, 0.0f, -0.5f, SIDE_WHITE}, {1, -0.4f, 0.3f, SIDE_BLACK}, {3, 0.1f, 0.2f, SIDE_BLACK},
-                           {4, 0.3f, 0.5f, SIDE_BLACK}, {6, -0.2f, 0.5f, SIDE_BLACK}, {8, 0.5f, 0.1f, SIDE_BLACK}});
-    P.m_aChecks[4].m_bOnDesk = 0;  // knocked off earlier
-    const SRowRun run = SearchRow(s, P, 12, SIDE_WHITE, 2);
-    EXPECT_EQ(run.nTrials, 4) << "TO A MISS tries each target once";
-    const int targets[] = {1, 3, 6, 8};
-    for (int r = 0; r < kCandidateRows; ++r)
-        for (int c = 0; c < kCandidateCols; ++c) {
-            const KickCandidate& e = run.table[r][c];
-            ASSERT_EQ(e.bValid, r == 2 && c < 4) << "row " << r << " column " << c;
-            if (!e.bValid) continue;
-            ai::SAim aim;
-            const CCheck& t = P.m_aChecks[targets[c]];
-            ai::AimAtTarget(s, 0.0f, -0.5f, t.m_fX, t.m_fY, aim);
-            EXPECT_TRUE(e.nCheck == 12 && e.fVx == aim.fVx0 && e.fVy == aim.fVy0 && e.fSpin == 0.0f) << "column " << c;
-        }
 }
 
 TEST(CandidateRow, TrialsPerTargetByLevelAndNoneOnAnUnknownBoardOrAfterAStop) {
