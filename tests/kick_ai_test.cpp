@@ -1,6 +1,6 @@
 // The computer's choice and aim: the order of preference among candidates, the tie draw,
-// the aiming error by level and turn type from known generator states, the flick written
-// into the live position, and the same move on one or two threads.
+// the aiming error by level and turn type from known generator states, and the flick written
+// into the live position. The move digests lock the search on two threads.
 #include <gtest/gtest.h>
 
 #include <atomic>
