@@ -30,8 +30,8 @@ inline constexpr double kFingerDistances[] = {0.17, 0.13, 0.1};
 inline bool ToWindow(const SViewProjection& vp, double x, double y, double z, int nMarginX, int nMarginY, int& px,
                      int& py) {
     double wx = 0, wy = 0, wz = 0;
-    if (gluProject(x, y, z, vp.modelview, vp.projection, vp.viewport, &wx, &wy, &wz) != GL_TRUE) return false;
-    if (wz <= 0.0 || wz >= 1.0) return false;
+    if (gluProject(x, y, z, vp.modelview, vp.projection, vp.viewport, &wx, &wy, &wz) != GL_TRUE || wz <= 0.0 || wz >= 1.0)
+        return false;
     px = static_cast<int>(std::floor(wx));
     py = kLogicalHeight - 1 - static_cast<int>(std::floor(wy));
     return px >= nMarginX && px < kLogicalWidth - nMarginX && py >= nMarginY && py < kLogicalHeight - nMarginY;
@@ -40,14 +40,9 @@ inline bool ToWindow(const SViewProjection& vp, double x, double y, double z, in
 // The finger must lie on the board's playing surface: the pick needs the board under it.
 inline bool OnBoard(const CGameSettings& settings, double x, double y) {
     CCheck probe;
-    probe.m_fX = probe.m_fPrevX = static_cast<float>(x);
-    probe.m_fY = probe.m_fPrevY = static_cast<float>(y);
+    probe.m_fX = probe.m_fPrevX = static_cast<float>(x), probe.m_fY = probe.m_fPrevY = static_cast<float>(y);
     return !TestLeftBoard(probe, FindBoard(settings.BoardType));
 }
-
-}  // namespace aim_choice
-
-namespace aim_choice {
 
 // The clicks for flicking draught `own` along the unit direction (ux, uy); false when the
 // finger would be off the board or either click off the screen's inner part.
@@ -55,8 +50,7 @@ inline bool AimAlong(const SViewProjection& vp, const CGameSettings& settings, c
                      double uy, double fDraughtTop, int nMarginX, int nMarginY, SAimChoice& c) {
     if (!ToWindow(vp, own.m_fStartX, fDraughtTop, own.m_fStartY, nMarginX, nMarginY, c.x1, c.y1)) return false;
     for (double fFinger : kFingerDistances) {
-        const double fx = own.m_fStartX - ux * fFinger;
-        const double fy = own.m_fStartY - uy * fFinger;
+        const double fx = own.m_fStartX - ux * fFinger, fy = own.m_fStartY - uy * fFinger;
         if (OnBoard(settings, fx, fy) && ToWindow(vp, fx, 0.0, fy, nMarginX, nMarginY, c.x2, c.y2)) return true;
     }
     return false;
@@ -85,9 +79,7 @@ inline bool ChooseAim(const CDesk& desk, const CGameSettings& settings, int nSid
             if (d <= 0.0 || d >= best) continue;
             SAimChoice c;
             if (!AimAlong(vp, settings, own, dx / d, dy / d, fDraughtTop, nMarginX, nMarginY, c)) continue;
-            best = d;
-            c.nOwn = i;
-            c.nTarget = j;
+            best = d, c.nOwn = i, c.nTarget = j;
             out = c;
         }
     }

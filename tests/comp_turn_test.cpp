@@ -55,49 +55,40 @@ protected:
         m_physics->SetSendMessage([](uint32_t, uintptr_t, intptr_t) {});
         m_physics->SetSoundRequest([](int, int) {});
         // The hook holds the object itself: the test may be resetting m_physics meanwhile.
-        CKickPhysics* pPhysics = m_physics.get();
-        m_physics->SetTrialHook([this, pPhysics] {
+        m_physics->SetTrialHook([this, pPhysics = m_physics.get()] {
             if (++m_nTrials == m_nPauseAt.load()) pPhysics->SuspendThreads();
         });
+        m_nTrials = 0;
     }
     void TearDown() override {
         m_physics.reset();
-        DropMessages();
+        m_window.RemoveIf([](const platform::SMessage&) { return true; });
         platform::SetBeepHandler({});
         platform::SetLogSink({});
     }
-
     std::vector<std::pair<int, int>> Beeps() {
         std::lock_guard lock(m_mutex);
         return m_beeps;
     }
-    static bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds limit = 20s) {
-        const auto end = std::chrono::steady_clock::now() + limit;
-        while (!done()) {
-            if (std::chrono::steady_clock::now() > end) return false;
-            std::this_thread::sleep_for(1ms);
-        }
-        return true;
+    static bool WaitUntil(const std::function<bool()>& done) {
+        const auto end = std::chrono::steady_clock::now() + 20s;
+        while (!done() && std::chrono::steady_clock::now() < end) std::this_thread::sleep_for(1ms);
+        return done();
     }
     // Handles the flick's messages as the game window does, up to its playback message.
     // Returns the number of records, or -1 when no playback message came.
     int DrainFlick(CDesk* pLast = nullptr) {
         int nRecords = 0;
-        platform::SMessage msg;
-        while (m_window.WaitPop(msg, kFlickTimeoutMs)) {
+        for (platform::SMessage msg; m_window.WaitPop(msg, kFlickTimeoutMs); ++nRecords) {
             if (msg.nMsg == UM_START_PLAYBACK) return nRecords;
-            if (msg.nMsg != UM_QUEUE_MOTION) continue;
             std::unique_ptr<CDesk> pRecord = msg.TakePayload<CDesk>();
             if (pLast != nullptr) *pLast = *pRecord;
             m_physics->OnQueueMotion(std::move(pRecord));
-            ++nRecords;
         }
         return -1;
     }
-    void DropMessages() {
-        m_window.RemoveIf([](const platform::SMessage&) { return true; });
-    }
-    // The move and trial count of a search from the live position, worked out apart.
+    // The move and trial count of a search from the live position, worked out apart; the
+    // generator is left at state.
     ai::SCompMove ExpectedMove(uint32_t state, int nSide, int& nTrials, uint32_t& stateAfter,
                                KickCandidateTable* pTable = nullptr) {
         std::atomic<int> nCounted{0};
@@ -113,18 +104,15 @@ protected:
         nTrials = nCounted.load();
         return move;
     }
-    void ExpectLiveUnchanged(const CDesk& before) {
+    // No draught of before was launched; with a move, its draught only.
+    void ExpectLaunched(const CDesk& before, const ai::SCompMove* pMove = nullptr) {
         for (int i = 0; i < kCheckCount; ++i) {
-            EXPECT_EQ(m_live.m_aChecks[i].m_fVx0, before.m_aChecks[i].m_fVx0) << "draught " << i;
-            EXPECT_EQ(m_live.m_aChecks[i].m_fVy0, before.m_aChecks[i].m_fVy0) << "draught " << i;
-            EXPECT_EQ(m_live.m_aChecks[i].m_bMoving, before.m_aChecks[i].m_bMoving) << "draught " << i;
+            const CCheck &a = m_live.m_aChecks[i], &b = before.m_aChecks[i];
+            if (pMove && i == pMove->nCheck)
+                EXPECT_TRUE(a.m_fVx0 == pMove->fVx + pMove->fErrX && a.m_fVy0 == pMove->fVy + pMove->fErrY && a.m_bMoving);
+            else
+                EXPECT_TRUE(a.m_fVx0 == b.m_fVx0 && a.m_fVy0 == b.m_fVy0 && a.m_bMoving == b.m_bMoving) << "draught " << i;
         }
-    }
-    void ExpectFlickOf(const ai::SCompMove& move) {
-        const CCheck& c = m_live.m_aChecks[move.nCheck];
-        EXPECT_EQ(c.m_fVx0, move.fVx + move.fErrX);
-        EXPECT_EQ(c.m_fVy0, move.fVy + move.fErrY);
-        EXPECT_EQ(c.m_bMoving, 1);
     }
 
     std::mutex m_mutex;
@@ -137,192 +125,110 @@ protected:
     std::unique_ptr<CKickPhysics> m_physics;  // last: it stops its threads before the rest goes
 };
 
-TEST_F(CompTurnTest, TurnPlaysTheChosenFlickOnTheSimulationThread) {
-    for (int nLevel : {int(LEVEL_BEGINNER), int(LEVEL_PRO), int(LEVEL_EXPERT)}) {
-        SCOPED_TRACE(testing::Message() << "level " << nLevel);
-        m_settings.m_nLevel = nLevel;
-        m_live = StartDesk(m_settings);
-        int nTrials;
-        uint32_t stateAfter;
-        const ai::SCompMove move = ExpectedMove(4242u, SIDE_BLACK, nTrials, stateAfter);
-        m_nTrials = 0;
-        ASSERT_EQ(m_physics->StartCompTurn(SIDE_BLACK), 1);
-        EXPECT_GT(DrainFlick(), 0);
-        EXPECT_EQ(m_nTrials.load(), nTrials);
-        EXPECT_EQ(platform::GetRandState(), stateAfter);
-        ExpectFlickOf(move);
-        m_physics->TerminateThreads();
-    }
-    EXPECT_TRUE(Beeps().empty());
-}
-
-// Through the real threads: with no aiming error, the last record of the played flick
-// shows the draughts where the chosen candidate's look-ahead left them.
-TEST_F(CompTurnTest, UnspoiltComputerFlickEndsWhereItsLookAheadSaid) {
-    int nKnocked = 0;
-    for (int n = 0; n < 6; ++n) {
+// Through the real threads: the turn plays the move the search computed apart, with its
+// trials and draws; with no aiming error, its last record shows the draughts where the
+// chosen candidate's look-ahead left them.
+TEST_F(CompTurnTest, TurnPlaysTheChosenFlickAndAnUnspoiltOneEndsWhereItsLookAheadSaid) {
+    int nKnocked = 0, nUnspoilt = 0;
+    for (int n = 0; n < 9; ++n) {
         m_settings.BoardType = n % 3;
-        m_settings.m_nLevel = n < 3 ? LEVEL_PRO : LEVEL_EXPERT;
+        m_settings.m_nLevel = n / 3;
         m_settings.TurnType = n % 2;
         m_settings.CheckType = (n / 2) % 3;
-        SCOPED_TRACE(testing::Message() << "board " << n % 3 << " level " << m_settings.m_nLevel);
+        SCOPED_TRACE(testing::Message() << "board " << n % 3 << " level " << n / 3);
         m_live = StartDesk(m_settings);
+        const CDesk start = m_live;
+        int nTrials = 0;
+        uint32_t stateAfter = 0;
         KickCandidateTable table;
-        CGameSettings apart(m_settings);
-        ASSERT_TRUE(ai::FillCandidateTable(SPhysicsConstants{}, apart, m_live, SIDE_WHITE, table, {}, 1));
-        uint32_t state = 1;
-        for (;; ++state) {
-            ASSERT_LT(state, 1000u);
-            platform::SetRandState(state);
-            int r, c;
-            float ex, ey;
-            ai::ChooseCandidate(table, SIDE_WHITE, r, c);
-            ai::DrawAimingError(m_settings.m_nLevel, m_settings.TurnType, ex, ey);
-            if (ex == 0.0f && ey == 0.0f) break;
-        }
-        int nTrials;
-        uint32_t stateAfter;
-        const ai::SCompMove move = ExpectedMove(state, SIDE_WHITE, nTrials, stateAfter);
-        const KickCandidate& chosen = table[move.nRow][move.nCol];
-        CDesk look = m_live;
-        CGameSettings lookSettings(m_settings);
-        ai::WriteLaunch(look.m_aChecks[move.nCheck], chosen.fVx, chosen.fVy, 0.0f);
-        lookSettings.ResetMovers(move.nCheck);
-        RunFlick(SPhysicsConstants{}, MakeFlickInput(lookSettings), move.nCheck, look, lookSettings.m_aMovers, false,
-                 nullptr);
-
+        ai::SCompMove move;
+        for (uint32_t state = 1; state < 4 && (state == 1 || move.fErrX != 0.0f || move.fErrY != 0.0f); ++state)
+            move = ExpectedMove(state, SIDE_WHITE, nTrials, stateAfter, &table);
+        m_nTrials = 0;
         ASSERT_EQ(m_physics->StartCompTurn(SIDE_WHITE), 1);
         CDesk last;
         ASSERT_GT(DrainFlick(&last), 0);
-        int nOffWhite = 0, nOffBlack = 0;
-        for (int i = 0; i < kCheckCount; ++i) {
-            const CCheck& a = look.m_aChecks[i];
-            const CCheck& b = last.m_aChecks[i];
-            ASSERT_EQ(a.m_bOnDesk, b.m_bOnDesk) << "draught " << i;
-            if (!a.m_bOnDesk) {
-                (a.m_nSide == SIDE_WHITE ? nOffWhite : nOffBlack)++;
-                continue;
-            }
-            EXPECT_EQ(a.m_fX, b.m_fX) << "draught " << i;
-            EXPECT_EQ(a.m_fY, b.m_fY) << "draught " << i;
-        }
-        EXPECT_EQ(nOffWhite, chosen.nLostWhite);
-        EXPECT_EQ(nOffBlack, chosen.nLostBlack);
-        nKnocked += nOffBlack;
+        EXPECT_TRUE(m_nTrials.load() == nTrials && platform::GetRandState() == stateAfter);
+        ExpectLaunched(start, &move);
         m_physics->TerminateThreads();
+        if (move.fErrX != 0.0f || move.fErrY != 0.0f) continue;
+        ++nUnspoilt;
+        const KickCandidate& chosen = table[move.nRow][move.nCol];
+        CDesk look = start;
+        CGameSettings lookSettings(m_settings);
+        ai::WriteLaunch(look.m_aChecks[move.nCheck], chosen.fVx, chosen.fVy, 0.0f);
+        lookSettings.ResetMovers(move.nCheck);
+        Simulate(lookSettings, look, move.nCheck, false);
+        int nOff[3] = {};
+        for (int i = 0; i < kCheckCount; ++i) {
+            const CCheck &a = look.m_aChecks[i], &b = last.m_aChecks[i];
+            nOff[a.m_nSide] += !a.m_bOnDesk;
+            EXPECT_TRUE(a.m_bOnDesk == b.m_bOnDesk && (!a.m_bOnDesk || (a.m_fX == b.m_fX && a.m_fY == b.m_fY))) << i;
+        }
+        EXPECT_TRUE(nOff[SIDE_WHITE] == chosen.nLostWhite && nOff[SIDE_BLACK] == chosen.nLostBlack);
+        nKnocked += nOff[SIDE_BLACK];
     }
+    EXPECT_GE(nUnspoilt, 4);
     EXPECT_GT(nKnocked, 0) << "the computer's flicks must hit something";
-}
-
-TEST_F(CompTurnTest, StopDuringTheSearchLeavesNoTrace) {
-    const CDesk before = m_live;
-    platform::SetRandState(77u);
-    m_nPauseAt = kPauseAtTrial;  // holds the search so the stop surely lands inside it
-    ASSERT_EQ(m_physics->StartCompTurn(SIDE_BLACK), 1);
-    ASSERT_TRUE(WaitUntil([&] { return m_nTrials.load() >= kPauseAtTrial; }));
-    m_physics->TerminateThreads();
-    const int nTrials = m_nTrials.load();
-    EXPECT_LE(nTrials, kPauseAtTrial + kTrialsPastPause);
-    std::this_thread::sleep_for(100ms);
-    EXPECT_EQ(m_nTrials.load(), nTrials) << "nothing searches after the stop";
-    EXPECT_FALSE(m_physics->HasCompThread());
-    EXPECT_FALSE(m_physics->HasKickThread());
-    EXPECT_EQ(m_window.Size(), 0u);
-    EXPECT_TRUE(Beeps().empty());
-    EXPECT_EQ(platform::GetRandState(), 77u) << "an abandoned search draws nothing";
-    ExpectLiveUnchanged(before);
-}
-
-TEST_F(CompTurnTest, StopWhileSearchingFreely) {
-    const CDesk before = m_live;
-    int nFull;
-    uint32_t stateAfter;
-    ExpectedMove(78u, SIDE_BLACK, nFull, stateAfter);
-    ASSERT_EQ(m_physics->StartCompTurn(SIDE_BLACK), 1);
-    ASSERT_TRUE(WaitUntil([&] { return m_nTrials.load() >= 50; }));
-    m_physics->TerminateThreads();
-    EXPECT_EQ(m_window.Size(), 0u) << "nothing of the turn reaches the window";
-    EXPECT_FALSE(m_physics->HasKickThread());
-    if (m_nTrials.load() < nFull) {
-        ExpectLiveUnchanged(before);
-        EXPECT_EQ(platform::GetRandState(), 78u);
-    }
-}
-
-TEST_F(CompTurnTest, PauseHoldsTheSearchUntilResumed) {
-    const CDesk before = m_live;
-    int nFull;
-    uint32_t stateAfter;
-    const ai::SCompMove move = ExpectedMove(91u, SIDE_BLACK, nFull, stateAfter);
-    m_nPauseAt = kPauseAtTrial;
-    ASSERT_EQ(m_physics->StartCompTurn(SIDE_BLACK), 1);
-    ASSERT_TRUE(WaitUntil([&] { return m_nTrials.load() >= kPauseAtTrial; }));
-    std::this_thread::sleep_for(200ms);  // the other searching thread reaches the gate too
-    const int nHeld = m_nTrials.load();
-    EXPECT_LE(nHeld, kPauseAtTrial + kTrialsPastPause);
-    std::this_thread::sleep_for(200ms);
-    EXPECT_EQ(m_nTrials.load(), nHeld) << "a paused search makes no progress";
-    EXPECT_EQ(m_window.Size(), 0u);
-    ExpectLiveUnchanged(before);
-
-    m_physics->ResumeThreads();
-    EXPECT_GT(DrainFlick(), 0) << "the flick starts once the game goes on";
-    EXPECT_EQ(m_nTrials.load(), nFull) << "the search went on where it stopped";
-    EXPECT_EQ(platform::GetRandState(), stateAfter);
-    ExpectFlickOf(move);
     EXPECT_TRUE(Beeps().empty());
 }
 
-TEST_F(CompTurnTest, SecondTurnEndsAPausedFirstSearch) {
-    int nFull;
-    uint32_t stateAfter;
-    const ai::SCompMove move = ExpectedMove(5u, SIDE_BLACK, nFull, stateAfter);
-    m_nPauseAt = kPauseAtTrial;
-    ASSERT_EQ(m_physics->StartCompTurn(SIDE_BLACK), 1);
-    ASSERT_TRUE(WaitUntil([&] { return m_nTrials.load() >= kPauseAtTrial; }));
-    std::this_thread::sleep_for(200ms);  // the other searching thread reaches the gate too
-    const int nFirst = m_nTrials.load();
-    EXPECT_LE(nFirst, kPauseAtTrial + kTrialsPastPause);
-    ASSERT_EQ(m_physics->StartCompTurn(SIDE_BLACK), 1);
-    EXPECT_GT(DrainFlick(), 0);
-    EXPECT_EQ(m_nTrials.load(), nFirst + nFull) << "the first search did nothing more";
-    EXPECT_EQ(platform::GetRandState(), stateAfter) << "only the second search drew";
-    ExpectFlickOf(move);
-    std::this_thread::sleep_for(200ms);
-    EXPECT_EQ(m_window.Size(), 0u) << "one flick only";
-}
-
-TEST_F(CompTurnTest, SecondTurnEndsTheFirstTurnsFlick) {
-    m_settings.m_nLevel = LEVEL_BEGINNER;
-    ASSERT_EQ(m_physics->StartCompTurn(SIDE_BLACK), 1);
-    // The first flick has started: its first record waits for the window.
-    ASSERT_TRUE(WaitUntil([&] { return m_window.Size() > 0; }));
-    ASSERT_EQ(m_physics->StartCompTurn(SIDE_WHITE), 1);
-    int nPlaybacks = 0;
-    platform::SMessage msg;
-    while (m_window.WaitPop(msg, nPlaybacks == 0 ? kFlickTimeoutMs : 300)) {
-        if (msg.nMsg == UM_QUEUE_MOTION) m_physics->OnQueueMotion(msg.TakePayload<CDesk>());
-        if (msg.nMsg == UM_START_PLAYBACK) ++nPlaybacks;
-    }
-    EXPECT_EQ(nPlaybacks, 1) << "the first flick was ended and purged before the second began";
-    EXPECT_TRUE(Beeps().empty());
-}
-
-TEST_F(CompTurnTest, DestroyingThePhysicsStopsTheSearchFirst) {
-    for (bool bPaused : {true, false}) {
-        SCOPED_TRACE(bPaused ? "paused search" : "running search");
-        m_live = StartDesk(m_settings);
+TEST_F(CompTurnTest, AStopOrTheEndOfThePhysicsDuringTheSearchLeavesNoTrace) {
+    for (int nCase = 0; nCase < 4; ++nCase) {
+        const bool bPaused = nCase % 2 == 0, bDestroy = nCase >= 2;
+        SCOPED_TRACE(testing::Message() << (bPaused ? "paused" : "running") << (bDestroy ? ", destroyed" : ", stopped"));
+        if (nCase > 0) SetUp();  // a fresh physics object
         const CDesk before = m_live;
+        int nFull;
+        uint32_t stateAfter;
+        ExpectedMove(77u, SIDE_BLACK, nFull, stateAfter);
         m_nTrials = 0;
-        m_nPauseAt = bPaused ? kPauseAtTrial : -1;
+        m_nPauseAt = bPaused ? kPauseAtTrial : -1;  // a pause holds the search so the stop surely lands inside it
         ASSERT_EQ(m_physics->StartCompTurn(SIDE_BLACK), 1);
         ASSERT_TRUE(WaitUntil([&] { return m_nTrials.load() >= kPauseAtTrial; }));
         const auto start = std::chrono::steady_clock::now();
-        m_physics.reset();
+        if (bDestroy) m_physics.reset();
+        else m_physics->TerminateThreads();
         EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+        const int nTrials = m_nTrials.load();
+        EXPECT_TRUE(!bPaused || nTrials <= kPauseAtTrial + kTrialsPastPause);
+        std::this_thread::sleep_for(100ms);
+        EXPECT_EQ(m_nTrials.load(), nTrials) << "nothing searches after the stop";
+        EXPECT_TRUE(m_window.Size() == 0u && (bDestroy || (!m_physics->HasCompThread() && !m_physics->HasKickThread())));
+        if (nTrials >= nFull) continue;
+        EXPECT_EQ(platform::GetRandState(), 77u) << "an abandoned search draws nothing";
+        ExpectLaunched(before);
+    }
+    EXPECT_TRUE(Beeps().empty());
+}
+
+TEST_F(CompTurnTest, APausedSearchHoldsUntilResumedOrEndedByTheNextTurn) {
+    for (bool bResume : {true, false}) {
+        SCOPED_TRACE(bResume ? "resumed" : "a second turn");
+        if (!bResume) SetUp();
+        const CDesk before = m_live;
+        int nFull;
+        uint32_t stateAfter;
+        const ai::SCompMove move = ExpectedMove(91u, SIDE_BLACK, nFull, stateAfter);
+        m_nTrials = 0;
+        m_nPauseAt = kPauseAtTrial;
+        ASSERT_EQ(m_physics->StartCompTurn(SIDE_BLACK), 1);
+        ASSERT_TRUE(WaitUntil([&] { return m_nTrials.load() >= kPauseAtTrial; }));
+        std::this_thread::sleep_for(200ms);  // the other searching thread reaches the gate too
+        const int nHeld = m_nTrials.load();
+        EXPECT_LE(nHeld, kPauseAtTrial + kTrialsPastPause);
+        std::this_thread::sleep_for(200ms);
+        EXPECT_EQ(m_nTrials.load(), nHeld) << "a paused search makes no progress";
         EXPECT_EQ(m_window.Size(), 0u);
-        if (bPaused) ExpectLiveUnchanged(before);
-        SetUp();  // a fresh physics object for the next round
+        ExpectLaunched(before);
+        if (bResume) m_physics->ResumeThreads();
+        else ASSERT_EQ(m_physics->StartCompTurn(SIDE_BLACK), 1);
+        EXPECT_GT(DrainFlick(), 0) << "the flick starts once the game goes on";
+        EXPECT_EQ(m_nTrials.load(), bResume ? nFull : nHeld + nFull) << "the search went on where it stopped, or anew";
+        EXPECT_EQ(platform::GetRandState(), stateAfter);
+        ExpectLaunched(before, &move);
+        std::this_thread::sleep_for(100ms);
+        EXPECT_EQ(m_window.Size(), 0u) << "one flick only";
     }
 }
 
@@ -331,12 +237,10 @@ TEST_F(CompTurnTest, NoOwnDraughtEndsTheTurnWithTheFailureBeeps) {
     const CDesk before = m_live;
     ASSERT_EQ(m_physics->StartCompTurn(SIDE_BLACK), 1);
     ASSERT_TRUE(WaitUntil([&] { return Beeps().size() >= 2; }));
-    const std::vector<std::pair<int, int>> expected = {{3000, 1000}, {3000, 200}};
     m_physics->TerminateThreads();
-    EXPECT_EQ(Beeps(), expected);
-    EXPECT_EQ(m_window.Size(), 0u);
-    EXPECT_FALSE(m_physics->HasKickThread());
-    ExpectLiveUnchanged(before);
+    EXPECT_EQ(Beeps(), (std::vector<std::pair<int, int>>{{3000, 1000}, {3000, 200}}));
+    EXPECT_TRUE(m_window.Size() == 0u && !m_physics->HasKickThread());
+    ExpectLaunched(before);
 }
 
 }  // namespace

@@ -41,9 +41,7 @@ inline std::vector<SFlickCase> MakeFlickSet(int nCount, uint32_t seed = 12345u) 
     std::vector<SFlickCase> cases;
     CCaseRandom rnd(seed);
     for (int n = 0; n < nCount; ++n) {
-        SFlickCase c;
-        c.nBoard = n % 3;
-        c.nMaterial = (n / 3) % 3;
+        SFlickCase c{n % 3, (n / 3) % 3, 0, 0.0f, 0.0f};
         CGameSettings s;
         s.BoardType = c.nBoard;
         const CDesk d = StartDesk(s);
@@ -53,8 +51,7 @@ inline std::vector<SFlickCase> MakeFlickSet(int nCount, uint32_t seed = 12345u) 
         const CCheck& t = d.m_aChecks[nTarget];
         const float angle = std::atan2(t.m_fY - a.m_fY, t.m_fX - a.m_fX) + (rnd.Next() - 0.5f) * 0.3f;
         const float speed = 0.5f + 7.0f * rnd.Next();
-        c.vx = speed * std::cos(angle);
-        c.vy = speed * std::sin(angle);
+        c.vx = speed * std::cos(angle), c.vy = speed * std::sin(angle);
         cases.push_back(c);
     }
     return cases;
@@ -67,10 +64,8 @@ inline CDesk PrepareFlick(const SFlickCase& c, CGameSettings& s) {
     CDesk d = StartDesk(s);
     CCheck& a = d.m_aChecks[c.nCheck];
     const float len = std::sqrt(c.vx * c.vx + c.vy * c.vy);
-    a.m_fVx0 = c.vx;
-    a.m_fVy0 = c.vy;
-    a.m_fDirX = c.vx / len;
-    a.m_fDirY = c.vy / len;
+    a.m_fVx0 = c.vx, a.m_fVy0 = c.vy;
+    a.m_fDirX = c.vx / len, a.m_fDirY = c.vy / len;
     a.m_fSlideTime = 0.0f;
     a.m_bMoving = 1;
     s.ResetMovers(c.nCheck);

@@ -6,6 +6,7 @@
 
 #include "core/game_settings.h"
 #include "physics/desk.h"
+#include "physics/flick_simulation.h"
 
 struct SPlaced {
     int nCheck;
@@ -36,11 +37,14 @@ inline CDesk DeskWith(CGameSettings& s, std::initializer_list<SPlaced> placed) {
 inline void Launch(CDesk& d, CGameSettings& s, int nCheck, float vx, float vy) {
     CCheck& c = d.m_aChecks[nCheck];
     const float len = std::sqrt(vx * vx + vy * vy);
-    c.m_fVx0 = vx;
-    c.m_fVy0 = vy;
-    c.m_fDirX = len > 0.0f ? vx / len : 0.0f;
-    c.m_fDirY = len > 0.0f ? vy / len : 0.0f;
+    c.m_fVx0 = vx, c.m_fVy0 = vy;
+    c.m_fDirX = len > 0.0f ? vx / len : 0.0f, c.m_fDirY = len > 0.0f ? vy / len : 0.0f;
     c.m_fSlideTime = 0.0f;
     c.m_bMoving = 1;
     s.ResetMovers(nCheck);
+}
+
+// Runs the flick written into draught nCheck with the game's constants.
+inline SFlickOutcome Simulate(CGameSettings& s, CDesk& d, int nCheck, bool bAnimate, IStepRecorder* pRec = nullptr) {
+    return RunFlick(SPhysicsConstants{}, MakeFlickInput(s), nCheck, d, s.m_aMovers, bAnimate, pRec);
 }
