@@ -15,7 +15,6 @@ namespace {
 
 constexpr int kScreenWidth = 800;
 constexpr int kScreenHeight = 600;
-constexpr char kHighlightSuffix[] = "a";
 
 void LoadSharedImages(CGameWnd& wnd) {
     for (const SSharedImageDef& def : kSharedImages) {
@@ -45,7 +44,7 @@ void LoadSetupSelectors(CGameWnd& wnd) {
         list.Release();
         for (const SSelectorItem& item : def.items) {
             const std::string highlighted =
-                def.nNotify != NOTIFY_NONE ? HighlightedImageName(item.szImage) : std::string();
+                def.nNotify != NOTIFY_NONE ? assets::HighlightName(item.szImage) : std::string();
             list.AddItemFromRes(item.x, item.y, item.nId, wnd.Resource(), item.szImage, def.szFolder, highlighted);
         }
         if (def.nNotify != NOTIFY_NONE) list.SetNotify(wnd.GetHWND(), def.nNotify, UM_LIST_NOTIFY);
@@ -76,12 +75,6 @@ void BuildScreen(CGameWnd& wnd, const SScreenDef& def) {
 }
 
 }  // namespace
-
-std::string HighlightedImageName(const std::string& image) {
-    const size_t nDot = image.rfind('.');
-    if (nDot == std::string::npos) return image + kHighlightSuffix;
-    return image.substr(0, nDot) + kHighlightSuffix + image.substr(nDot);
-}
 
 CGLMenu* ButtonInSlot(CGameWnd& wnd, int nSlot) {
     if (nSlot == kLeaveGameSlot) return &wnd.m_leaveGame;

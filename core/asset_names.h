@@ -236,6 +236,7 @@ inline std::string ButtonFile(const Button& b, bool highlighted) {
 
 inline std::string HighlightName(const std::string& file) {
   const auto dot = file.rfind('.');
+  if (dot == std::string::npos) return file + kHighlightSuffix;
   return file.substr(0, dot) + kHighlightSuffix + file.substr(dot);
 }
 

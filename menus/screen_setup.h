@@ -155,5 +155,3 @@ constexpr int ValueForItemId(const SSelectorDef& def, int nId) {
     return def.eMap == EValueMap::NonZeroIsOne ? (nId != 0 ? 1 : 0) : nId;
 }
 
-// A clickable list's highlighted picture: "<name>.tga" -> "<name>a.tga".
-std::string HighlightedImageName(const std::string& image);

@@ -177,7 +177,7 @@ TEST_F(MenusTest, EveryPictureTheMenusNameIsInThePack) {
     for (const SSelectorDef& sel : kSetupSelectors) {
         for (const SSelectorItem& item : sel.items) {
             names.push_back({sel.szFolder, item.szImage});
-            if (sel.nNotify != NOTIFY_NONE) names.push_back({sel.szFolder, HighlightedImageName(item.szImage)});
+            if (sel.nNotify != NOTIFY_NONE) names.push_back({sel.szFolder, assets::HighlightName(item.szImage)});
         }
     }
     for (const SName& n : names)

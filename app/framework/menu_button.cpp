@@ -4,12 +4,10 @@
 #include <cctype>
 
 #include "app/framework/sound.h"
+#include "core/asset_names.h"
 #include "platform/log.h"
 
 namespace {
-
-// The suffix of a button's highlighted picture: "single" -> "singlea".
-constexpr char kHighlightSuffix[] = "a";
 
 std::string LowerCase(std::string text) {
     for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -34,9 +32,9 @@ bool CGLMenu::LoadFromRes(CResource& pack, const std::string& base, const std::s
                       m_nId, base.c_str(), extension.c_str(), folder.c_str());
         return false;
     }
-    if (!m_highlighted.LoadImageFromRes(pack, base + kHighlightSuffix + extension, folder))
+    if (!m_highlighted.LoadImageFromRes(pack, base + assets::kHighlightSuffix + extension, folder))
         platform::Log("Button %d: no highlighted picture \"%s%s%s\" in \"%s\"; it shows no hover",
-                      m_nId, base.c_str(), kHighlightSuffix, extension.c_str(), folder.c_str());
+                      m_nId, base.c_str(), assets::kHighlightSuffix, extension.c_str(), folder.c_str());
     return true;
 }
 
