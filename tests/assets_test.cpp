@@ -1,12 +1,11 @@
-// The asset generator: its writers read back through the game's readers and refuse
-// what their formats cannot hold; the built res.dat is exactly a fresh generation; highlighted
-// pictures glow and arrows point the way they page; sounds are audible, unclipped and click-free.
+// The asset generator: its writers read back through the game's readers; the built res.dat is
+// exactly a fresh generation; highlighted pictures glow; sounds are audible, unclipped and
+// click-free.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <fstream>
-#include <functional>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -16,7 +15,6 @@
 #include "core/asset_names.h"
 #include "tools/assetgen/asset_set.h"
 #include "tools/assetgen/byte_io.h"
-#include "tools/assetgen/tds_writer.h"
 #include "tools/assetgen/tga_writer.h"
 #include "tools/assetgen/wav_writer.h"
 #include "tools/assetgen/zip_writer.h"
@@ -53,8 +51,6 @@ TEST(Writers, PicturesAndSoundsReadBackThroughTheGamesReaders) {
     std::string error;
     ASSERT_TRUE(DecodeTga(tga.data(), tga.size(), img, error)) << error;
     EXPECT_EQ(img.pixels, rgba);
-    EXPECT_THROW(assetgen::WriteTga(2, 2, std::vector<uint8_t>(15)), std::invalid_argument);
-    EXPECT_THROW(assetgen::WriteTga(0, 1, {}), std::invalid_argument);
 
     const Bytes wav = assetgen::WriteWav({0.0f, 1.0f, -1.0f, 2.0f, -0.5f}, 22050);
     SWavInfo info;
@@ -65,25 +61,6 @@ TEST(Writers, PicturesAndSoundsReadBackThroughTheGamesReaders) {
     for (size_t i = 0; i < std::size(clipped); ++i)
         EXPECT_EQ(int16_t(assetgen::GetU16(&wav[info.nDataOffset + 2 * i])), clipped[i]) << "sample " << i;
     EXPECT_EQ(assetgen::Crc32(Bytes{'1', '2', '3', '4', '5', '6', '7', '8', '9'}), 0xCBF43926u);
-}
-
-TEST(Writers, ZipAndModelWritersRefuseWhatTheirFormatsCannotHold) {
-    for (const std::string name : {"", "/absolute", "folder/", "back\\slash", "with space", "caf\xc3\xa9", "tab\there"})
-        EXPECT_THROW(assetgen::WriteStoredZip({{"fine.txt", {1}}, {name, {2}}}), std::invalid_argument) << name;
-    const std::function<void(assetgen::Model&)> spoils[] = {
-        [](assetgen::Model& m) { m.objects[0].faces[0].smoothing = 0; },
-        [](assetgen::Model& m) { m.objects[0].faces[0].c = 9; },
-        [](assetgen::Model& m) { m.objects[0].faces[0].material = 5; },
-        [](assetgen::Model& m) { m.objects[0].uvs.pop_back(); },
-        [](assetgen::Model& m) { m.objects[0].verts.resize(70000); },
-    };
-    for (size_t i = 0; i < std::size(spoils); ++i) {
-        assetgen::Model m;
-        m.materials = {{"red", 200, 10, 20, ""}};
-        m.objects = {{"tri", {{0, 0, 0}, {1, 0, 0}, {0, 0, -1}}, {{0, 0}, {1, 0}, {0, 1}}, {{0, 1, 2, 0, 1}}}};
-        spoils[i](m);
-        EXPECT_THROW(assetgen::Write3ds(m), std::invalid_argument) << "spoil " << i;
-    }
 }
 
 SImage Picture(const std::string& name) {
@@ -111,19 +88,6 @@ TEST(Art, HighlightedPicturesMatchInSizeAndGlowBrighter) {
         EXPECT_EQ(a.nHeight, b.nHeight) << name;
         EXPECT_GT(Glow(b), Glow(a) * 1.1) << name;
     }
-    // The top page arrow ("arrdown") points up towards the start, the bottom one down: a
-    // triangle's light ink lies towards its base.
-    auto inkHeight = [](const SImage& p) {
-        double sum = 0, n = 0;
-        for (int y = 0; y < p.nHeight; ++y)
-            for (int x = 0; x < p.nWidth; ++x) {
-                const uint8_t* q = &p.pixels[(size_t(y) * p.nWidth + x) * 4];
-                if (q[0] > 190 && q[1] > 190 && q[2] > 190) sum += y - (p.nHeight - 1) / 2.0, ++n;
-            }
-        return sum / std::max(n, 1.0);
-    };
-    EXPECT_LT(inkHeight(Picture("textures/help/arrdown.tga")), -0.5);
-    EXPECT_GT(inkHeight(Picture("textures/help/arrup.tga")), 0.5);
 }
 
 TEST(Sounds, EveryEffectIsAudibleUnclippedAndShortWithoutClicksAndTheTuneLoopsSmoothly) {

@@ -6,8 +6,6 @@
 #include <vector>
 
 #include "app/framework/image.h"
-#include "app/framework/pack_image.h"
-#include "app/framework/resource.h"
 #include "tests/alloc_tracker.h"
 
 namespace {
@@ -92,23 +90,6 @@ TEST(DecodeTga, LyingHeadersAndPacketsAreRefusedWithoutLargeAllocations) {
     SImage img;
     std::string error;
     EXPECT_TRUE(DecodeTga(widest.data(), widest.size(), img, error)) << error;
-}
-
-TEST(PackImage, LetsItsPixelsGoAndDecodesTheSamePictureAgain) {
-    CResource pack;
-    pack.SetDatFile(KD_RES_PACK_PATH);
-    ASSERT_TRUE(pack.Open()) << pack.LastError();
-    CPackImage picture;
-    std::string error;
-    ASSERT_TRUE(picture.Load(pack, "textures\\common", "BACKGR.tga", error)) << error;
-    const SImage first = *picture.Pixels();
-    picture.LetGo();
-    EXPECT_FALSE(picture.HoldsPixels());
-    EXPECT_EQ(picture.Width(), first.nWidth) << "the size is known without the pixels";
-    ASSERT_NE(picture.Pixels(), nullptr);
-    EXPECT_TRUE(picture.Pixels()->pixels == first.pixels);
-    EXPECT_FALSE(picture.Load(pack, "sound", "click.wav", error)) << "a file of the pack that is no picture";
-    EXPECT_FALSE(picture.IsLoaded()) << "the earlier picture is gone too";
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // What an installed game relies on: the order in which res.dat is looked for (beside the binary,
 // then ../share/kelvodara, then the compiled-in and system data folders), and the desktop icons:
-// PNG files that decode to the painted pixels, the same picture at every size.
+// PNG files that decode to the painted pixels, a tile with a light and a dark draught at every size.
 #include <gtest/gtest.h>
 #include <stb/stb_image.h>
 
@@ -83,27 +83,7 @@ TEST(PngWriter, DecodesToThePaintedPixelsTopRowFirstAndRefusesMismatchedSizes) {
 
 double Luma(const uint8_t* p) { return (0.2126 * p[0] + 0.7152 * p[1] + 0.0722 * p[2]) / 255.0; }
 
-// A square picture scaled down to out x out: each output pixel averages the input pixels whose
-// centres fall in it (colour weighted by alpha), values 0..1.
-std::vector<double> ScaledDown(const std::vector<uint8_t>& rgba, int size, int out) {
-    std::vector<double> sum(static_cast<size_t>(out) * out * 4, 0.0);
-    std::vector<int> count(static_cast<size_t>(out) * out, 0);
-    for (int y = 0; y < size; ++y)
-        for (int x = 0; x < size; ++x) {
-            const uint8_t* p = &rgba[(static_cast<size_t>(y) * size + x) * 4];
-            const size_t cell = static_cast<size_t>(y * out / size) * out + x * out / size;
-            const double a = p[3] / 255.0;
-            for (int k = 0; k < 3; ++k) sum[cell * 4 + k] += p[k] / 255.0 * a;
-            sum[cell * 4 + 3] += a;
-            ++count[cell];
-        }
-    for (size_t i = 0; i < sum.size(); ++i) sum[i] /= count[i / 4];
-    return sum;
-}
-
-TEST(DesktopIcon, EverySizeIsTheLargestScaledDownARoundedTileWithALightAndADarkDraught) {
-    const int largest = assetgen::kIconSizes.back();
-    const std::vector<uint8_t> big = assetgen::PaintIcon(largest).ToRgba8();
+TEST(DesktopIcon, EverySizeIsARoundedOpaqueTileWithALightAndADarkDraught) {
     for (const int size : assetgen::kIconSizes) {
         const std::vector<uint8_t> rgba = assetgen::PaintIcon(size).ToRgba8();
         ASSERT_EQ(rgba.size(), size_t(size) * size * 4);
@@ -117,10 +97,6 @@ TEST(DesktopIcon, EverySizeIsTheLargestScaledDownARoundedTileWithALightAndADarkD
         }
         EXPECT_GT(light / (size * size), 0.06) << size << ": the white draught";
         EXPECT_GT(dark / (size * size), 0.02) << size << ": the black draught";
-        const std::vector<double> reference = ScaledDown(big, largest, size), small = ScaledDown(rgba, size, size);
-        double sum = 0;
-        for (size_t i = 0; i < small.size(); ++i) sum += std::fabs(small[i] - reference[i]);
-        EXPECT_LT(sum / double(small.size()), 0.05) << size << " px differs from the " << largest << " px picture";
     }
 }
 

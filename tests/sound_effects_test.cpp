@@ -1,7 +1,6 @@
 // The game's sound effects on the sound worker, through SDL's dummy audio driver and the real
 // pack: one channel per sound, one effect at a time (a new one cuts the last, the start jingle is
-// left to finish, the same one starts over), the menu music left alone, and requests for sounds
-// that do not exist harmless.
+// left to finish), the menu music left alone, and requests for sounds that do not exist harmless.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -96,19 +95,6 @@ TEST_F(SoundEffectsTest, NewEffectCutsThePreviousOneButNotTheStartJingle) {
     EXPECT_TRUE(Playing(SOUND_WIN));
     Request({{SOUND_LOST, kFullVolume}});
     EXPECT_FALSE(Playing(SOUND_WIN)) << "once something else came last, the jingle protects nothing";
-}
-
-TEST_F(SoundEffectsTest, SameSoundRequestedAgainStartsOverAndPlaysOnce) {
-    // win.wav lasts 1.5 s: asked again after 1 s, it must still sound 0.8 s later.
-    Request({{SOUND_WIN, -200}});
-    std::this_thread::sleep_for(1000ms);
-    ASSERT_TRUE(Playing(SOUND_WIN)) << "the sound ended early";
-    Request({{SOUND_WIN, -400}});
-    EXPECT_EQ(Volume(SOUND_WIN), -400);
-    std::this_thread::sleep_for(800ms);
-    EXPECT_TRUE(Playing(SOUND_WIN)) << "the second request did not start it over";
-    for (int i = 0; i < 500 && Playing(SOUND_WIN); ++i) std::this_thread::sleep_for(10ms);
-    EXPECT_FALSE(Playing(SOUND_WIN)) << "an effect plays once, it does not loop";
 }
 
 TEST_F(SoundEffectsTest, EffectsLeaveTheMenuMusicAloneAndRequestsForNoSoundAreHarmless) {
