@@ -79,15 +79,9 @@ TEST(FontMetrics, MalformedTextIsRefusedWithItsLineAndKeepsThePreviousFont) {
         std::string error;
         ASSERT_TRUE(m.Parse(Metrics(), error));
         const float before = m.Glyph('A').fAdvance;
-        const std::string bad = Metrics(c.edit);
-        EXPECT_FALSE(m.Parse(bad, error)) << c.label;
+        EXPECT_FALSE(m.Parse(Metrics(c.edit), error)) << c.label;
         EXPECT_NE(error.find(c.lineNamed), std::string::npos) << c.label << ": expected \"" << c.lineNamed << "\" in \"" << error << "\"";
-        EXPECT_TRUE(m.IsLoaded()) << c.label;
-        EXPECT_EQ(m.Glyph('A').fAdvance, before) << c.label;
-
-        CFontMetrics fresh;
-        EXPECT_FALSE(fresh.Parse(bad, error)) << c.label;
-        EXPECT_FALSE(fresh.IsLoaded()) << c.label;
+        EXPECT_TRUE(m.IsLoaded() && m.Glyph('A').fAdvance == before) << c.label << ": the previous font stays";
     }
 }
 

@@ -1,17 +1,15 @@
 // What an installed game relies on: the order in which res.dat is looked for (beside the binary,
-// then ../share/kelvodara, then the compiled-in and system data folders), and the desktop icons:
-// PNG files that decode to the painted pixels, a tile with a light and a dark draught at every size.
+// then ../share/kelvodara, then the compiled-in and system data folders), and the PNG writer of
+// the desktop icons.
 #include <gtest/gtest.h>
 #include <stb/stb_image.h>
 
 #include <algorithm>
-#include <cmath>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "app/framework/resource.h"
-#include "tools/assetgen/icon.h"
 #include "tools/assetgen/png_writer.h"
 #include "tools/assetgen/rng.h"
 
@@ -56,11 +54,10 @@ TEST(PackLookup, PlacesComeInOrderBesideThenInstalledThenDataFolders) {
     for (const auto& c : cases) {
         const std::vector<std::string> actual = CResource::SearchPlaces(c.exeDir, c.datFile, c.extra);
         EXPECT_EQ(actual, c.expected) << c.label;
-        EXPECT_EQ(actual, WithoutRepeats(actual)) << c.label << ": a place is searched twice";
     }
 }
 
-// ---- PNG writer and the icon ----
+// ---- PNG writer ----
 
 TEST(PngWriter, DecodesToThePaintedPixelsTopRowFirstAndRefusesMismatchedSizes) {
     for (const int size : {1, 37}) {
@@ -79,25 +76,6 @@ TEST(PngWriter, DecodesToThePaintedPixelsTopRowFirstAndRefusesMismatchedSizes) {
     }
     EXPECT_THROW(assetgen::WritePng(2, 3, std::vector<uint8_t>(20)), std::invalid_argument);
     EXPECT_THROW(assetgen::WritePng(0, 7, {}), std::invalid_argument);
-}
-
-double Luma(const uint8_t* p) { return (0.2126 * p[0] + 0.7152 * p[1] + 0.0722 * p[2]) / 255.0; }
-
-TEST(DesktopIcon, EverySizeIsARoundedOpaqueTileWithALightAndADarkDraught) {
-    for (const int size : assetgen::kIconSizes) {
-        const std::vector<uint8_t> rgba = assetgen::PaintIcon(size).ToRgba8();
-        ASSERT_EQ(rgba.size(), size_t(size) * size * 4);
-        auto alphaAt = [&](int x, int y) { return rgba[(size_t(y) * size + x) * 4 + 3]; };
-        EXPECT_EQ(alphaAt(0, 0) + alphaAt(size - 1, 0) + alphaAt(0, size - 1) + alphaAt(size - 1, size - 1), 0) << size;
-        EXPECT_EQ(alphaAt(size / 2, size / 2) + alphaAt(size / 2, size / 16), 510) << size << ": opaque to near the edge";
-        double light = 0, dark = 0;
-        for (size_t i = 0; i < rgba.size(); i += 4) {
-            light += rgba[i + 3] == 255 && Luma(&rgba[i]) > 0.85;
-            dark += rgba[i + 3] == 255 && Luma(&rgba[i]) < 0.10;
-        }
-        EXPECT_GT(light / (size * size), 0.06) << size << ": the white draught";
-        EXPECT_GT(dark / (size * size), 0.02) << size << ": the black draught";
-    }
 }
 
 }  // namespace

