@@ -207,7 +207,7 @@ TEST_F(ResourceTest, CrcMismatchFailsOnlyThatRead) {
     EXPECT_FALSE(pack.ReadFile("TEXTURES", "hello.txt", data));
     EXPECT_TRUE(data.empty());
     EXPECT_EQ(log.CountContaining("textures/Hello.txt", "CRC"), 1) << log.All();
-    EXPECT_TRUE(pack.ReadFile("models\\3ds", "thing.bin", data) && data == (Bytes{0, 1, 2, 255})) << "the sound entry reads";
+    EXPECT_TRUE(pack.ReadFile("models\\3ds", "thing.bin", data) && data == (Bytes{0, 1, 2, 255})) << "the undamaged entry reads";
 }
 
 TEST_F(ResourceTest, OpenOnceKeepsItsResultAndPacksShareAMount) {
