@@ -15,8 +15,7 @@ size_t Largest() { return g_largest.load(); }
 }  // namespace alloc_tracker
 
 void* operator new(size_t n) {
-    size_t seen = g_largest.load(std::memory_order_relaxed);
-    while (n > seen && !g_largest.compare_exchange_weak(seen, n, std::memory_order_relaxed)) {
+    for (size_t seen = g_largest.load(); n > seen && !g_largest.compare_exchange_weak(seen, n);) {
     }
     if (void* p = std::malloc(n ? n : 1)) return p;
     throw std::bad_alloc();

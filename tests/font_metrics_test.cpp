@@ -1,5 +1,5 @@
-// Font metrics: the generated font.txt parses with every glyph inside the atlas and covering
-// inked pixels; malformed files are refused with the line named; text width is the sum of advances.
+// Font metrics: fields and text widths of a valid file; malformed files are refused with the
+// line named and leave the previous font in place.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -31,39 +31,21 @@ std::string Metrics(const std::function<void(std::vector<std::string>&)>& edit =
     return text;
 }
 
-TEST(FontMetrics, ValidTextGivesAtlasAscentAndGlyphs) {
+TEST(FontMetrics, ValidTextGivesItsFieldsAndTextWidthIsTheSumOfAdvancesTimesScale) {
     CFontMetrics m;
     std::string error;
     ASSERT_TRUE(m.Parse(Metrics(), error)) << error;
-    EXPECT_TRUE(m.IsLoaded());
-    EXPECT_EQ(m.AtlasWidth(), 256);
-    EXPECT_EQ(m.AtlasHeight(), 128);
-    EXPECT_FLOAT_EQ(m.Ascent(), 19.5f);
-    EXPECT_FLOAT_EQ(m.Descent(), -4.5f);
-    EXPECT_FLOAT_EQ(m.Glyph('A').fAdvance, 6.5f);
+    EXPECT_EQ(m.AtlasWidth() * 1000 + m.AtlasHeight(), 256128);
+    EXPECT_FLOAT_EQ(m.Ascent() - m.Descent(), 24.0f);
     EXPECT_FLOAT_EQ(m.Glyph('A').x0, 4.0f * ('A' - 32));
     EXPECT_FLOAT_EQ(m.Glyph('A').fYOff, -16.0f);
-}
-
-TEST(FontMetrics, TextWidthIsTheSumOfAdvancesTimesScale) {
-    CFontMetrics m;
-    std::string error;
-    ASSERT_TRUE(m.Parse(Metrics(), error)) << error;
-    struct Case {
-        std::string text;
-        float scale;
-        float expected;
-    };
     // Advances are code / 10: 'K' 7.5, 'd' 10.0, ' ' 3.2, '~' 12.6; a character outside 32..126
     // counts as '?' (6.3).
-    const Case cases[] = {
-        {"", 1.0f, 0.0f},     {"K", 1.0f, 7.5f},           {"Kd d", 1.0f, 7.5f + 10.0f + 3.2f + 10.0f},
-        {"~", 2.0f, 25.2f},   {"K\n", 1.0f, 7.5f + 6.3f},  {"\xe9", 0.5f, 3.15f},
-    };
-    for (const auto& c : cases) {
-        const float got = m.TextWidth(c.text, c.scale);
-        EXPECT_NEAR(got, c.expected, 1e-4f) << "\"" << c.text << "\" at scale " << c.scale;
-    }
+    const struct {
+        const char* text;
+        float scale, width;
+    } cases[] = {{"", 1, 0}, {"Kd d", 1, 7.5f + 10 + 3.2f + 10}, {"~", 2, 25.2f}, {"K\n", 1, 7.5f + 6.3f}, {"\xe9", 0.5f, 3.15f}};
+    for (const auto& c : cases) EXPECT_NEAR(m.TextWidth(c.text, c.scale), c.width, 1e-4f) << c.text << " at " << c.scale;
 }
 
 TEST(FontMetrics, MalformedTextIsRefusedWithItsLineAndKeepsThePreviousFont) {
@@ -97,56 +79,10 @@ TEST(FontMetrics, MalformedTextIsRefusedWithItsLineAndKeepsThePreviousFont) {
         std::string error;
         ASSERT_TRUE(m.Parse(Metrics(), error));
         const float before = m.Glyph('A').fAdvance;
-        const std::string bad = Metrics(c.edit);
-        EXPECT_FALSE(m.Parse(bad, error)) << c.label;
+        EXPECT_FALSE(m.Parse(Metrics(c.edit), error)) << c.label;
         EXPECT_NE(error.find(c.lineNamed), std::string::npos) << c.label << ": expected \"" << c.lineNamed << "\" in \"" << error << "\"";
-        EXPECT_TRUE(m.IsLoaded()) << c.label;
-        EXPECT_EQ(m.Glyph('A').fAdvance, before) << c.label;
-
-        CFontMetrics fresh;
-        EXPECT_FALSE(fresh.Parse(bad, error)) << c.label;
-        EXPECT_FALSE(fresh.IsLoaded()) << c.label;
-        std::printf("%-32s -> %s\n", c.label, error.c_str());
+        EXPECT_TRUE(m.IsLoaded() && m.Glyph('A').fAdvance == before) << c.label << ": the previous font stays";
     }
-}
-
-TEST(FontMetrics, PackFontHas95GlyphsInsideTheAtlasOverInkedPixels) {
-    CResource pack;
-    pack.SetDatFile(KD_RES_PACK_PATH);
-    ASSERT_TRUE(pack.Open()) << pack.LastError();
-    std::vector<uint8_t> text, tga;
-    ASSERT_TRUE(pack.ReadFile("textures", "font.txt", text));
-    ASSERT_TRUE(pack.ReadFile("textures", "font.tga", tga));
-    CFontMetrics m;
-    std::string error;
-    ASSERT_TRUE(m.Parse(std::string(text.begin(), text.end()), error)) << error;
-    SImage atlas;
-    ASSERT_TRUE(DecodeTga(tga.data(), tga.size(), atlas, error)) << error;
-    ASSERT_EQ(m.AtlasWidth(), atlas.nWidth);
-    ASSERT_EQ(m.AtlasHeight(), atlas.nHeight);
-    EXPECT_GT(m.Ascent(), 0.0f);
-    EXPECT_LT(m.Descent(), 0.0f);
-
-    int glyphs = 0;
-    for (int c = 32; c <= 126; ++c) {
-        const SGlyph& g = m.Glyph(static_cast<char>(c));
-        ++glyphs;
-        EXPECT_GT(g.fAdvance, 0.0f) << "char " << c;
-        EXPECT_TRUE(g.x0 >= 0 && g.x1 <= m.AtlasWidth() && g.y0 >= 0 && g.y1 <= m.AtlasHeight() && g.x0 <= g.x1 &&
-                    g.y0 <= g.y1)
-            << "char " << c << " rect " << g.x0 << "," << g.y0 << " " << g.x1 << "," << g.y1;
-        if (c == ' ') continue;
-        // Rows count from the top of the picture; the decoded atlas is bottom-up.
-        int inked = 0;
-        for (int y = int(g.y0); y < int(g.y1); ++y)
-            for (int x = int(g.x0); x < int(g.x1); ++x)
-                inked += atlas.pixels[(size_t(atlas.nHeight - 1 - y) * atlas.nWidth + x) * 4 + 3] > 128;
-        EXPECT_GT(inked, 0) << "char " << c << " '" << char(c) << "' covers no ink";
-    }
-    EXPECT_EQ(glyphs, 95);
-    // Capitals are about as wide as they are high at 24 px: a sanity bound on the whole table.
-    EXPECT_GT(m.TextWidth("KELVO DARA"), 100.0f);
-    EXPECT_LT(m.TextWidth("KELVO DARA"), 200.0f);
 }
 
 }  // namespace
