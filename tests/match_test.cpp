@@ -220,17 +220,6 @@ TEST_F(MatchTest, TwoPlayersTakeTheirOwnViewsBackButOnTwoMachinesTheViewStays) {
     }
 }
 
-TEST_F(MatchTest, ToAMissBetweenTwoPlayersKeepsTheMoveOnlyAfterACleanHit) {
-    Start(kTwo, 1, TURN_TO_A_MISS);
-    const struct { int nWhite, nBlack, nMySideToMove; const char* szText; } steps[] = {
-        {0, 1, 1, "whites turn"}, {1, 1, 0, "blacks turn"}, {1, 0, 0, "blacks turn"}, {0, 0, 1, "whites turn"}};
-    for (const auto& st : steps) {
-        Finish(st.nWhite, st.nBlack);
-        EXPECT_EQ(st.nMySideToMove, m_s.m_bMySideToMove) << st.nWhite << "/" << st.nBlack;
-        EXPECT_STREQ(st.szText, m_match.TurnText()) << st.nWhite << "/" << st.nBlack;
-    }
-}
-
 TEST_F(MatchTest, ToAMissAgainstTheComputerTheHitterMovesAgainAndAMissOrOwnLossPasses) {
     enum EOutcome { Hit, Miss, OwnLoss, OneOfEach };
     for (const int nMyWhite : {1, 0}) {
@@ -321,27 +310,25 @@ TEST_F(MatchTest, ASecondMatchInTheSameRunStartsItsOwnCampaign) {
     }
 }
 
-TEST_F(MatchTest, TheComputerStartsTheNextSetAtOnce) {
-    // Campaign, TO A MISS: white (the player) loses the set with a flick of black's that hit.
-    Start(kOne, 1, TURN_TO_A_MISS, 1);
-    KnockOff(SIDE_WHITE);
-    m_s.m_nMoverSide = SIDE_BLACK;
-    m_s.m_bMySideToMove = 0;
-    Finish(1, 0);
+TEST_F(MatchTest, ToAMissTheComputerThatWonWithAHitStartsTheNextSetAtOnce) {
+    Start(kOne, 0, TURN_TO_A_MISS, 1);  // the player is black; white's last flick hit
+    KnockOff(SIDE_BLACK);
+    m_s.m_nMoverSide = SIDE_WHITE, m_s.m_bMySideToMove = 0;
+    Finish(0, 1);
     ASSERT_EQ(SET_LOST, m_s.m_nSetResult);
+    const int nScheduled = m_host.nScheduled;
     m_match.NextSet();
-    EXPECT_EQ(1, m_s.m_nBlackShift);
-    EXPECT_EQ(SIDE_BLACK, m_s.m_nMoverSide);
+    EXPECT_EQ(1, m_s.m_nWhiteShift);
+    EXPECT_EQ(SIDE_WHITE, m_s.m_nSetStarter) << "by turn black would start";
     EXPECT_EQ(0, m_s.m_bMySideToMove) << "the computer moves";
     EXPECT_TRUE(m_physics.HasCompThread()) << "no start delay";
-    EXPECT_EQ(0, m_host.nScheduled);
+    EXPECT_EQ(nScheduled, m_host.nScheduled);
     m_match.PauseMatch();
     EXPECT_FALSE(m_match.IsBusy()) << "the pause screen takes clicks";
     m_match.ContinueMatch();
     EXPECT_TRUE(m_match.IsBusy()) << "the interrupted choice still runs";
     m_match.StopMatch();
-    EXPECT_FALSE(m_physics.HasCompThread());
-    EXPECT_FALSE(m_match.IsBusy());
+    EXPECT_FALSE(m_physics.HasCompThread() || m_match.IsBusy());
 }
 
 TEST_F(MatchTest, AResumedCampaignPlaysItsSetWithItsLinesTotalsAndStarter) {
