@@ -85,6 +85,7 @@ TEST(IniText, NamesSectionsAndLayout) {
     };
     for (const auto& [text, expected] : cases)
         EXPECT_EQ(expected, GetProfileIntFromText(text, kSection, "GameMode", -1)) << text;
+    EXPECT_EQ(-1, GetProfileIntFromText("[Kelvo Dara]\n;GameMode=3\n", kSection, ";GameMode", -1)) << "a comment is no entry";
 }
 
 // Setting GameMode=1 changes only its line, in the file's own line ends; a last line closed only
