@@ -76,8 +76,9 @@ protected:
 };
 
 TEST_F(SettingsKill, AKilledSaveLeavesTheOldOrTheNewFile) {
-    auto* progress = new (mmap(nullptr, sizeof(SProgress), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0))
-        SProgress{};
+    void* shared = mmap(nullptr, sizeof(SProgress), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+    ASSERT_NE(MAP_FAILED, shared);
+    auto* progress = new (shared) SProgress{};
     const std::string path = CGameSettings::FilePath();
     const char* rounds = std::getenv("KD_KILL_ROUNDS");
     const int nRounds = rounds && std::atoi(rounds) > 0 ? std::atoi(rounds) : 100;
