@@ -220,23 +220,28 @@ TEST_F(MatchTest, TwoPlayersTakeTheirOwnViewsBackButOnTwoMachinesTheViewStays) {
     }
 }
 
-TEST_F(MatchTest, ToAMissAgainstTheComputerTheHitterMovesAgainAndAMissOrOwnLossPasses) {
+// Against the computer: TO A MISS only a clean hit keeps the move, BY TURN every flick passes it.
+TEST_F(MatchTest, AgainstTheComputerTheHitterMovesAgainToAMissAndEveryFlickPassesByTurn) {
     enum EOutcome { Hit, Miss, OwnLoss, OneOfEach };
-    for (const int nMyWhite : {1, 0}) {
-        for (const bool bPlayerFlicked : {true, false}) {
-            for (const EOutcome e : {Hit, Miss, OwnLoss, OneOfEach}) {
-                Start(kOne, nMyWhite, TURN_TO_A_MISS);
-                m_physics.TerminateThreads();
-                m_s.m_bMySideToMove = bPlayerFlicked ? 1 : 0;
-                const int nFlicker = bPlayerFlicked == (nMyWhite == 1) ? SIDE_WHITE : SIDE_BLACK;
-                const int nOwn = e == OwnLoss || e == OneOfEach ? 1 : 0, nOther = e == Hit || e == OneOfEach ? 2 : 0;
-                Finish(nFlicker == SIDE_WHITE ? nOwn : nOther, nFlicker == SIDE_WHITE ? nOther : nOwn);
-                const bool bPlayerNext = (e == Hit) == bPlayerFlicked;
-                const std::string what = std::string(nMyWhite ? "as white, " : "as black, ") +
-                                         (bPlayerFlicked ? "player " : "computer ") + "outcome " + std::to_string(e);
-                EXPECT_EQ(bPlayerNext ? 1 : 0, m_s.m_bMySideToMove) << what;
-                EXPECT_EQ(!bPlayerNext, m_physics.HasCompThread()) << what << ": the computer's turn";
-                if (!bPlayerNext) { EXPECT_EQ(OtherSide(MySide(nMyWhite)), m_s.m_nMoverSide) << what; }
+    for (const int nTurnType : {TURN_TO_A_MISS, TURN_BY_TURN}) {
+        for (const int nMyWhite : {1, 0}) {
+            for (const bool bPlayerFlicked : {true, false}) {
+                for (const EOutcome e : {Hit, Miss, OwnLoss, OneOfEach}) {
+                    Start(kOne, nMyWhite, nTurnType);
+                    m_physics.TerminateThreads();
+                    m_s.m_bMySideToMove = bPlayerFlicked ? 1 : 0;
+                    m_s.m_nFocus = 3;
+                    const int nFlicker = bPlayerFlicked == (nMyWhite == 1) ? SIDE_WHITE : SIDE_BLACK;
+                    const int nOwn = e == OwnLoss || e == OneOfEach ? 1 : 0, nOther = e == Hit || e == OneOfEach ? 2 : 0;
+                    Finish(nFlicker == SIDE_WHITE ? nOwn : nOther, nFlicker == SIDE_WHITE ? nOther : nOwn);
+                    const bool bPlayerNext = (nTurnType == TURN_TO_A_MISS && e == Hit) == bPlayerFlicked;
+                    const std::string what = "rule " + std::to_string(nTurnType) + (nMyWhite ? " as white, " : " as black, ") +
+                                             (bPlayerFlicked ? "player " : "computer ") + "outcome " + std::to_string(e);
+                    EXPECT_EQ(bPlayerNext ? 1 : 0, m_s.m_bMySideToMove) << what;
+                    EXPECT_EQ(!bPlayerNext, m_physics.HasCompThread()) << what << ": the computer's turn";
+                    if (!bPlayerNext) { EXPECT_EQ(OtherSide(MySide(nMyWhite)), m_s.m_nMoverSide) << what; }
+                    if (bPlayerNext != bPlayerFlicked) { EXPECT_EQ(-1, m_s.m_nFocus) << what << ": a pass drops the focus"; }
+                }
             }
         }
     }
@@ -260,6 +265,10 @@ TEST_F(MatchTest, SetEndsShowTheirResultScreens) {
         EXPECT_EQ(c.nResult, m_s.m_nSetResult) << what;
         EXPECT_EQ(c.eScreen, m_host.screen) << what;
         EXPECT_EQ(c.nMatchOver, m_s.m_bMatchOver) << what;
+        if (!c.nGameMode) {
+            m_match.NextSet();
+            EXPECT_EQ(c.nMyWhite, m_s.m_bMySideToMove) << what << ": white starts another quick game";
+        }
     }
 }
 
@@ -268,6 +277,10 @@ TEST_F(MatchTest, AFlickThatEmptiesBothSidesIsADrawAndMovesNoLine) {
     m_s.m_nWhiteShift = m_s.m_nBlackShift = 1;
     m_match.NextSet();
     EXPECT_TRUE(m_log.Mentions("Next set asked for with set result 0")) << "no result yet: nothing changes";
+    m_s.m_nSetResult = SET_DRAW + 1;
+    m_match.NextSet();
+    EXPECT_TRUE(m_log.Mentions("Next set asked for with set result " + std::to_string(SET_DRAW + 1))) << "an unknown result";
+    m_s.m_nSetResult = SET_RUNNING;
     KnockOff(SIDE_WHITE);
     KnockOff(SIDE_BLACK);
     Finish(10, 10);
@@ -310,25 +323,30 @@ TEST_F(MatchTest, ASecondMatchInTheSameRunStartsItsOwnCampaign) {
     }
 }
 
+// Campaign, TO A MISS: the player loses the set to the computer's hit, and the computer starts the
+// next set at once; as black, by turn the player would start it.
 TEST_F(MatchTest, ToAMissTheComputerThatWonWithAHitStartsTheNextSetAtOnce) {
-    Start(kOne, 0, TURN_TO_A_MISS, 1);  // the player is black; white's last flick hit
-    KnockOff(SIDE_BLACK);
-    m_s.m_nMoverSide = SIDE_WHITE, m_s.m_bMySideToMove = 0;
-    Finish(0, 1);
-    ASSERT_EQ(SET_LOST, m_s.m_nSetResult);
-    const int nScheduled = m_host.nScheduled;
-    m_match.NextSet();
-    EXPECT_EQ(1, m_s.m_nWhiteShift);
-    EXPECT_EQ(SIDE_WHITE, m_s.m_nSetStarter) << "by turn black would start";
-    EXPECT_EQ(0, m_s.m_bMySideToMove) << "the computer moves";
-    EXPECT_TRUE(m_physics.HasCompThread()) << "no start delay";
-    EXPECT_EQ(nScheduled, m_host.nScheduled);
-    m_match.PauseMatch();
-    EXPECT_FALSE(m_match.IsBusy()) << "the pause screen takes clicks";
-    m_match.ContinueMatch();
-    EXPECT_TRUE(m_match.IsBusy()) << "the interrupted choice still runs";
-    m_match.StopMatch();
-    EXPECT_FALSE(m_physics.HasCompThread() || m_match.IsBusy());
+    for (const int nMyWhite : {1, 0}) {
+        const int nComputer = nMyWhite ? SIDE_BLACK : SIDE_WHITE;
+        Start(kOne, nMyWhite, TURN_TO_A_MISS, 1);
+        KnockOff(MySide(nMyWhite));
+        m_s.m_nMoverSide = nComputer, m_s.m_bMySideToMove = 0;
+        Finish(nMyWhite, 1 - nMyWhite);
+        ASSERT_EQ(SET_LOST, m_s.m_nSetResult);
+        const int nScheduled = m_host.nScheduled;
+        m_match.NextSet();
+        EXPECT_EQ(1, nMyWhite ? m_s.m_nBlackShift : m_s.m_nWhiteShift) << nMyWhite;
+        EXPECT_EQ(nComputer, m_s.m_nMoverSide) << nMyWhite;
+        EXPECT_EQ(0, m_s.m_bMySideToMove) << nMyWhite << ": the computer moves";
+        EXPECT_TRUE(m_physics.HasCompThread()) << nMyWhite << ": no start delay";
+        EXPECT_EQ(nScheduled, m_host.nScheduled);
+        m_match.PauseMatch();
+        EXPECT_FALSE(m_match.IsBusy()) << "the pause screen takes clicks";
+        m_match.ContinueMatch();
+        EXPECT_TRUE(m_match.IsBusy()) << "the interrupted choice still runs";
+        m_match.StopMatch();
+        EXPECT_FALSE(m_physics.HasCompThread() || m_match.IsBusy());
+    }
 }
 
 TEST_F(MatchTest, AResumedCampaignPlaysItsSetWithItsLinesTotalsAndStarter) {
