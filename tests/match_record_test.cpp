@@ -58,7 +58,7 @@ TEST(MatchRecord, TextGivesBackEveryBitAndDamagedRecordsAreRefusedWithFileAndLin
         {"players=3", "players=2", "r.kdr:8: players 2 is not one of 1, 3"},
         {"level=", "", "r.kdr:7: the record ends before its settings are complete"},
         {"set white=2 black=1", "set white=2 black=5", "r.kdr:13: black shift 5 is not 0..4"},
-        {"draught=3", "draught=25", "r.kdr:12: draught 25 is not 0..19"},
+        {"draught=3", "draught=20", "r.kdr:12: draught 20 is not 0..19"},
         {"side=1", "side=3", "r.kdr:12: side 3 does not exist"},
         {"vx=0x3fc00000", "vx=0x7fc00000", "r.kdr:12: vx is not a finite number"},
         {"vx=0x3fc00000", "vx=0x41500000", "r.kdr:12: launch speed 13 is faster than any flick (12)"},
