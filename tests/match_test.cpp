@@ -323,22 +323,25 @@ TEST_F(MatchTest, ASecondMatchInTheSameRunStartsItsOwnCampaign) {
     }
 }
 
-// Campaign, TO A MISS: the player loses the set to the computer's hit, and the computer starts the
-// next set at once; as black, by turn the player would start it.
-TEST_F(MatchTest, ToAMissTheComputerThatWonWithAHitStartsTheNextSetAtOnce) {
-    for (const int nMyWhite : {1, 0}) {
-        const int nComputer = nMyWhite ? SIDE_BLACK : SIDE_WHITE;
-        Start(kOne, nMyWhite, TURN_TO_A_MISS, 1);
-        KnockOff(MySide(nMyWhite));
-        m_s.m_nMoverSide = nComputer, m_s.m_bMySideToMove = 0;
-        Finish(nMyWhite, 1 - nMyWhite);
+// Campaign, TO A MISS: the player loses the set to the computer's hit, or to a flick of his own
+// that knocked off one of each; the computer starts the next set at once (as black, by turn the
+// player would start it).
+TEST_F(MatchTest, ToAMissTheComputerStartsTheNextSetAtOnceAfterItsHitOrThePlayersMiss) {
+    const struct { int nMyWhite, nMover, nWhite, nBlack; } cases[] = {{1, SIDE_BLACK, 1, 0}, {0, SIDE_BLACK, 1, 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "player white " << c.nMyWhite << ", mover " << c.nMover);
+        const int nComputer = OtherSide(MySide(c.nMyWhite));
+        Start(kOne, c.nMyWhite, TURN_TO_A_MISS, 1);
+        KnockOff(MySide(c.nMyWhite));
+        m_s.m_nMoverSide = c.nMover, m_s.m_bMySideToMove = c.nMover != nComputer;
+        Finish(c.nWhite, c.nBlack);
         ASSERT_EQ(SET_LOST, m_s.m_nSetResult);
         const int nScheduled = m_host.nScheduled;
         m_match.NextSet();
-        EXPECT_EQ(1, nMyWhite ? m_s.m_nBlackShift : m_s.m_nWhiteShift) << nMyWhite;
-        EXPECT_EQ(nComputer, m_s.m_nMoverSide) << nMyWhite;
-        EXPECT_EQ(0, m_s.m_bMySideToMove) << nMyWhite << ": the computer moves";
-        EXPECT_TRUE(m_physics.HasCompThread()) << nMyWhite << ": no start delay";
+        EXPECT_EQ(1, c.nMyWhite ? m_s.m_nBlackShift : m_s.m_nWhiteShift);
+        EXPECT_EQ(nComputer, m_s.m_nMoverSide);
+        EXPECT_EQ(0, m_s.m_bMySideToMove) << "the computer moves";
+        EXPECT_TRUE(m_physics.HasCompThread()) << "no start delay";
         EXPECT_EQ(nScheduled, m_host.nScheduled);
         m_match.PauseMatch();
         EXPECT_FALSE(m_match.IsBusy()) << "the pause screen takes clicks";
