@@ -111,6 +111,7 @@ TEST_F(CameraWndTest, AShiftTurnIsFortyFiveDegreesInEasedStepsAndTheNextOneNeeds
     Key(VK_RIGHT, false);
     EXPECT_FALSE(CMatchProbe(m_wnd->Match()).m_bShiftTurn) << "a key up allows the next SHIFT turn";
     for (const SSeen& s : Pump()) held.push_back(s);
+    EXPECT_TRUE(Pump().empty()) << "the repeat outlived the key up";
     EXPECT_EQ(0, CountOf(held, UM_TURN_STEP)) << "no second SHIFT turn without a key up";
     const int nHeld = CountOf(held, UM_CAMERA_KEY);
     EXPECT_NEAR(-nHeld * static_cast<double>(0.02f), m_wnd->GetCamera().azimuth - before.azimuth, 1e-12) << nHeld;
@@ -119,24 +120,6 @@ TEST_F(CameraWndTest, AShiftTurnIsFortyFiveDegreesInEasedStepsAndTheNextOneNeeds
     EXPECT_DOUBLE_EQ(before.ey, end.ey);
     EXPECT_NEAR(before.radius, end.radius, 1e-12);
     EXPECT_NEAR(end.tx + end.radius * std::cos(end.azimuth), end.ex, 1e-12);
-}
-
-TEST_F(CameraWndTest, HeldKeysRepeatTheirStepUntilReleased) {
-    StartGame(kTwoPlayers);
-    // Only the keypad zooms: the other plus and minus keys are no camera keys.
-    for (unsigned nKey : {VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN, VK_ADD, VK_SUBTRACT, VK_OEM_PLUS, VK_OEM_MINUS}) {
-        const bool bCameraKey = nKey != VK_OEM_PLUS && nKey != VK_OEM_MINUS;
-        const stCamGeom before = m_wnd->GetCamera();
-        Key(nKey, true);
-        std::vector<SSeen> seen = Pump([](const std::vector<SSeen>& s) { return CountOf(s, UM_CAMERA_KEY) >= 3; });
-        Key(nKey, false);
-        for (const SSeen& s : Pump()) seen.push_back(s);
-        for (const SSeen& s : seen)
-            EXPECT_TRUE(s.nMsg != UM_CAMERA_KEY || s.wParam == nKey) << "key " << nKey << " repeats " << s.wParam;
-        EXPECT_EQ(bCameraKey, CountOf(seen, UM_CAMERA_KEY) >= 3) << "key " << nKey;
-        EXPECT_EQ(bCameraKey, !SameBits(before, m_wnd->GetCamera())) << "key " << nKey;
-        EXPECT_TRUE(Pump().empty()) << "key " << nKey << ": the repeat outlived the key up";
-    }
 }
 
 TEST_F(CameraWndTest, TabSwingsTheViewInThreeStepsToTheFocusedDraughtAndBackToTheCentre) {

@@ -59,39 +59,6 @@ protected:
     std::unique_ptr<CGameWnd> m_wnd;
 };
 
-TEST_F(GameWndTest, QueuedMotionReachesThePhysicsAndPlaybackStarts) {
-    for (int i = 0; i < 2; ++i) {
-        platform::SMessage msg = platform::MakeMessage(UM_QUEUE_MOTION, 0, std::make_unique<CDesk>(m_wnd->Desk()));
-        EXPECT_TRUE(m_wnd->OnAppMessage(msg));
-    }
-    EXPECT_EQ(2u, m_wnd->Physics().MotionCount());
-    EXPECT_FALSE(m_wnd->Physics().IsPlaying());
-    EXPECT_TRUE(m_wnd->SendMessage(UM_START_PLAYBACK, 0, 0));
-    EXPECT_TRUE(m_wnd->Physics().IsPlaying());
-    m_wnd->Physics().StopPlayback();
-    m_wnd->Physics().ClearMotions();
-    // Messages that are not the window's own stay unhandled.
-    for (uint32_t nMsg : {WM_USER + 1, WM_USER + 7, WM_USER + 18, uint32_t{UM_HOLD_LEFT}})
-        EXPECT_FALSE(m_wnd->SendMessage(nMsg, 0, 0)) << "message WM_USER+" << (nMsg - WM_USER);
-}
-
-TEST_F(GameWndTest, EightTurnStepsTurnAQuarterOfPiAndStepsOutsideTheTableChangeNothing) {
-    const double fStart = m_wnd->GetCamera().azimuth;
-    for (intptr_t step : {-1, 8, 9, 1000, -1000})
-        for (uintptr_t key : {uintptr_t{VK_LEFT}, uintptr_t{VK_RIGHT}, uintptr_t{VK_UP}}) {
-            EXPECT_TRUE(m_wnd->SendMessage(UM_TURN_STEP, key, step));
-            EXPECT_EQ(fStart, m_wnd->GetCamera().azimuth) << "key " << key << " step " << step;
-        }
-    for (intptr_t step = 0; step < 8; ++step) m_wnd->SendMessage(UM_TURN_STEP, VK_UP, step);
-    EXPECT_EQ(fStart, m_wnd->GetCamera().azimuth) << "up is no turn";
-    const std::pair<unsigned, double> turns[] = {{VK_LEFT, std::numbers::pi / 4}, {VK_RIGHT, -std::numbers::pi / 4}};
-    for (const auto& [nKey, fTurn] : turns) {
-        const double fFrom = m_wnd->GetCamera().azimuth;
-        for (intptr_t step = 0; step < 8; ++step) m_wnd->SendMessage(UM_TURN_STEP, nKey, step);
-        EXPECT_NEAR(fTurn, m_wnd->GetCamera().azimuth - fFrom, 1e-5) << "key " << nKey;
-    }
-}
-
 TEST_F(GameWndTest, TheComputerDelayIsPolledOnlyWhileTheWindowIsActive) {
     m_wnd->m_nCurScreen = SCREEN_GAME;
     m_wnd->SetHeadlessActive(false);

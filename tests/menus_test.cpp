@@ -271,36 +271,6 @@ TEST_F(MenusTest, ASaveThatFailsIsToldOnTheSetupScreenOnce) {
     wnd->Font().SetPrintListener({});
 }
 
-TEST_F(MenusTest, AKeyLeavesSetupWithoutSavingAndTheListsShowTheRecord) {
-    wnd->SetScreen(SCREEN_SETUP);
-    Selector(NOTIFY_GAME_MODE);
-    // The record and the lists disagree until the key syncs them.
-    wnd->Settings().BoardType = BOARD_TWELVE;
-    wnd->Settings().MyWhite = 5;
-    wnd->Settings().StarType = 7;
-    wnd->Settings().CheckType = 7;
-    Key('A');
-    EXPECT_FALSE(Saved());
-    EXPECT_EQ(wnd->Settings().GameMode, 1) << "the changed choice stays in memory";
-    EXPECT_EQ((std::vector{CurItem(LIST_GAME_MODE), CurItem(LIST_BOARD), CurItem(LIST_BOARD_PICTURE), CurItem(LIST_SIDE),
-                           CurItem(LIST_SKY), CurItem(LIST_CHECKS), wnd->Settings().CheckType}),
-              (std::vector<int>{1, BOARD_TWELVE, BOARD_TWELVE, 1, kStarsOffItem, CHECK_BONE, CHECK_BONE}));
-}
-
-TEST_F(MenusTest, TheWindowSelectorSwitchesFullScreenSavesItAndKeepsTheSetupScreen) {
-    wnd->SetScreen(SCREEN_SETUP);
-    for (bool bFull : {true, false}) {
-        Selector(NOTIFY_WINDOW);
-        EXPECT_EQ(wnd->IsFullScreen(), bFull);
-        EXPECT_EQ(CurItem(LIST_WINDOW), bFull ? kFullScreenItem : kWindowedItem);
-        EXPECT_EQ(wnd->GetScreen(), SCREEN_SETUP);
-        EXPECT_GT(wnd->m_aLists[LIST_BOARD].GetCount(), 0) << "the setup lists were rebuilt";
-        CGameSettings loaded;
-        loaded.Load();
-        EXPECT_EQ(loaded.FullScreen, bFull);
-    }
-}
-
 // ---- Help and about ----
 
 TEST_F(MenusTest, EveryPageLineFitsLeftOfThePictures) {
@@ -312,24 +282,6 @@ TEST_F(MenusTest, EveryPageLineFitsLeftOfThePictures) {
             EXPECT_LE(kTextPageX + metrics.TextWidth(pLines[i].szText, pLines[i].fScale), kPageTextRight)
                 << "\"" << pLines[i].szText << "\"";
         }
-}
-
-TEST(TextScroll, PagesStopAtTheirEndsAndTheWheelTowardTheUserShowsTheNextLine) {
-    const std::tuple<int, int, int> pages[] = {{82, 100, 56}, {101, 100, 75}, {101, 10, 10}, {20, 5, 0}, {26, 5, 0}, {27, 5, 1}};
-    for (const auto& [nCount, nSteps, nDown] : pages) {
-        int nFirst = 0;
-        for (int i = 0; i < nSteps; ++i) nFirst = ScrollDown(nFirst, nCount);
-        EXPECT_EQ(nFirst, nDown) << nCount << " lines, " << nSteps << " steps down";
-        EXPECT_EQ(LastFirstLine(nCount), std::max(0, nCount - 26)) << nCount << " lines";
-        for (int i = 0; i < nSteps + 3; ++i) nFirst = ScrollUp(nFirst);
-        EXPECT_EQ(nFirst, 0) << nCount << " lines, back up";
-    }
-    const auto toward = static_cast<unsigned>(-WHEEL_DELTA) << 16, away = static_cast<unsigned>(WHEEL_DELTA) << 16;
-    const std::pair<unsigned, int> wheels[] = {{toward, CMD_SCROLL_DOWN}, {toward | MK_SHIFT, CMD_SCROLL_DOWN},
-                                               {away, CMD_SCROLL_UP},     {away | MK_LBUTTON, CMD_SCROLL_UP},
-                                               {0u, CMD_SCROLL_DOWN},     {0xFFFFu, CMD_SCROLL_DOWN}, {0x10000u, CMD_SCROLL_UP}};
-    for (const auto& [wParam, nCommand] : wheels)
-        EXPECT_EQ(WheelCommand(wParam), nCommand) << std::hex << "wParam 0x" << wParam;
 }
 
 TEST_F(MenusTest, KeysAndTheWheelScrollThePagesWithinTheirBounds) {
