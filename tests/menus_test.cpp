@@ -161,6 +161,14 @@ TEST_F(MenusTest, EachActionLeadsToItsScreenWithItsSound) {
             EXPECT_EQ(wnd->Settings().m_nPlayers * 10 + wnd->Settings().m_nLevel, c.nPlayers * 10 + c.nLevel) << what;
         }
     }
+    // A network game is one set: its result screens lead back to the main menu only.
+    wnd->Match().SetNetSide(SIDE_WHITE);
+    wnd->SetScreen(SCREEN_SET_OVER);
+    m_sounds.Take();
+    Command(SCREEN_SET_OVER, CMD_NEXT_SET);
+    EXPECT_EQ(wnd->GetScreen(), SCREEN_SET_OVER);
+    EXPECT_EQ(m_sounds.Take(), std::vector{static_cast<int>(SOUND_ERROR)});
+    wnd->Match().SetNetSide(0);
     // The pause screen takes clicks even while a flick runs, and shows the cursor.
     wnd->StartMatch();
     wnd->SetScreen(SCREEN_GAME);
