@@ -173,19 +173,26 @@ protected:
 
 TEST_F(AimAgreementTest, TheHandShowsOpenExactlyWhereTheSecondClickIsTakenOnEveryBoardAndView) {
     constexpr int kGrid = 60;  // pixels between cursor positions
-    const double views[][3] = {{0.0, 0.55, 0.5}, {-0.3, 1.2, -0.5}};
+    const double views[][3] = {{0.0, 0.55, 0.5}, {0.7, 0.3, 0.1}};
     const char* const szState[] = {"open", "closed", "hidden"};
+    int nOffAreaSeen = 0;
     for (int nBoard : {BOARD_SQUARE, BOARD_ROUND, BOARD_TWELVE}) {
         wnd->Settings().BoardType = nBoard;
         wnd->Settings().m_nPlayers = kTwoPlayers;
         for (const auto& view : views) {
             ASSERT_NO_FATAL_FAILURE(MarkBackRowDraught(view));
-            int nTakenBeyondRim = 0;
+            int nTakenBeyondRim = 0, nOffArea = 0;
             for (int y = kGrid / 2; y < kLogicalHeight; y += kGrid)
                 for (int x = kGrid / 2; x < kLogicalWidth; x += kGrid) {
                     wnd->InjectMouseMove(x, y);
                     wnd->StepFrame();  // draws the hand under the cursor
                     const int nState = wnd->m_bCursorShown ? 2 : wnd->Match().IsHandInvalid();
+                    // Far out on the floor the system cursor stands in for the hand.
+                    const TScenePoint& at = CMatchProbe(wnd->Match()).m_ptPick;
+                    if (std::fabs(at[0]) > 3.0f || std::fabs(at[2]) > 3.0f) {
+                        ++nOffArea;
+                        EXPECT_EQ(2, nState) << "pixel " << x << " " << y << " meets the floor at " << at[0] << " " << at[2];
+                    }
                     // As the window loop hands it on, against the frame just drawn.
                     wnd->OnLButtonDown(MK_LBUTTON, static_cast<long>((static_cast<uint32_t>(y) << 16) | x));
                     const bool bTaken = wnd->Match().IsBusy();
@@ -197,8 +204,10 @@ TEST_F(AimAgreementTest, TheHandShowsOpenExactlyWhereTheSecondClickIsTakenOnEver
                     ASSERT_NO_FATAL_FAILURE(MarkBackRowDraught(view));
                 }
             EXPECT_GT(nTakenBeyondRim, 0) << "board " << nBoard << ", eye " << view[0] << " " << view[1];
+            nOffAreaSeen += nOffArea;
         }
     }
+    EXPECT_GT(nOffAreaSeen, 0) << "no view reaches the floor beyond the board area";
 }
 
 }  // namespace

@@ -58,13 +58,14 @@ protected:
     }
     void Key(unsigned nKey, bool bDown) { m_wnd->SendMessage(bDown ? WM_KEYDOWN : WM_KEYUP, nKey, 0); }
     // Takes the window's messages in its place and hands each to it, until `enough` holds for
-    // what was seen, or the queue has been quiet for 80 ms (the worker posts every 10 or 20 ms),
-    // or 3 s have passed.
+    // what was seen or 3 s have passed; without `enough`, until the queue has been quiet for
+    // 80 ms (the worker posts every 10 or 20 ms).
     std::vector<SSeen> Pump(const std::function<bool(const std::vector<SSeen>&)>& enough = {}) {
         std::vector<SSeen> seen;
         const auto deadline = Clock::now() + 3s;
         platform::SMessage msg;
-        while (!(enough && enough(seen)) && Clock::now() < deadline && m_wnd->GetHWND()->WaitPop(msg, 80)) {
+        while (!(enough && enough(seen)) && Clock::now() < deadline &&
+               m_wnd->GetHWND()->WaitPop(msg, enough ? 3000 : 80)) {
             SSeen s{msg.nMsg, msg.wParam, msg.lParam};
             if (const stCamGeom* pStep = msg.Payload<stCamGeom>()) s.step = *pStep;
             m_wnd->OnAppMessage(msg);
@@ -85,7 +86,8 @@ TEST_F(CameraWndTest, AShiftTurnIsFortyFiveDegreesInEasedStepsAndTheNextOneNeeds
         Key(nKey, false);
         const double before = m_wnd->GetCamera().azimuth, sign = nKey == VK_LEFT ? 1.0 : -1.0;
         Key(nKey, true);
-        const std::vector<SSeen> seen = Pump();
+        std::vector<SSeen> seen = Pump([](const std::vector<SSeen>& s) { return CountOf(s, UM_TURN_STEP) == kTurnSteps; });
+        for (const SSeen& s : Pump()) seen.push_back(s);
         ASSERT_EQ(kTurnSteps, CountOf(seen, UM_TURN_STEP)) << nKey;
         EXPECT_EQ(0, CountOf(seen, UM_CAMERA_KEY)) << "a SHIFT turn is not a held turn";
         // A SHIFT turn's steps reach the window as floats: 45 degrees to that precision.
