@@ -171,6 +171,35 @@ protected:
     }
 };
 
+// Before a pick the mouse moves no hand; in a two-player match the player to move picks his own
+// colour only, black once the move has passed; a right click drops the pick unless a flick runs.
+TEST_F(AimAgreementTest, NoHandBeforeAPickEachPlayerPicksHisOwnColourAndARightClickDropsThePick) {
+    wnd->Settings().m_nPlayers = kTwoPlayers;
+    wnd->StartMatch();
+    wnd->SetScreen(SCREEN_GAME);
+    wnd->PassTurnByTurn();
+    const SViewProjection vp = CameraViewProjection(wnd->GetCamera());
+    for (const auto& [nCheck, nPicked] : {std::pair{15, -1}, std::pair{2, 2}}) {
+        const CCheck& c = wnd->Desk().m_aChecks[nCheck];
+        int x = 0, y = 0;
+        ASSERT_TRUE(aim_choice::ToWindow(vp, c.m_fStartX, 0.0, c.m_fStartY, 0, 0, x, y));
+        wnd->InjectMouseMove(x, y);
+        wnd->StepFrame();
+        EXPECT_FALSE(CMatchProbe(wnd->Match()).m_bHandShown) << "draught " << nCheck;
+        wnd->InjectLButton(true, x, y);
+        wnd->InjectLButton(false, x, y);
+        wnd->StepFrame();
+        EXPECT_EQ(nPicked, wnd->Match().Selected()) << "draught " << nCheck;
+    }
+    // A right click drops the pick, but not while a flick runs.
+    CMatchProbe(wnd->Match()).m_bBusy = true;
+    wnd->OnRButtonDown(0, 0);
+    EXPECT_EQ(2, wnd->Match().Selected());
+    CMatchProbe(wnd->Match()).m_bBusy = false;
+    wnd->OnRButtonDown(0, 0);
+    EXPECT_EQ(-1, wnd->Match().Selected());
+}
+
 TEST_F(AimAgreementTest, TheHandShowsOpenExactlyWhereTheSecondClickIsTakenOnEveryBoardAndView) {
     constexpr int kGrid = 60;  // pixels between cursor positions
     const double views[][3] = {{0.0, 0.55, 0.5}, {0.7, 0.3, 0.1}};
