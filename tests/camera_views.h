@@ -3,35 +3,35 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <sstream>
 #include <string>
 
 #include "core/camera.h"
 
+inline constexpr const char* kCamFieldNames[10] = {"tx", "ty", "tz", "ex", "ey", "ez", "radius", "distance",
+                                                   "azimuth", "elevation"};
+
+inline std::array<double, 10> Fields(const stCamGeom& c) {
+    return {c.tx, c.ty, c.tz, c.ex, c.ey, c.ez, c.radius, c.distance, c.azimuth, c.elevation};
+}
+
 inline std::string Describe(const stCamGeom& c) {
     std::ostringstream out;
     out.precision(9);
-    out << "target (" << c.tx << ", " << c.ty << ", " << c.tz << ") eye (" << c.ex << ", " << c.ey << ", " << c.ez
-        << ") r " << c.radius << " d " << c.distance << " az " << c.azimuth << " el " << c.elevation;
+    for (size_t f = 0; f < 10; ++f) out << kCamFieldNames[f] << " " << Fields(c)[f] << " ";
     return out.str();
 }
 
 inline void ExpectSameView(const stCamGeom& expected, const stCamGeom& actual, double tol, const std::string& what) {
-    const double e[10] = {expected.tx, expected.ty, expected.tz, expected.ex, expected.ey,
-                          expected.ez, expected.radius, expected.distance, expected.azimuth, expected.elevation};
-    const double a[10] = {actual.tx, actual.ty, actual.tz, actual.ex, actual.ey,
-                          actual.ez, actual.radius, actual.distance, actual.azimuth, actual.elevation};
-    const char* names[10] = {"tx", "ty", "tz", "ex", "ey", "ez", "radius", "distance", "azimuth", "elevation"};
-    for (int f = 0; f < 10; ++f)
-        EXPECT_NEAR(e[f], a[f], tol) << what << ": field " << names[f] << "\n  expected " << Describe(expected)
-                                     << "\n  actual   " << Describe(actual);
+    for (size_t f = 0; f < 10; ++f)
+        EXPECT_NEAR(Fields(expected)[f], Fields(actual)[f], tol) << what << ": field " << kCamFieldNames[f]
+                                                                  << "\n  expected " << Describe(expected)
+                                                                  << "\n  actual   " << Describe(actual);
 }
 
-inline bool SameBits(const stCamGeom& a, const stCamGeom& b) {
-    return a.tx == b.tx && a.ty == b.ty && a.tz == b.tz && a.ex == b.ex && a.ey == b.ey && a.ez == b.ez &&
-           a.radius == b.radius && a.distance == b.distance && a.azimuth == b.azimuth && a.elevation == b.elevation;
-}
+inline bool SameBits(const stCamGeom& a, const stCamGeom& b) { return Fields(a) == Fields(b); }
 
 // A view from eye to target with every field filled in from the geometry alone.
 inline stCamGeom ViewFrom(double ex, double ey, double ez, double tx, double ty, double tz) {
