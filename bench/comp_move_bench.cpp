@@ -9,7 +9,7 @@
 #include "ai/kick_ai.h"
 #include "physics/flick_simulation.h"
 #include "platform/crt_rand.h"
-#include "tests/flick_set.h"
+#include "tests/support/flick_set.h"
 
 namespace {
 

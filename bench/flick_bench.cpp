@@ -2,7 +2,7 @@
 #include <benchmark/benchmark.h>
 
 #include "physics/flick_simulation.h"
-#include "tests/flick_set.h"
+#include "tests/support/flick_set.h"
 
 namespace {
 

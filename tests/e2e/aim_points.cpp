@@ -15,7 +15,7 @@
 #include "app/game_wnd.h"
 #include "game/match_logic.h"
 #include "platform/log.h"
-#include "tests/aim_choice.h"
+#include "tests/support/aim_choice.h"
 
 namespace {
 
