@@ -31,23 +31,6 @@ std::string Metrics(const std::function<void(std::vector<std::string>&)>& edit =
     return text;
 }
 
-TEST(FontMetrics, ValidTextGivesItsFieldsAndTextWidthIsTheSumOfAdvancesTimesScale) {
-    CFontMetrics m;
-    std::string error;
-    ASSERT_TRUE(m.Parse(Metrics(), error)) << error;
-    EXPECT_EQ(m.AtlasWidth() * 1000 + m.AtlasHeight(), 256128);
-    EXPECT_FLOAT_EQ(m.Ascent() - m.Descent(), 24.0f);
-    EXPECT_FLOAT_EQ(m.Glyph('A').x0, 4.0f * ('A' - 32));
-    EXPECT_FLOAT_EQ(m.Glyph('A').fYOff, -16.0f);
-    // Advances are code / 10: 'K' 7.5, 'd' 10.0, ' ' 3.2, '~' 12.6; a character outside 32..126
-    // counts as '?' (6.3).
-    const struct {
-        const char* text;
-        float scale, width;
-    } cases[] = {{"", 1, 0}, {"Kd d", 1, 7.5f + 10 + 3.2f + 10}, {"~", 2, 25.2f}, {"K\n", 1, 7.5f + 6.3f}, {"\xe9", 0.5f, 3.15f}};
-    for (const auto& c : cases) EXPECT_NEAR(m.TextWidth(c.text, c.scale), c.width, 1e-4f) << c.text << " at " << c.scale;
-}
-
 TEST(FontMetrics, MalformedTextIsRefusedWithItsLineAndKeepsThePreviousFont) {
     struct Case {
         const char* label;

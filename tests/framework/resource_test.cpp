@@ -1,7 +1,7 @@
 // The resource pack: every asset the game opens is in it and is what its name says; names in the
 // game's spellings find the stored files; damaged packs are refused with a short printable message
-// naming every place searched, without large allocations; a CRC mismatch fails the read; packs
-// share a mount until the last user closes.
+// naming every place searched, without large allocations; packs share a mount until the last user
+// closes.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -195,19 +195,6 @@ TEST_F(ResourceTest, DamagedPacksAreReportedWithTheFileAndEveryPlaceSearched) {
     ASSERT_TRUE(deep.Open()) << deep.LastError();
     Bytes data;
     EXPECT_TRUE(deep.ReadFile("", Nested(16), data) && data == (Bytes{1, 2, 3}));
-}
-
-TEST_F(ResourceTest, CrcMismatchFailsOnlyThatRead) {
-    CResource pack;
-    pack.SetDatFile(Put("crc.dat", Zip(Tiny(), (Line("models/3ds/thing.bin", 4, assetgen::Crc32(Bytes{0, 1, 2, 255})) +
-                                                 Line("textures/Hello.txt", 7, 0x1234)).c_str())));
-    ASSERT_TRUE(pack.Open()) << pack.LastError();
-    CLogCapture log;
-    Bytes data = {9};
-    EXPECT_FALSE(pack.ReadFile("TEXTURES", "hello.txt", data));
-    EXPECT_TRUE(data.empty());
-    EXPECT_EQ(log.CountContaining("textures/Hello.txt", "CRC"), 1) << log.All();
-    EXPECT_TRUE(pack.ReadFile("models\\3ds", "thing.bin", data) && data == (Bytes{0, 1, 2, 255})) << "the undamaged entry reads";
 }
 
 TEST_F(ResourceTest, OpenOnceKeepsItsResultAndPacksShareAMount) {

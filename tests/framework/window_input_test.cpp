@@ -1,13 +1,10 @@
-// Laws of the window's pure parts: key codes, key and mouse words, letterbox mapping and
-// camera moves.
-#include <SDL2/SDL_mouse.h>
+// Laws of the window's pure parts: key codes, key words, and letterbox mapping.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdint>
 #include <tuple>
 
-#include "app/framework/camera.h"
 #include "app/framework/input_translate.h"
 #include "app/framework/letterbox.h"
 #include "app/framework/win_messages.h"
@@ -49,21 +46,6 @@ TEST(KeyTranslation, AltEnterIsTheSwitchCommandOtherAltPressesAreSwallowedAndFla
     }
 }
 
-TEST(MousePacking, PositionsButtonsAndWheelGiveTheWindowsWords) {
-    EXPECT_EQ(PackMousePos(799, 599), 0x0257031FL) << "x in the low word";
-    for (const auto& [x, y] : {std::pair{-1, -5}, {32767, -32768}, {-32768, 32767}})
-        EXPECT_TRUE(PackMousePos(x, y) >= 0 && PackedX(PackMousePos(x, y)) == x && PackedY(PackMousePos(x, y)) == y) << x << ", " << y;
-    EXPECT_EQ(MouseFlags(SDL_BUTTON(SDL_BUTTON_LEFT) | SDL_BUTTON(SDL_BUTTON_MIDDLE), KMOD_LSHIFT),
-              MK_LBUTTON | MK_MBUTTON | MK_SHIFT);
-    EXPECT_EQ(MouseFlags(SDL_BUTTON(SDL_BUTTON_RIGHT), KMOD_RCTRL), MK_RBUTTON | MK_CONTROL);
-    // The game reads wParam as a signed number: below 0x10000 means toward the user.
-    for (const auto& [notches, delta] : {std::pair{1, 120}, {-1, -120}, {3, 360}, {1000, 32760}, {-1000, -32760}}) {
-        const unsigned w = WheelWParam(notches, MK_LBUTTON);
-        EXPECT_EQ(std::tuple(static_cast<int16_t>(w >> 16), w & 0xFFFF, static_cast<int32_t>(w) < 0x10000),
-                  std::tuple(int16_t(delta), unsigned{MK_LBUTTON}, notches < 0)) << notches << " notches";
-    }
-}
-
 const int kWindowSizes[][2] = {{800, 600}, {1024, 768}, {1920, 1080}, {640, 480}, {1000, 600}, {800, 1000},
                                {801, 600}, {1366, 768}, {333, 777}, {1001, 601}, {1, 1}};
 
@@ -89,32 +71,6 @@ TEST(Letterbox, ViewportIsTheLargestCentred4To3RectangleAndLogicalPixelsRoundTri
                     ADD_FAILURE() << W << "x" << H << ": logical (" << x << ", " << y << ") -> (" << lx << ", " << ly << ")";
             }
     }
-}
-
-TEST(Camera, UpAndDownKeepTargetDistanceAndHeadingAndStopAtTheirLimits) {
-    const double eye[3] = {1.5, 1.0, 0.9}, target[3] = {0.3, 0.0, -0.2};
-    stCamGeom c = CameraLookingAt(eye, target);
-    EXPECT_NEAR(c.radius, std::hypot(1.2, 1.1), 1e-12);
-    EXPECT_NEAR(c.distance, std::sqrt(1.2 * 1.2 + 1.0 + 1.1 * 1.1), 1e-12);
-    const double distance = c.distance, heading = std::atan2(c.ez - c.tz, c.ex - c.tx), before = std::atan2(c.ey, c.radius);
-    auto expectKept = [&](double elevation) {  // the target, the distance and the heading stay
-        EXPECT_NEAR(std::fabs(std::atan2(c.ey - c.ty, c.radius) - elevation) + std::fabs(c.elevation - elevation), 0, 1e-9);
-        EXPECT_NEAR(std::fabs(c.distance - distance) + std::fabs(std::atan2(c.ez - c.tz, c.ex - c.tx) - heading), 0, 1e-12);
-        EXPECT_EQ(std::pair(c.tx, c.tz), std::pair(0.3, -0.2));
-    };
-    MoveCameraUp(c);
-    expectKept(before + kCameraElevationStep);
-    for (int i = 0; i < 200; ++i) MoveCameraUp(c);
-    expectKept(kCameraMaxElevation);
-    for (int i = 0; i < 200; ++i) MoveCameraDown(c);
-    expectKept(kCameraMinElevation);
-    // An eye placed beyond the upper limit by the game is not pulled down by Up.
-    const double high[3] = {0.01, 3, 0}, origin[3] = {0, 0, 0};
-    stCamGeom over = CameraLookingAt(high, origin);
-    MoveCameraUp(over);
-    EXPECT_EQ(over.ey, 3.0);
-    MoveCameraDown(over);
-    EXPECT_LT(over.ey, 3.0) << "but Down moves it";
 }
 
 }  // namespace

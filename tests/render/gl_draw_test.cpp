@@ -1,7 +1,6 @@
-// GL drawing of the framework, read back from an offscreen frame: models draw where their
-// transform projects them, also when compiled again for a new context, and every draw call
-// leaves the GL state as it found it. Then the game window's match scene: a sky behind the
-// board and the shadows away from the light.
+// GL drawing of the framework on an offscreen context: every draw call leaves the GL state as
+// it found it. Then the game window's match scene: a sky behind the board and the shadows away
+// from the light.
 #include <GL/gl.h>
 #include <GL/glu.h>
 #include <gtest/gtest.h>
@@ -36,12 +35,6 @@ namespace {
 
 constexpr int kW = 800;
 constexpr int kH = 600;
-constexpr double kPi = 3.14159265358979323846;
-
-using Frame = std::vector<uint8_t>;  // RGBA rows bottom-up
-
-const uint8_t* Px(const Frame& f, int x, int y) { return &f[(static_cast<size_t>(y) * kW + x) * 4]; }
-bool SameRgb(const uint8_t* a, const uint8_t* b) { return a[0] == b[0] && a[1] == b[1] && a[2] == b[2]; }
 
 class GlDrawTest : public ::testing::Test {
 protected:
@@ -66,7 +59,6 @@ protected:
         PlaceSceneLight();
         return vp;
     }
-    Frame Grab() { return glFinish(), m_gl.ReadPixels(); }
     // No GL error is pending and none was logged by the framework's checks.
     void ExpectNoGlError(const std::string& what) {
         EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR)) << what;
@@ -79,69 +71,6 @@ protected:
     COffscreenGl m_gl;  // ends before the pack closes, after the light goes
     CGLight m_light;
 };
-
-// Rotation of v about an axis through the origin (right-handed, degrees).
-void Rotate(double v[3], double deg, double ax, double ay, double az) {
-    const double n = std::sqrt(ax * ax + ay * ay + az * az), a = deg * kPi / 180.0, c = std::cos(a), s = std::sin(a);
-    if (n == 0.0) return;
-    const double u[3] = {ax / n, ay / n, az / n}, d = u[0] * v[0] + u[1] * v[1] + u[2] * v[2];
-    const double x[3] = {u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]};
-    for (int k = 0; k < 3; ++k) v[k] = v[k] * c + x[k] * s + u[k] * d * (1 - c);
-}
-
-// Each generated model, framed whole, and a draught spun about its own vertical, tilted about an
-// axis through its base centre (a board edge direction) and placed, as a falling draught tips
-// over the edge where it is: it changes pixels visibly and only inside its projected bounds.
-TEST_F(GlDrawTest, ModelsChangePixelsVisiblyAndOnlyWhereTheirBoundsProject) {
-    struct SCase { const char* file; float pos[3], tilt, tx, ty, tz, spin; };
-    std::vector<SCase> cases = {  // file, position, tilt and its axis, spin
-        {"bone_W.3ds", {-0.4f, 0.0f, 0.35f}, 0, 0, 0, 0, 45},
-        {"bone_W.3ds", {0.75f, -0.04f, 0.1f}, -60, 0, 0, 1, 30},
-        {"bone_W.3ds", {0.05f, -0.05f, 0.92f}, 50, 0.447f, 0, -0.12f, 0},
-        {"bone_W.3ds", {-0.2f, 0.3f, -0.84f}, 30, -0.988f, 0, 0, 10}};
-    for (const char* file : {"desk_kr.3ds", "desk_iy.3ds", "desk_M.3ds", "bone_B.3ds", "wood_b.3ds", "rock_B.3ds",
-                             "bone_W.3ds", "wood_W.3ds", "rock_W.3ds", "hand1.3ds", "hand2.3ds", "stars1.3ds",
-                             "stars2.3ds", "stars3.3ds", "stars4.3ds"})
-        cases.push_back({file, {0, 0, 0}, 0, 0, 0, 1, 0});
-    for (const SCase& k : cases) {
-        CGLObject object;
-        object.Set3DS(LoadModel3ds(m_pack, "models\\3ds", k.file));
-        ASSERT_NE(object.Get3DS(), kNoModel) << k.file;
-        double lo[3] = {1e30, 1e30, 1e30}, hi[3] = {-1e30, -1e30, -1e30}, c[3], r = 0;  // bounds, centre, radius
-        for (const SMesh& m : FindModel(object.Get3DS())->data->meshes)
-            for (size_t i = 0; i < m.positions.size(); ++i)
-                lo[i % 3] = std::min<double>(lo[i % 3], m.positions[i]), hi[i % 3] = std::max<double>(hi[i % 3], m.positions[i]);
-        for (int j = 0; j < 3; ++j) c[j] = (lo[j] + hi[j]) / 2 + k.pos[j], r = std::max(r, (hi[j] - lo[j]) / 2);
-        const double d = std::max(2.5 * r, r + 0.25);  // beyond the game's near plane of 0.1
-        const double eye[3] = {c[0] + 0.6 * d, c[1] + 0.5 * d, c[2] + 0.6 * d};
-        const SViewProjection vp = Begin(eye, c, 0.5f, 0.0f, 0.5f);
-        const Frame before = Grab();
-        object.SetPos(k.pos[0], k.pos[1], k.pos[2]), object.SetRotAngleX(k.tilt, k.tx, k.ty, k.tz);
-        object.SetRotAngleY(k.spin, 0, 1, 0), object.Draw();
-        const Frame after = Grab();
-        Begin(eye, c, 0.5f, 0.0f, 0.5f);
-        ForgetModelGlObjects();  // as a new context does: the model is compiled again
-        object.Draw();
-        EXPECT_TRUE(Grab() == after) << k.file << " drawn again";
-        ExpectNoGlError(k.file);
-        int box[4] = {kW, kH, -1, -1};  // projected bounds grown by two pixels: x0, y0, x1, y1
-        for (int corner = 0; corner < 8; ++corner) {
-            double v[3] = {(corner & 1) ? hi[0] : lo[0], (corner & 2) ? hi[1] : lo[1], (corner & 4) ? hi[2] : lo[2]};
-            Rotate(v, k.spin, 0, 1, 0), Rotate(v, k.tilt, k.tx, k.ty, k.tz);
-            double wx = 0, wy = 0, wz = 0;
-            gluProject(v[0] + k.pos[0], v[1] + k.pos[1], v[2] + k.pos[2], vp.modelview, vp.projection, vp.viewport, &wx, &wy, &wz);
-            box[0] = std::min(box[0], int(wx) - 2), box[1] = std::min(box[1], int(wy) - 2);
-            box[2] = std::max(box[2], int(wx) + 2), box[3] = std::max(box[3], int(wy) + 2);
-        }
-        int nInside = 0, nOutside = 0;
-        for (int y = 0; y < kH; ++y)
-            for (int x = 0; x < kW; ++x)
-                if (!SameRgb(Px(before, x, y), Px(after, x, y)))
-                    (x >= box[0] && x <= box[2] && y >= box[1] && y <= box[3] ? nInside : nOutside)++;
-        EXPECT_EQ(nOutside, 0) << k.file << " tilt " << k.tilt << " spin " << k.spin;
-        EXPECT_GT(nInside, 0.0005 * kW * kH) << k.file << " drew (almost) nothing";
-    }
-}
 
 // The values of the GL state a draw call might change, in one list.
 std::vector<double> GlState() {
