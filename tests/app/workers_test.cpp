@@ -1,6 +1,6 @@
-// Worker threads: the message-loop worker's life (start, post, stop, restart, failure), the
-// animation worker's timing and the values it posts to the window, and the computer's two-second
-// delay. The "window" here is a plain message queue the test drains with receive times.
+// Worker threads: the message-loop worker's life (start, post, stop, restart, failure), and the
+// animation worker's timing and the values it posts to the window. The "window" here is a plain
+// message queue the test drains with receive times.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -14,7 +14,6 @@
 
 #include "app/anim_thread.h"
 #include "core/app_messages.h"
-#include "app/delay_thread.h"
 #include "app/framework/win_messages.h"
 #include "app/game_handle.h"
 #include "app/msg_thread.h"
@@ -152,23 +151,6 @@ TEST_F(AnimThreadTest, HeldButtonRepeatsItsKeyEveryTwentyMillisecondsUntilReleas
     }
 }
 
-TEST_F(AnimThreadTest, PressReleasedWithinTwentyMillisecondsPostsNothing) {
-    // A trial counts only when the release came well inside the first 20 ms wait; a stalled
-    // machine gets another try.
-    double heldMs = kRepeatIntervalMs;
-    for (int trials = 0; heldMs > kRepeatIntervalMs / 2.0 && trials < 5; ++trials) {
-        PrepareHold();
-        const auto pressed = Clock::now();
-        ASSERT_TRUE(m_anim.Post(UM_HOLD_UP, 0, 0));
-        std::this_thread::sleep_for(3ms);
-        m_stopRepeat.Set();
-        heldMs = MsSince(pressed);
-        const size_t nPosted = Receive().size();
-        EXPECT_TRUE(nPosted == 0 || heldMs > kRepeatIntervalMs / 2.0) << "a press of " << heldMs << " ms posted " << nPosted;
-    }
-    EXPECT_LE(heldMs, kRepeatIntervalMs / 2.0) << "the machine never released within 10 ms";
-}
-
 TEST_F(AnimThreadTest, ANewHoldRequestEndsTheRunningLoopWithOrWithoutItsStopSignal) {
     // The game screen's buttons set and reset the stop signal at once; a loop that is posting at
     // that moment misses it. Either way the old key never comes after the new key's first repeat.
@@ -219,32 +201,6 @@ TEST_F(AnimThreadTest, CameraSwingReachesTheWindowAsThreeOwnedCopiesAndOtherMess
     SetGameWndHandle(nullptr);
     ASSERT_TRUE(m_anim.Post(platform::MakeMessage(UM_CAMERA_GEOM, 0, std::make_unique<SCameraSwing>(from, to))));
     std::this_thread::sleep_for(100ms);
-}
-
-// ---- the computer's start delay ---------------------------------------------------------------
-
-TEST(DelayThreadTest, EachStartSignalGivesOneTimeOutTwoSecondsAfterThePreviousWaitUntilStopped) {
-    platform::CEvent start, timeout;
-    CDelayThread delay;
-    ASSERT_TRUE(delay.Start(start, timeout));
-    EXPECT_FALSE(delay.Start(start, timeout)) << "one delay thread at a time";
-    EXPECT_FALSE(timeout.Wait(300)) << "no time-out without a start signal";
-    const auto t0 = Clock::now();
-    start.Set();
-    EXPECT_FALSE(timeout.Wait(kCompTurnDelayMs - 150)) << "time-out before two seconds";
-    start.Set();  // during the wait
-    ASSERT_TRUE(timeout.Wait(2000)) << "no time-out at all";
-    EXPECT_GE(MsSince(t0), kCompTurnDelayMs);
-    EXPECT_LT(MsSince(t0), kCompTurnDelayMs + 450.0) << "the second signal must not restart the wait";
-    ASSERT_TRUE(timeout.Wait(3500)) << "the second signal was lost";
-    EXPECT_GE(MsSince(t0), 2.0 * kCompTurnDelayMs) << "the second wait begins when the first ends";
-    EXPECT_FALSE(timeout.Wait(kCompTurnDelayMs + 300)) << "two signals, two time-outs";
-    start.Set();
-    std::this_thread::sleep_for(100ms);
-    const auto stopping = Clock::now();
-    delay.Stop();
-    EXPECT_LT(MsSince(stopping), 300.0) << "Stop waited for the delay";
-    EXPECT_FALSE(delay.IsRunning() || timeout.Wait(kCompTurnDelayMs + 200)) << "a stopped delay signalled";
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // What the frame shows around a match: the result screens' headlines, count lines and campaign
-// sound, the turn texts, and the aiming marker, line and hand, watched on a headless game window
-// through the font's print listener, an object renderer and a sound recorder. One suite draws
-// them with the real renderer (SDL's offscreen driver) and keeps the pictures.
+// sound, and the turn texts, watched on a headless game window through the font's print listener
+// and a sound recorder. One suite draws them with the real renderer (SDL's offscreen driver) and
+// keeps the pictures.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,10 +9,8 @@
 #include <filesystem>
 #include <sstream>
 #include <string>
-#include <tuple>
 #include <vector>
 
-#include "app/framework/model_registry.h"
 #include "app/game_wnd.h"
 #include "core/players.h"
 #include "game/match_logic.h"
@@ -28,28 +26,6 @@ namespace fs = std::filesystem;
 constexpr int kScreenW = 800;
 constexpr int kScreenH = 600;
 constexpr int kPerSide = 10;
-
-// Every object drawn, with the transform it had at that moment.
-struct SDrawn {
-    ModelHandle hModel;
-    float aPos[3], aScale[3];
-    SRotation rotY;
-};
-
-class CRecordingRenderer final : public IObjectRenderer {
-public:
-    void DrawObject(const CGLObject& o) override {
-        drawn.push_back({o.Get3DS(), {o.GetPos()[0], o.GetPos()[1], o.GetPos()[2]},
-                         {o.GetScale()[0], o.GetScale()[1], o.GetScale()[2]}, o.GetRotY()});
-    }
-    std::vector<size_t> Of(ModelHandle h) const {  // where a model was drawn
-        std::vector<size_t> at;
-        for (size_t i = 0; i < drawn.size(); ++i)
-            if (drawn[i].hModel == h) at.push_back(i);
-        return at;
-    }
-    std::vector<SDrawn> drawn;
-};
 
 // A print as text, place, scale and colour, to compare whole lines at once.
 std::string Line(const std::string& text, int x, int y, int r, int g, int b, float fScale = 1.0f) {
@@ -73,8 +49,6 @@ protected:
     void SetUp() override {
         ASSERT_NO_FATAL_FAILURE(CGlGameWndTest::SetUp());
         wnd->StepFrame();  // the process's first frame and its sound are behind us
-        m_pOldRenderer = GetObjectRenderer();
-        SetObjectRenderer(&m_renderer);
         m_sounds.Take();
         wnd->Font().SetPrintListener([this](const SFontPrint& p) {
             m_prints.push_back(Line(p.text, p.x, p.y, p.r, p.g, p.b, p.fScale));
@@ -82,13 +56,11 @@ protected:
     }
     void TearDown() override {
         if (wnd) wnd->Font().SetPrintListener({});
-        SetObjectRenderer(m_pOldRenderer);
         CGlGameWndTest::TearDown();
     }
-    // One frame, with what it printed and drew kept.
+    // One frame, with what it printed kept.
     void Frame() {
         m_prints.clear();
-        m_renderer.drawn.clear();
         wnd->StepFrame();
     }
     void ShowResult(int nScreen, int nPlayers, int nSetResult, int nWhite, int nBlack) {
@@ -97,17 +69,16 @@ protected:
         LeaveOnBoard(wnd->Desk(), nWhite, nBlack);
         CMatchProbe(wnd->Match()).m_bResultShown = 0;
         wnd->SetScreen(nScreen);
+        m_sounds.Take();
     }
 
-    IObjectRenderer* m_pOldRenderer = nullptr;
-    CRecordingRenderer m_renderer;
     CSoundRecorder m_sounds;
     std::vector<std::string> m_prints;
 };
 
 // ---- Result screens and turn texts. ----
 
-TEST_F(HeadlessWndTest, HeadlineFollowsPlayersResultAndBoardAndCountsShowTheLosses) {
+TEST_F(HeadlessWndTest, HeadlineFollowsPlayersResultAndBoardCountsShowTheLossesAndOnlyTheCampaignsEndSounds) {
     const std::string kYouWinGame = Line("Y O U    W I N   G A M E", 281, 280, 255, 255, 0),
                       kYouLostGame = Line("Y O U    L O S T   G A M E", 271, 280, 255, 0, 0),
                       kGameDraw = Line("G A M E   D R A W", 314, 280, 255, 255, 200),
@@ -159,6 +130,10 @@ TEST_F(HeadlessWndTest, HeadlineFollowsPlayersResultAndBoardAndCountsShowTheLoss
             << "screen " << c.nScreen << " players " << c.nPlayers << " MyWhite " << c.nMyWhite << " result "
             << c.nResult << " board " << c.nWhite << "/" << c.nBlack;
         EXPECT_TRUE(CMatchProbe(wnd->Match()).m_bResultShown);
+        // Only the campaign's end sounds, once per result.
+        EXPECT_EQ(m_sounds.Take(), std::vector<int>(bCampaign, SOUND_CAMPAIGN_OVER)) << "screen " << c.nScreen;
+        Frame();
+        EXPECT_TRUE(m_sounds.Take().empty()) << "screen " << c.nScreen << ": a second sound";
     }
     // One player's game and set screens without a known result show nothing at all.
     for (int nScreen : {SCREEN_GAME_OVER, SCREEN_SET_OVER})
@@ -168,21 +143,6 @@ TEST_F(HeadlessWndTest, HeadlineFollowsPlayersResultAndBoardAndCountsShowTheLoss
             EXPECT_TRUE(m_prints.empty() && !CMatchProbe(wnd->Match()).m_bResultShown)
                 << "screen " << nScreen << " result " << nResult;
         }
-}
-
-TEST_F(HeadlessWndTest, OnlyTheCampaignOverScreenPlaysItsSoundAndOncePerResult) {
-    const int cases[][3] = {{SCREEN_CAMPAIGN_OVER, kOnePlayer, SET_WON}, {SCREEN_CAMPAIGN_OVER, kTwoPlayers, SET_RUNNING},
-                            {SCREEN_GAME_OVER, kOnePlayer, SET_WON},     {SCREEN_SET_OVER, kTwoPlayers, SET_RUNNING}};
-    for (const auto& [nScreen, nPlayers, nResult] : cases) {
-        const size_t nSounds = nScreen == SCREEN_CAMPAIGN_OVER;
-        ShowResult(nScreen, nPlayers, nResult, 3, 1);
-        m_sounds.Take();
-        for (int i = 0; i < 30; ++i) Frame();
-        EXPECT_EQ(m_sounds.Take(), std::vector<int>(nSounds, SOUND_CAMPAIGN_OVER)) << "screen " << nScreen;
-        CMatchProbe(wnd->Match()).m_bResultShown = 0;  // the next result, as the game flow clears it
-        Frame();
-        EXPECT_EQ(m_sounds.Take().size(), nSounds) << "screen " << nScreen << ", the next result";
-    }
 }
 
 TEST_F(HeadlessWndTest, TheTurnTextNamesWhoMovesInItsColourAndPlace) {
@@ -211,104 +171,6 @@ TEST_F(HeadlessWndTest, TheTurnTextNamesWhoMovesInItsColourAndPlace) {
     wnd->m_replayText = "replay of the last flick";  // a replay's line stands in the turn text's place
     Frame();
     EXPECT_EQ(m_prints, std::vector{Line("replay of the last flick", 200, 580, kMine[0], kMine[1], kMine[2])});
-}
-
-// ---- Aiming aids. ----
-
-// Draws a frame with a first mark on (x1, y1) of the board and the hand at (x2, y2), as aiming
-// leaves them; the marker model, the open and the closed hand.
-class AimAidsTest : public HeadlessWndTest {
-protected:
-    void Aim(float x1, float y1, float x2, float y2, int nSelected = 12, bool bMark = true, bool bInvalid = false) {
-        CMatchProbe m(wnd->Match());
-        m.m_bMarkSet = bMark;
-        m.m_bHandShown = true;
-        m.m_bHandInvalid = bInvalid;
-        m.m_nSelected = nSelected;
-        const float first[3] = {x1, 0.05f, y1}, hand[3] = {x2, 0.05f, y2};
-        std::copy(first, first + 3, m.m_vFirstMark);
-        std::copy(hand, hand + 3, m.m_vHand);
-        Frame();
-    }
-    void SetUp() override {
-        HeadlessWndTest::SetUp();
-        if (HasFatalFailure()) return;
-        wnd->Settings().m_nPlayers = kTwoPlayers;  // no computer in the way
-        wnd->StartMatch();
-        wnd->SetScreen(SCREEN_GAME);
-        wnd->m_bCursorShown = 0;
-    }
-    void TearDown() override {
-        if (wnd) wnd->StopMatch();
-        HeadlessWndTest::TearDown();
-    }
-    ModelHandle Marker() const { return wnd->Marker().Get3DS(); }
-    ModelHandle Hand(bool bInvalid) const { return wnd->Hand(bInvalid ? 1 : 0).Get3DS(); }
-};
-
-TEST_F(AimAidsTest, LevelMarksAndCursorDecideWhatIsDrawnAfterTheDraughts) {
-    struct SCase {
-        int nLevel, nSelected, nCursorShown;
-        bool bMark, bMarker, bHand;
-    };
-    const SCase cases[] = {
-        {LEVEL_EXPERT, 12, 0, true, false, true},  {LEVEL_PRO, 12, 0, true, true, true},
-        {LEVEL_BEGINNER, 12, 0, true, true, true}, {7, 19, 0, true, false, true},  // a level past expert
-        {LEVEL_BEGINNER, 12, 1, true, true, false},  // the cursor is over the menu bar
-        {LEVEL_BEGINNER, -1, 0, false, false, false}, {LEVEL_BEGINNER, -1, 0, true, true, false},
-        {LEVEL_BEGINNER, 20, 0, true, true, false},   {LEVEL_EXPERT, 0, 0, true, false, true},
-    };
-    for (const SCase& c : cases) {
-        const std::string what = "level " + std::to_string(c.nLevel) + " draught " + std::to_string(c.nSelected) +
-                                 " cursor " + std::to_string(c.nCursorShown) + " mark " + std::to_string(c.bMark);
-        wnd->Settings().m_nLevel = c.nLevel;
-        wnd->m_bCursorShown = static_cast<uint8_t>(c.nCursorShown);
-        Aim(0.1f, -0.2f, 0.25f, -0.1f, c.nSelected, c.bMark);
-        const auto markers = m_renderer.Of(Marker()), hands = m_renderer.Of(Hand(false));
-        ASSERT_EQ(c.bMarker ? 1u : 0u, markers.size()) << what;
-        ASSERT_EQ(c.bHand ? 1u : 0u, hands.size()) << what;
-        // Both come after the board's draughts, the marker before the hand, on the first mark.
-        size_t nLastDraught = 0;
-        for (size_t i = 0; i < m_renderer.drawn.size(); ++i)
-            for (const CCheck& ch : wnd->Desk().m_aChecks) nLastDraught = ch.Get3DS() == m_renderer.drawn[i].hModel ? i : nLastDraught;
-        for (size_t i : markers) {
-            EXPECT_TRUE(i > nLastDraught && (hands.empty() || i < hands[0])) << what << ": drawn " << i;
-            EXPECT_EQ((std::vector(m_renderer.drawn[i].aPos, m_renderer.drawn[i].aPos + 3)), (std::vector{0.1f, 0.05f, -0.2f}));
-        }
-        for (size_t i : hands) EXPECT_GT(i, nLastDraught) << what;
-    }
-}
-
-TEST_F(AimAidsTest, TheHandFacesTheFirstMarkItsModelTellsTheBandAndItsSizeTheForce) {
-    // The game turns by 57.295 degrees per radian, a little short of the true 57.29578.
-    const double kGameDegree = 57.295 * std::acos(-1.0) / 180.0;
-    const double cases[][3] = {  // finger minus first mark, the hand's heading
-        {0.2, 0.0, 360.0}, {-0.2, 0.0, 180.0}, {0.0, 0.15, -90.0}, {0.0, -0.15, 90.0}, {0.1, 0.1, 360.0 - 45.0 * kGameDegree},
-        {-0.1, -0.1, 180.0 - 45.0 * kGameDegree}, {0.1, 0.2, 360.0 - std::atan(2.0) * 57.295},
-    };
-    wnd->Settings().m_nLevel = LEVEL_EXPERT;
-    for (const auto& [dx, dy, heading] : cases) {
-        const float x2 = -0.3f + float(dx), y2 = 0.4f + float(dy);
-        Aim(-0.3f, 0.4f, x2, y2);
-        ASSERT_EQ(1u, m_renderer.Of(Hand(false)).size());
-        const SDrawn& h = m_renderer.drawn[m_renderer.Of(Hand(false))[0]];
-        EXPECT_NEAR(heading, h.rotY.fAngle, 2e-4) << dx << ", " << dy;
-        // It turns about the vertical and hangs below the mark height.
-        EXPECT_EQ((std::vector{h.rotY.fX, h.rotY.fY, h.rotY.fZ}), (std::vector{0.0f, 1.0f, 0.0f}));
-        const float at[3] = {x2, 0.03f, y2};
-        for (int k = 0; k < 3; ++k) EXPECT_FLOAT_EQ(at[k], h.aPos[k]) << dx << ", " << dy << " axis " << k;
-    }
-    const std::tuple<bool, float, const char*> hands[] = {{false, 0.64f, "hand1.3ds"}, {true, 1.5f, "hand2.3ds"}};
-    for (const auto& [bInvalid, fScale, szModel] : hands) {
-        wnd->Settings().m_fHandScale = fScale;
-        Aim(0.0f, 0.0f, 0.12f, 0.05f, 12, true, bInvalid);
-        ASSERT_EQ(1u, m_renderer.Of(Hand(bInvalid)).size()) << "invalid " << bInvalid;
-        const SDrawn& h = m_renderer.drawn[m_renderer.Of(Hand(bInvalid))[0]];
-        const SRegisteredModel* pModel = FindModel(h.hModel);
-        ASSERT_TRUE(pModel && pModel->data);
-        EXPECT_NE(std::string::npos, pModel->data->name.find(szModel)) << "drew " << pModel->data->name;
-        EXPECT_EQ((std::vector(h.aScale, h.aScale + 3)), (std::vector{fScale, fScale, fScale}));
-    }
 }
 
 // ---- Through the real renderer. ----

@@ -68,19 +68,6 @@ protected:
     CMsgThread m_worker;
 };
 
-TEST_F(SoundEffectsTest, EverySoundLoadsOnItsOwnChannelEachTimeTheyAreCreated) {
-    for (int round = 0; round < 3; ++round) {  // a window switch creates every sound anew
-        CreateGameSounds(s_managers, s_pack);
-        bool used[kGameSoundCount] = {};
-        for (int i = 0; i < kGameSoundCount; ++i) {
-            ASSERT_NE(GetGameSound(i), nullptr) << "round " << round << " sound " << i;
-            const int channel = GetGameSound(i)->Channel();
-            ASSERT_TRUE(channel >= 0 && channel < kGameSoundCount && !used[channel]) << "round " << round << " channel " << channel;
-            used[channel] = true;
-        }
-    }
-}
-
 TEST_F(SoundEffectsTest, NewEffectCutsThePreviousOneButNotTheStartJingle) {
     // win.wav and lost.wav last over a second, so "stopped" cannot mean "ended by itself".
     Request({{SOUND_WIN, -300}, {SOUND_LOST, -700}});
