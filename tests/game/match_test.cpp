@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <functional>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "core/app_messages.h"
 #include "core/game_settings.h"
 #include "core/gl_object.h"
+#include "core/win_messages.h"
 #include "game/campaign_state.h"
 #include "game/layout.h"
 #include "game/match.h"
@@ -376,6 +378,31 @@ TEST_F(MatchTest, AResumedCampaignPlaysItsSetWithItsLinesTotalsAndStarter) {
         BuildLayout(fresh, 2, 1, m_host.white, m_host.black);
         EXPECT_EQ(RestPositionHash(fresh), RestPositionHash(m_desk)) << "the draughts stand on the set's lines";
         m_match.StopMatch();
+    }
+}
+
+// TAB walks the view over the player's own draughts still on the board, then back to the board's
+// centre; the held camera keys stop short of overhead, of the board and of the target, and do not
+// run away when zooming out.
+TEST_F(MatchTest, TabWalksTheOwnDraughtsOnTheBoardAndTheCameraKeysKeepTheirLimits) {
+    Start(kOne, 1);
+    KnockOff(SIDE_WHITE, 3);
+    std::vector<std::pair<double, double>> want, seen;
+    for (const CCheck& c : m_desk.m_aChecks)
+        if (c.m_nSide == SIDE_WHITE && c.m_bOnDesk) want.push_back({c.m_fStartX, c.m_fStartY});
+    want.push_back({0.0, 0.0});
+    for (size_t i = 0; i < want.size(); ++i) m_match.OnGameKeyDown(VK_TAB), seen.push_back({m_host.cam.tx, m_host.cam.tz});
+    EXPECT_EQ(seen, want);
+    const struct { unsigned nKey; std::function<bool(const stCamGeom&)> bInLimits; } keys[] = {
+        {VK_UP, [](const stCamGeom& c) { return (c.ex - c.tx) * (c.ex - c.tx) + (c.ez - c.tz) * (c.ez - c.tz) > 0.01; }},
+        {VK_DOWN, [](const stCamGeom& c) { return c.ey > c.ty; }},
+        {VK_ADD, [](const stCamGeom& c) { return c.ey > c.ty && std::abs(c.ey - c.ty) + std::abs(c.ex - c.tx) > 0.1; }},
+        {VK_SUBTRACT, [](const stCamGeom& c) { return std::abs(c.ex) + std::abs(c.ey) + std::abs(c.ez) < 100; }},
+    };
+    for (const auto& k : keys) {
+        m_host.cam = DefaultCamera();
+        for (int i = 0; i < 500; ++i) m_match.CameraKeyStep(k.nKey);
+        EXPECT_TRUE(k.bInLimits(m_host.cam)) << "key " << k.nKey << " eye " << m_host.cam.ex << " " << m_host.cam.ey << " " << m_host.cam.ez;
     }
 }
 
