@@ -88,18 +88,18 @@ TEST(ChooseCandidate, FewestOwnLossesThenMostOpponentLossesThenDraw) {
 
 TEST(AimingError, ByLevelAndTurnTypeFromKnownGeneratorStates) {
     const struct {
-        int nLevel, nTurnType, nChance;  // 0: no chance draw, always misaims
+        int nLevel, nTurnType, nChance;  // 0: no chance draw, always misaims; -1: no level, no draw
         int nStepsX, nStepsY;
         double fBack;
     } cases[] = {{LEVEL_BEGINNER, 0, 0, 40, 40, 0.6}, {LEVEL_BEGINNER, 1, 0, 40, 40, 0.6}, {LEVEL_PRO, 1, 4, 50, 50, 0.5},
                  {LEVEL_PRO, 0, 6, 40, 50, 0.6},      {LEVEL_PRO, 2, 6, 40, 50, 0.6},      {LEVEL_EXPERT, 1, 5, 50, 50, 0.5},
-                 {LEVEL_EXPERT, 0, 7, 30, 40, 0.7}};
+                 {LEVEL_EXPERT, 0, 7, 30, 40, 0.7},   {-1, 0, -1, 1, 1, 0.0},             {3, 1, -1, 1, 1, 0.0}};
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "level " << c.nLevel << " turn type " << c.nTurnType);
         for (uint32_t state = 11; state < 20000; state += 13) {
             uint32_t mine = state;
             double ex = 0.0, ey = 0.0;
-            if (c.nChance == 0 || Draw(mine) % c.nChance == 0) {
+            if (c.nChance == 0 || (c.nChance > 0 && Draw(mine) % c.nChance == 0)) {
                 ex = Draw(mine) % c.nStepsX / 50.0 - c.fBack;
                 ey = Draw(mine) % c.nStepsY / 50.0 - c.fBack;
             }

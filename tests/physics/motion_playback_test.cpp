@@ -70,9 +70,9 @@ protected:
     std::vector<std::pair<int, int>> m_sounds, m_beeps;
 };
 
-// A frame time that is no time gives the default pace of 10 ms.
+// A frame time of 0 gives the default pace of 10 ms.
 TEST_F(MotionPlaybackTest, EachFrameShowsTheRecordDueByWallClockAndTheLastOneEndsIt) {
-    m_settings.m_nFrameMs = -5;
+    m_settings.m_nFrameMs = 0;
     Queue(0, 10);
     const struct {
         int nAfterMs;  // after the previous frame
