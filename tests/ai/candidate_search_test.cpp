@@ -2,6 +2,7 @@
 // the aim geometry and what the tries keep are locked by the move digests.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <functional>
@@ -30,21 +31,15 @@ TEST(CandidateAim, UnknownBoardsAimNowhereUnknownMaterialsWithFactorOne) {
     EXPECT_NEAR(aim.fVx0, 0.72f * 2.8f, kTol) << "an unknown material flicks with factor 1";
 }
 
-struct SRowRun {
-    KickCandidateTable table{};
-    int nTrials = 0;
-};
-
-SRowRun SearchRow(CGameSettings& s, const CDesk& P, int nCheck, int nSide, int r = 0) {
-    SRowRun run;
+// Black 3's row into table row 0; returns the trials, each of which passes the control first.
+int SearchRow(CGameSettings& s, const CDesk& P, KickCandidateTable& table) {
     std::atomic<int> nCounted{0};
     const std::function<void()> count = [&] { ++nCounted; };
     ai::STrialControl control;
     control.pBeforeTrial = &count;
-    const SPhysicsConstants k;
-    run.nTrials = ai::SearchCandidateRow(k, s, nCheck, nSide, run.table[r], P, control);
-    EXPECT_EQ(run.nTrials, nCounted.load()) << "every trial passes the control first";
-    return run;
+    const int nTrials = ai::SearchCandidateRow(SPhysicsConstants{}, s, 3, SIDE_BLACK, table[0], P, control);
+    EXPECT_EQ(nTrials, nCounted.load());
+    return nTrials;
 }
 
 TEST(CandidateRow, TrialsPerTargetByLevelAndNoneOnAnUnknownBoardOrAfterAStop) {
@@ -55,25 +50,24 @@ TEST(CandidateRow, TrialsPerTargetByLevelAndNoneOnAnUnknownBoardOrAfterAStop) {
     for (int nBoard = BOARD_SQUARE; nBoard <= BOARD_TWELVE; ++nBoard)
         for (const auto& c : cases) {
             CGameSettings s = Settings(nBoard, CHECK_BONE, c.nLevel, c.nTurnType);
-            const SRowRun run = SearchRow(s, StartDesk(s), 3, SIDE_BLACK);
-            int nTargets = 0;
-            for (const KickCandidate& e : run.table[0]) nTargets += e.bValid;
+            KickCandidateTable table{};
+            const int nTrials = SearchRow(s, StartDesk(s), table);
+            const auto nTargets = std::count_if(std::begin(table[0]), std::end(table[0]), [](const KickCandidate& e) { return e.bValid == 1; });
             SCOPED_TRACE(testing::Message() << "board " << nBoard << " level " << c.nLevel << " turn type "
-                                            << c.nTurnType << ": " << run.nTrials << " trials");
-            EXPECT_TRUE(nTargets == 10 && run.nTrials >= nTargets && run.nTrials <= nTargets * c.nMaxPerTarget);
-            EXPECT_TRUE(c.nLevel != LEVEL_EXPERT || run.nTrials > nTargets * 3) << "the expert tries variants";
+                                            << c.nTurnType << ": " << nTrials << " trials");
+            EXPECT_TRUE(nTargets == 10 && nTrials >= nTargets && nTrials <= nTargets * c.nMaxPerTarget);
+            EXPECT_TRUE(c.nLevel != LEVEL_EXPERT || nTrials > nTargets * 3) << "the expert tries variants";
         }
     CGameSettings s = Settings(BOARD_SQUARE, CHECK_BONE, LEVEL_EXPERT);
     const CDesk P = StartDesk(s);
     s.BoardType = 4;
-    SRowRun run = SearchRow(s, P, 3, SIDE_BLACK);
-    EXPECT_TRUE(run.nTrials == 0 && run.table[0][0].bValid == 0);
+    KickCandidateTable table{};
+    EXPECT_TRUE(SearchRow(s, P, table) == 0 && table[0][0].bValid == 0);
     s.BoardType = BOARD_SQUARE;
     std::stop_source stop;
     stop.request_stop();
     ai::STrialControl control;
     control.stop = stop.get_token();
-    KickCandidateTable table{};
     EXPECT_EQ(ai::SearchCandidateRow(SPhysicsConstants{}, s, 3, SIDE_BLACK, table[0], P, control), -1);
     CKickPhysics physics;  // a row out of range is refused, not written past the table
     physics.SetSettings(&s);

@@ -54,8 +54,7 @@ protected:
     void TearDown() override {
         m_physics.reset();
         m_window.RemoveIf([](const platform::SMessage&) { return true; });
-        platform::SetBeepHandler({});
-        platform::SetLogSink({});
+        platform::SetBeepHandler({}), platform::SetLogSink({});
     }
     static bool WaitUntil(const std::function<bool()>& done) {
         const auto end = std::chrono::steady_clock::now() + 20s;
@@ -89,10 +88,9 @@ protected:
     void ExpectLaunched(const CDesk& before, const ai::SCompMove* pMove = nullptr) {
         for (int i = 0; i < kCheckCount; ++i) {
             const CCheck &a = m_live.m_aChecks[i], &b = before.m_aChecks[i];
-            if (pMove && i == pMove->nCheck)
-                EXPECT_TRUE(a.m_fVx0 == pMove->fVx + pMove->fErrX && a.m_fVy0 == pMove->fVy + pMove->fErrY && a.m_bMoving);
-            else
-                EXPECT_TRUE(a.m_fVx0 == b.m_fVx0 && a.m_fVy0 == b.m_fVy0 && a.m_bMoving == b.m_bMoving) << "draught " << i;
+            const bool bMoved = pMove && i == pMove->nCheck;
+            EXPECT_TRUE(bMoved ? a.m_fVx0 == pMove->fVx + pMove->fErrX && a.m_fVy0 == pMove->fVy + pMove->fErrY && a.m_bMoving
+                               : a.m_fVx0 == b.m_fVx0 && a.m_fVy0 == b.m_fVy0 && a.m_bMoving == b.m_bMoving) << "draught " << i;
         }
     }
 

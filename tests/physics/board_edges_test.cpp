@@ -18,9 +18,7 @@ struct SEdgeCase {
 
 CCheck MovingAt(CGameSettings& s, float x, float y) {
     CCheck c;
-    c.SetSettings(&s);
-    c.Init(x, y, SIDE_WHITE);
-    c.m_bMoving = 1;
+    c.SetSettings(&s), c.Init(x, y, SIDE_WHITE), c.m_bMoving = 1;
     return c;
 }
 

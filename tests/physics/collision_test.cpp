@@ -33,8 +33,7 @@ TEST(Collision, HitsHandOverTheBounceShareKeepMomentumAndSpinOppositeWays) {
         for (int board = 0; board < 3; ++board) {
             SCOPED_TRACE(testing::Message() << "material " << c.nMaterial << " board " << board << " dy " << c.dy);
             CGameSettings s;
-            s.BoardType = board;
-            s.CheckType = c.nMaterial;
+            s.BoardType = board, s.CheckType = c.nMaterial;
             CDesk d = DeskWith(s, {{10, -0.3f, c.dy, SIDE_WHITE}, {2, 0.0f, 0.0f, SIDE_BLACK}});
             Launch(d, s, 10, 2.0f, 0.0f);
             CFirstImpact rec;

@@ -68,9 +68,7 @@ protected:
         m_pPhysics.reset();
         EXPECT_EQ(m_window.Size(), 0u) << "messages of a flick outlived the physics";
         EXPECT_EQ(m_nStray + m_nBeeps.load(), 0);
-        platform::SetTimeSource({});
-        platform::SetBeepHandler({});
-        platform::SetLogSink({});
+        platform::SetTimeSource({}), platform::SetBeepHandler({}), platform::SetLogSink({});
     }
     void MakePhysics() {
         m_pPhysics = std::make_unique<CKickPhysics>();
@@ -107,9 +105,8 @@ protected:
     // Waits until the simulation has posted its next message, and leaves it in the queue.
     bool WaitForPosted(uint32_t nMsg) {
         platform::SMessage m;
-        if (!m_window.WaitPop(m, kWaitMs)) return false;
-        m_window.Post(m.nMsg, m.wParam, m.lParam);
-        return m.nMsg == nMsg;
+        const bool bPopped = m_window.WaitPop(m, kWaitMs);
+        return bPopped && (m_window.Post(m.nMsg, m.wParam, m.lParam), m.nMsg == nMsg);
     }
     // Frames exactly 10 ms apart, so every record is shown, until the finish message.
     bool PlayToFinish() {

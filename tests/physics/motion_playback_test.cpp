@@ -26,8 +26,7 @@ constexpr int kShotSound = 15;
 std::unique_ptr<CDesk> Record(int nTag, int bKnock = 0, int nVolume = 0) {
     auto p = std::make_unique<CDesk>();
     p->m_aChecks[0].m_fX = float(nTag);
-    p->m_bKnock = bKnock;
-    p->m_nKnockVolume = nVolume;
+    p->m_bKnock = bKnock, p->m_nKnockVolume = nVolume;
     return p;
 }
 
@@ -47,9 +46,7 @@ protected:
         g_bPlaybackStarted = g_nPlaybackFrame = 0;
     }
     void TearDown() override {
-        platform::SetTimeSource({});
-        platform::SetBeepHandler({});
-        platform::SetLogSink({});
+        platform::SetTimeSource({}), platform::SetBeepHandler({}), platform::SetLogSink({});
     }
     void Queue(int nFirst, int nCount) {
         for (int i = nFirst; i < nFirst + nCount; ++i) m_physics.OnQueueMotion(Record(i));

@@ -77,8 +77,7 @@ TEST(Slide, BadLaunchesEndAtOnceAndUnknownBoardsKeepTheLastCoefficients) {
     for (const auto& l : cases) {
         SCOPED_TRACE(testing::Message() << "board " << l.nBoard << " draught " << l.nCheck << " (" << l.vx << ", " << l.vy << ")");
         CGameSettings s;
-        s.BoardType = l.nBoard;
-        s.m_fSlideFriction = l.fFriction;
+        s.BoardType = l.nBoard, s.m_fSlideFriction = l.fFriction;
         CDesk d = DeskWith(s, {{10, 0.0f, 0.0f, SIDE_WHITE}, {2, 0.3f, 0.3f, SIDE_BLACK}});
         if (l.nCheck >= 0 && l.nCheck < kCheckCount) Launch(d, s, l.nCheck, l.vx, l.vy);
         s.m_nKnockedWhite = 3;
