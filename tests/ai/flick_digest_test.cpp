@@ -16,9 +16,7 @@ public:
     void Add(uint32_t v) { m_h = (m_h ^ v) * 1099511628211ull; }
     void Add(int32_t v) { Add(uint32_t(v)); }
     void Add(float f) { Add(std::bit_cast<uint32_t>(f)); }
-    template <class T> void Add(std::initializer_list<T> values) {
-        for (T v : values) Add(v);
-    }
+    template <class T> void Add(std::initializer_list<T> values) { for (T v : values) Add(v); }
     void Add(const CCheck& c) {
         Add({c.m_fX, c.m_fY, c.m_fHeight, c.m_fPrevX, c.m_fPrevY, c.m_fExitX, c.m_fExitY, c.m_fTiltScale, c.m_fStartX,
              c.m_fStartY, c.m_fSlideTime, c.m_fFallTime, c.m_fSpeed, c.m_fSpin0, c.m_fSpin, c.m_fSpinAngle, c.m_fVx0,
@@ -27,8 +25,7 @@ public:
     }
     void Add(const CDesk& d) {
         for (const CCheck& c : d.m_aChecks) Add(c);
-        Add(d.m_bKnock);
-        Add(d.m_nKnockVolume);
+        Add({d.m_bKnock, d.m_nKnockVolume});
     }
     void AddMovers(const CGameSettings& s) {
         for (const SMover& m : s.m_aMovers) Add({m.nCheck, int32_t(m.bActive)});
@@ -43,10 +40,7 @@ private:
 struct CDigestRecorder : IStepRecorder {
     CDigest& digest;
     explicit CDigestRecorder(CDigest& d) : digest(d) {}
-    bool RecordStep(const CDesk& step) override {
-        digest.Add(step);
-        return true;
-    }
+    bool RecordStep(const CDesk& step) override { return digest.Add(step), true; }
 };
 
 std::string Hex(uint64_t v) { return (testing::Message() << std::hex << "0x" << v).GetString(); }

@@ -1,6 +1,5 @@
 // The simulation thread of a real flick as the window sees it: records handed over one by
-// one and in order, pause and stop between steps, no trace of an abandoned flick, and a real
-// run that ends where the look-ahead of the same flick said it would.
+// one and in order, pause and stop between steps, and no trace of an abandoned flick.
 // The test thread plays the window thread: it drains the window queue and calls PlayMotion.
 #include <gtest/gtest.h>
 
@@ -34,37 +33,18 @@ constexpr int kFrameMs = 10;
 constexpr int kWaitMs = 30000;  // bound of every wait on the simulation thread (sanitizers are slow)
 constexpr int kQuietMs = 50;    // how long "nothing happens" is watched
 
-// Runs f, aborting the run when it has not returned in time: a hang fails, never blocks.
-void Guarded(const char* what, const std::function<void()>& f) {
-    std::atomic<bool> bDone{false};
-    std::thread dog([&] {
-        for (int i = 0; i < kWaitMs && !bDone; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        if (!bDone) std::fprintf(stderr, "Did not return in time: %s\n", what), std::abort();
-    });
-    f();
-    bDone = true;
-    dog.join();
-}
-
-// What a record shows (bEnd: what a flick's end decides) of every draught, and the knock.
-uint64_t Fingerprint(const CDesk& d, bool bEnd = false) {
+// What a record shows of every draught, and the knock.
+uint64_t Fingerprint(const CDesk& d) {
     CFnvHash h;
-    for (const CCheck& c : d.m_aChecks) {
-        h.Add(c.m_bOnDesk);
-        if (bEnd && !c.m_bOnDesk) continue;
-        for (float f : {c.m_fX, c.m_fY, bEnd ? 0.0f : c.m_fHeight}) h.Add(f);
-        h.Add(bEnd ? 0 : c.m_bMoving);
-    }
-    h.Add(bEnd ? 0 : d.m_bKnock);
+    for (const CCheck& c : d.m_aChecks)
+        for (float f : {float(c.m_bOnDesk), c.m_fX, c.m_fY, c.m_fHeight, float(c.m_bMoving)}) h.Add(f);
+    h.Add(d.m_bKnock);
     return h.Value();
 }
 
 struct CStepLog : IStepRecorder {
     std::vector<uint64_t> steps;
-    bool RecordStep(const CDesk& step) override {
-        steps.push_back(Fingerprint(step));
-        return true;
-    }
+    bool RecordStep(const CDesk& step) override { return steps.push_back(Fingerprint(step)), true; }
 };
 
 // Two rows of ten, more than a diameter apart: black 0-9 at y 0.3, white 10-19 at y -0.3.
@@ -80,19 +60,15 @@ protected:
         platform::SetTimeSource([this] { return m_nClock.load(); });
         platform::SetBeepHandler([this](int, int) { ++m_nBeeps; });
         platform::SetLogSink([](const std::string&) {});
-        g_bKickRunning = 0;
-        g_bPlaybackStarted = 0;
-        m_settings.BoardType = BOARD_TWELVE;
-        m_settings.CheckType = CHECK_BONE;
+        g_bKickRunning = g_bPlaybackStarted = 0;
+        m_settings.BoardType = BOARD_TWELVE, m_settings.CheckType = CHECK_BONE;
         MakePhysics();
     }
     void TearDown() override {
-        Guarded("destroying the physics", [&] { m_pPhysics.reset(); });
+        m_pPhysics.reset();
         EXPECT_EQ(m_window.Size(), 0u) << "messages of a flick outlived the physics";
         EXPECT_EQ(m_nStray + m_nBeeps.load(), 0);
-        platform::SetTimeSource({});
-        platform::SetBeepHandler({});
-        platform::SetLogSink({});
+        platform::SetTimeSource({}), platform::SetBeepHandler({}), platform::SetLogSink({});
     }
     void MakePhysics() {
         m_pPhysics = std::make_unique<CKickPhysics>();
@@ -100,9 +76,7 @@ protected:
         m_pPhysics->SetDesk(&m_live);
         m_pPhysics->SetWindow(&m_window);
         m_pPhysics->SetMessages({UM_QUEUE_MOTION, UM_START_PLAYBACK, UM_FLICK_FINISHED});
-        m_pPhysics->SetSendMessage([this](uint32_t nMsg, uintptr_t, intptr_t) {
-            (nMsg == UM_FLICK_FINISHED ? m_nFinished : m_nStray)++;
-        });
+        m_pPhysics->SetSendMessage([this](uint32_t nMsg, uintptr_t, intptr_t) { (nMsg == UM_FLICK_FINISHED ? m_nFinished : m_nStray)++; });
         m_nFinished = m_nPlaybacks = 0;
     }
     CKickPhysics& Physics() { return *m_pPhysics; }
@@ -110,46 +84,35 @@ protected:
     // The window's handlers of the two simulation messages.
     void Dispatch(platform::SMessage& m) {
         if (m.nMsg == UM_START_PLAYBACK) {
-            ++m_nPlaybacks;
-            Physics().StartPlayback();
+            ++m_nPlaybacks, Physics().StartPlayback();
         } else if (m.nMsg == UM_QUEUE_MOTION) {
             // The simulation waits for each record: nothing else may be queued behind it.
             m_nAheadOfWindow += m_window.Size() != 0;
             std::unique_ptr<CDesk> pRecord = m.TakePayload<CDesk>();
             m_received.push_back(pRecord ? Fingerprint(*pRecord) : 0);
             Physics().OnQueueMotion(std::move(pRecord));
-        } else {
-            ++m_nStray;
-        }
+        } else ++m_nStray;
     }
     // Drains the window queue until pred holds (false when kWaitMs passed first), or for nMs.
     bool DrainUntil(const std::function<bool()>& pred, int nMs = kWaitMs) {
         const auto deadline = SteadyClock::now() + std::chrono::milliseconds(nMs);
-        for (platform::SMessage m; !pred(); ) {
-            if (SteadyClock::now() >= deadline) return false;
+        for (platform::SMessage m; !pred() && SteadyClock::now() < deadline;)
             if (m_window.WaitPop(m, 1)) Dispatch(m);
-        }
-        return true;
+        return pred();
     }
     void DrainFor(int nMs) { DrainUntil([] { return false; }, nMs); }
-    bool DrainUntilPlayback() {
-        return DrainUntil([&, nBefore = m_nPlaybacks] { return m_nPlaybacks > nBefore; });
-    }
-    bool DrainUntilRecords(size_t nCount) { return DrainUntil([&] { return m_received.size() >= nCount; }); }
+    bool DrainUntilPlayback() { return DrainUntil([&, nBefore = m_nPlaybacks] { return m_nPlaybacks > nBefore; }); }
     // Waits until the simulation has posted its next message, and leaves it in the queue.
     bool WaitForPosted(uint32_t nMsg) {
         platform::SMessage m;
-        if (!m_window.WaitPop(m, kWaitMs)) return false;
-        m_window.Post(m.nMsg, m.wParam, m.lParam);
-        return m.nMsg == nMsg;
+        const bool bPopped = m_window.WaitPop(m, kWaitMs);
+        return bPopped && (m_window.Post(m.nMsg, m.wParam, m.lParam), m.nMsg == nMsg);
     }
     // Frames exactly 10 ms apart, so every record is shown, until the finish message.
     bool PlayToFinish() {
         const int nBefore = m_nFinished;
-        for (int nFrame = 0; nFrame < kMaxFlickPasses + 10 && m_nFinished == nBefore; ++nFrame) {
-            m_nClock += kFrameMs;
-            Physics().PlayMotion();
-        }
+        for (int nFrame = 0; nFrame < kMaxFlickPasses + 10 && m_nFinished == nBefore; ++nFrame)
+            m_nClock += kFrameMs, Physics().PlayMotion();
         return m_nFinished > nBefore;
     }
     // Launches draught i on the live position (fresh rows unless bKeep), and returns the
@@ -161,22 +124,9 @@ protected:
         CGameSettings s = m_settings;
         CStepLog log;
         Simulate(s, d, i, true, &log);
-        m_received.clear();
-        m_nAheadOfWindow = 0;
+        m_received.clear(), m_nAheadOfWindow = 0;
         return log.steps;
     }
-    // Where the look-ahead of the live position's flick of draught i ends, as a record of the
-    // positions and the counts of draughts knocked off.
-    std::vector<uint64_t> LookAheadEnd(int i) {
-        CDesk d = m_live;
-        CGameSettings s = m_settings;
-        KeepFlickOutcome(Simulate(s, d, i, false), s);
-        return End(d, s);
-    }
-    static std::vector<uint64_t> End(const CDesk& d, const CGameSettings& s) {
-        return {Fingerprint(d, true), uint64_t(s.m_nKnockedWhite), uint64_t(s.m_nKnockedBlack)};
-    }
-
     std::atomic<uint32_t> m_nClock{100000};
     platform::CWindowQueue m_window;  // declared before the physics: it outlives it
     CGameSettings m_settings;
@@ -211,13 +161,13 @@ TEST_F(KickThreadTest, AnEndedFlickLeavesNoTraceAndTheNextPlaysItsOwnRecordsInOr
         if (c.bPaused && c.nRecords == 0) Physics().SuspendThreads();  // paused before the flick starts
         Physics().StartKickThread(kFlicked);
         if (bPlayed) {
-            ASSERT_TRUE(DrainUntilRecords(c.nRecords));
+            ASSERT_TRUE(DrainUntil([&] { return m_received.size() >= c.nRecords; }));
             if (c.bPaused) {
                 Physics().SuspendThreads();  // the window stopped draining before this
                 DrainFor(kQuietMs);          // at most the step under way when the gate closed still arrives
                 const size_t nHeld = m_received.size();
-                EXPECT_LE(nHeld, c.nRecords + 1);
                 DrainFor(kQuietMs);
+                EXPECT_LE(nHeld, c.nRecords + 1);
                 EXPECT_EQ(m_received.size(), nHeld) << "records arrived while paused";
                 Physics().ResumeThreads();
             }
@@ -225,49 +175,41 @@ TEST_F(KickThreadTest, AnEndedFlickLeavesNoTraceAndTheNextPlaysItsOwnRecordsInOr
             EXPECT_TRUE(m_received == first && m_nAheadOfWindow == 0) << "resuming lost nothing";
             ASSERT_TRUE(PlayToFinish());
         } else {
-            ASSERT_TRUE(DrainUntilRecords(std::min(c.nRecords, first.size())));
+            ASSERT_TRUE(DrainUntil([&] { return m_received.size() >= std::min(c.nRecords, first.size()); }));
             // The end finds a record, or the playback message, in the window queue.
             ASSERT_TRUE(WaitForPosted(c.nRecords == kAll ? UM_START_PLAYBACK : UM_QUEUE_MOTION));
             if (c.bPaused) Physics().SuspendThreads();
-            Guarded("ending the flick", [&] { c.nEnd == 2 ? m_pPhysics.reset() : Physics().TerminateThreads(); });
-            EXPECT_EQ(g_bKickRunning.load(), 0);
-            EXPECT_EQ(m_window.Size(), 0u) << "a record or the playback message of the old flick is left";
+            c.nEnd == 2 ? m_pPhysics.reset() : Physics().TerminateThreads();
+            EXPECT_TRUE(g_bKickRunning == 0 && m_window.Size() == 0u) << "a record or the playback message of the old flick is left";
             if (c.nEnd == 2) MakePhysics();
-            EXPECT_FALSE(Physics().HasKickThread());
             const size_t nQueued = Physics().MotionCount();
             DrainFor(kQuietMs);
-            EXPECT_EQ(Physics().MotionCount(), nQueued) << "a record arrived after the end";
-            EXPECT_EQ(m_nPlaybacks, 0);
+            EXPECT_TRUE(Physics().MotionCount() == nQueued && m_nPlaybacks == 0 && !Physics().HasKickThread()) << "a record arrived after the end";
             Physics().ClearMotions();
             m_live = Rows(m_settings);  // the abandoned flick moved nothing live
         }
         // The second flick, from wherever the first left the live position; the gate is open.
         const std::vector<uint64_t> steps = Flick(12, -0.3f, 1.8f, true);
-        const std::vector<uint64_t> look = LookAheadEnd(12);
         int nCheck = -1;
-        Guarded("StartKickThread", [&] { Physics().StartKickThread(12); });
+        Physics().StartKickThread(12);
         SFlickLaunch launch;
         EXPECT_TRUE(Physics().TakeStartedFlick(nCheck, launch) && nCheck == 12);
         EXPECT_FALSE(Physics().TakeStartedFlick(nCheck, launch)) << "a start is taken once";
         ASSERT_TRUE(DrainUntilPlayback());
-        EXPECT_EQ(m_received, steps);
-        EXPECT_EQ(Physics().MotionCount(), steps.size()) << "no record of the first flick is left";
-        EXPECT_EQ(m_nAheadOfWindow, 0) << "the simulation ran ahead of the window";
-        EXPECT_EQ(g_bKickRunning.load(), 1) << "running until the playback ends";
+        EXPECT_TRUE(m_received == steps && Physics().MotionCount() == steps.size()) << "no record of the first flick is left";
+        EXPECT_TRUE(m_nAheadOfWindow == 0 && g_bKickRunning == 1) << "one record at a time, running until the playback ends";
         ASSERT_TRUE(PlayToFinish());
         EXPECT_EQ(g_bKickRunning.load(), 0);
-        EXPECT_EQ(End(m_live, m_settings), look);
         DrainFor(kQuietMs);
-        EXPECT_EQ(m_nFinished, bPlayed ? 2 : 1);
-        EXPECT_EQ(m_nPlaybacks, m_nFinished);
+        EXPECT_TRUE(m_nFinished == (bPlayed ? 2 : 1) && m_nPlaybacks == m_nFinished);
     }
 }
 
 TEST_F(KickThreadTest, NoDraughtStartsNothingButThePlayback) {
     m_live = Rows(m_settings);
-    int nCheck;
-    SFlickLaunch launch;
     for (int i : {-1, kCheckCount}) {
+        int nCheck;
+        SFlickLaunch launch;
         Physics().StartKickThread(i);
         EXPECT_FALSE(Physics().TakeStartedFlick(nCheck, launch)) << "draught " << i;
         ASSERT_TRUE(DrainUntilPlayback());

@@ -9,6 +9,7 @@
 #include "core/game_settings.h"
 #include "game/layout.h"
 #include "physics/desk.h"
+#include "tests/support/position_builder.h"
 
 struct SFlickCase {
     int nBoard, nMaterial, nCheck;
@@ -62,12 +63,6 @@ inline CDesk PrepareFlick(const SFlickCase& c, CGameSettings& s) {
     s.BoardType = c.nBoard;
     s.CheckType = c.nMaterial;
     CDesk d = StartDesk(s);
-    CCheck& a = d.m_aChecks[c.nCheck];
-    const float len = std::sqrt(c.vx * c.vx + c.vy * c.vy);
-    a.m_fVx0 = c.vx, a.m_fVy0 = c.vy;
-    a.m_fDirX = c.vx / len, a.m_fDirY = c.vy / len;
-    a.m_fSlideTime = 0.0f;
-    a.m_bMoving = 1;
-    s.ResetMovers(c.nCheck);
+    Launch(d, s, c.nCheck, c.vx, c.vy);
     return d;
 }

@@ -20,9 +20,7 @@ inline CDesk EmptyDesk(CGameSettings& s) {
     d.SetSettings(&s);
     for (int i = 0; i < kCheckCount; ++i) {
         CCheck& c = d.m_aChecks[i];
-        c.SetSettings(&s);
-        c.Init(5.0f + float(i), 5.0f, i < 10 ? SIDE_BLACK : SIDE_WHITE);
-        c.m_bOnDesk = 0;
+        c.SetSettings(&s), c.Init(5.0f + float(i), 5.0f, i < 10 ? SIDE_BLACK : SIDE_WHITE), c.m_bOnDesk = 0;
     }
     return d;
 }
@@ -39,8 +37,7 @@ inline void Launch(CDesk& d, CGameSettings& s, int nCheck, float vx, float vy) {
     const float len = std::sqrt(vx * vx + vy * vy);
     c.m_fVx0 = vx, c.m_fVy0 = vy;
     c.m_fDirX = len > 0.0f ? vx / len : 0.0f, c.m_fDirY = len > 0.0f ? vy / len : 0.0f;
-    c.m_fSlideTime = 0.0f;
-    c.m_bMoving = 1;
+    c.m_fSlideTime = 0.0f, c.m_bMoving = 1;
     s.ResetMovers(nCheck);
 }
 
