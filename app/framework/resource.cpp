@@ -71,24 +71,32 @@ struct SMount {
     int nRefs = 0;
 };
 
-std::mutex g_mountMutex;
-std::map<std::string, SMount> g_mounts;  // canonical pack path -> mount
-int g_nNextMount = 1;
+// Never destroyed: a pack held by a static object closes after this file's statics would be gone.
+struct SMountTable {
+    std::mutex mutex;
+    std::map<std::string, SMount> mounts;  // canonical pack path -> mount
+    int nNext = 1;
+};
+SMountTable& Mounts() {
+    static auto* pTable = new SMountTable;
+    return *pTable;
+}
 
 bool AcquireMount(const std::string& path, std::string& point, std::string& error) {
-    std::lock_guard lock(g_mountMutex);
+    SMountTable& table = Mounts();
+    std::lock_guard lock(table.mutex);
     if (!PHYSFS_isInit() && !PHYSFS_init(nullptr)) {
         error = "PhysicsFS does not start" + PhysfsError();
         return false;
     }
-    auto it = g_mounts.find(path);
-    if (it == g_mounts.end()) {
-        const std::string newPoint = "kdpack" + std::to_string(g_nNextMount++);
+    auto it = table.mounts.find(path);
+    if (it == table.mounts.end()) {
+        const std::string newPoint = "kdpack" + std::to_string(table.nNext++);
         if (!PHYSFS_mount(path.c_str(), newPoint.c_str(), 1)) {
             error = "not a readable ZIP archive" + PhysfsError();
             return false;
         }
-        it = g_mounts.emplace(path, SMount{newPoint, 0}).first;
+        it = table.mounts.emplace(path, SMount{newPoint, 0}).first;
     }
     ++it->second.nRefs;
     point = it->second.point;
@@ -96,16 +104,17 @@ bool AcquireMount(const std::string& path, std::string& point, std::string& erro
 }
 
 void ReleaseMount(const std::string& path) {
-    std::lock_guard lock(g_mountMutex);
-    auto it = g_mounts.find(path);
-    if (it == g_mounts.end() || --it->second.nRefs > 0) return;
+    SMountTable& table = Mounts();
+    std::lock_guard lock(table.mutex);
+    auto it = table.mounts.find(path);
+    if (it == table.mounts.end() || --it->second.nRefs > 0) return;
     PHYSFS_unmount(path.c_str());
-    g_mounts.erase(it);
+    table.mounts.erase(it);
 }
 
 std::string ExecutableDir() {
     {
-        std::lock_guard lock(g_mountMutex);
+        std::lock_guard lock(Mounts().mutex);
         if (PHYSFS_isInit() || PHYSFS_init(nullptr)) {
             const char* base = PHYSFS_getBaseDir();
             if (base && *base) return base;
