@@ -33,7 +33,7 @@ struct SSide {
     CGLObject white, black;
     int nStarted = 0, nTaken = 0;
     bool bDamage = false;  // nudge a draught before the next rest check
-    std::string ended;
+    std::string ended, refused;
     Clock::time_point endedAt;
 };
 
@@ -62,6 +62,7 @@ void Handle(SSide& p, const SSessionEvent& e) {
     if (e.type == EType::RemoteFlick) Rest(p, e.nCheck);
     if (e.type == EType::PositionTaken) ++p.nTaken;
     if (e.type == EType::Ended) p.ended = e.text, p.endedAt = Clock::now();
+    if (e.type == EType::Refused) p.refused = e.text;
 }
 
 // Received datagrams: one in twenty lost, more held back up to 80 ms. A held one comes in when
@@ -185,6 +186,25 @@ TEST(NetPlay, WholeGamesStayEqualAfterEveryFlickOnEveryBoardAndRule) {
     }
     g_held.clear();
     EXPECT_GT(g_nTouched, 10) << "the lossy link lost or held too little to tell";
+}
+
+TEST(NetPlay, OtherVersionsAndSecondJoinersAreTurnedAwayWithAMessage) {
+    SSide host, old("0.9"), first, second;
+    std::string error;
+    ASSERT_TRUE(host.session.Link().Listen(0, error)) << error;
+    const struct { SSide* joiner; std::string joinerText, hostText; } cases[] = {
+        {&old, "the other program is version 1.0 (protocol 2), this one is version 0.9 (protocol 2)",
+         "the other program is version 0.9 (protocol 2), this one is version 1.0 (protocol 2)"},
+        {&first, "", ""}, {&second, "the host is already playing a game", "turned away a player: a game is running"},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(c.joiner->session.Link().Join("localhost", host.session.Link().Port(), error)) << error;
+        host.refused.clear();
+        Pump({&host, c.joiner}, [&] { return !c.joiner->ended.empty() || c.joiner->nStarted; });
+        EXPECT_EQ(c.joinerText, c.joiner->ended);
+        EXPECT_EQ(c.hostText, host.refused);
+    }
+    EXPECT_TRUE(first.session.Link().IsConnected() && host.nStarted == 1 && host.ended.empty());
 }
 
 TEST(NetPlay, APeerThatDiesMidFlickOrLeavesWhileTheOtherWaitsIsReportedWithinFiveSeconds) {
