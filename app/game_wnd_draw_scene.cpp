@@ -4,9 +4,9 @@
 #include <cstdio>
 
 #include "app/game_events.h"
+#include "app/game_wnd.h"
 #include "core/game_sounds.h"
 #include "core/players.h"
-#include "app/game_wnd.h"
 #include "menus/menu_actions.h"
 #include "platform/log.h"
 #include "render/scene_gl.h"

@@ -4,8 +4,8 @@
 #include <thread>
 
 #include "app/game_events.h"
-#include "core/players.h"
 #include "app/game_wnd.h"
+#include "core/players.h"
 #include "menus/menu_actions.h"
 #include "menus/menu_buttons.h"
 #include "menus/sound_effects.h"

@@ -8,9 +8,9 @@
 #include <thread>
 
 #include "game/match.h"
-#include "core/players.h"
 
 #include "core/game_settings.h"
+#include "core/players.h"
 #include "game/layout.h"
 #include "game/match_logic.h"
 #include "game/match_recorder.h"

@@ -1,8 +1,8 @@
 #include "game/replay_driver.h"
-#include "core/players.h"
 
 #include <utility>
 
+#include "core/players.h"
 #include "platform/log.h"
 
 namespace {
