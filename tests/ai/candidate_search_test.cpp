@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "ai/candidate_search.h"
+#include "ai/candidate_table.h"
 #include "core/game_settings.h"
 #include "tests/support/flick_set.h"
 #include "tests/support/position_builder.h"
@@ -74,6 +75,21 @@ TEST(CandidateRow, TrialsPerTargetByLevelAndNoneOnAnUnknownBoardOrAfterAStop) {
     EXPECT_EQ(physics.CalcKickCandidates(0, SIDE_BLACK, table, kCandidateRows, P), 0);
     for (const auto& row : table)
         for (const KickCandidate& e : row) EXPECT_EQ(e.bValid, 0);
+}
+
+// With nothing to aim at no row tries anything, and the settings stay as the caller left them.
+TEST(CandidateTable, RowsWithoutATrialLeaveTheSettingsAlone) {
+    for (int nThreads : {1, 2}) {
+        CGameSettings s = Settings(BOARD_SQUARE, CHECK_BONE, LEVEL_EXPERT);
+        s.m_fSlideFriction = 0.3f, s.m_fBounce = 0.6f, s.m_nKnockedWhite = 2;
+        for (SMover& m : s.m_aMovers) m.nCheck = 7;
+        const CDesk P = DeskWith(s, {{0, 0.1f, 0.2f, SIDE_BLACK}, {1, -0.3f, 0.1f, SIDE_BLACK}});
+        KickCandidateTable table{};
+        ASSERT_TRUE(ai::FillCandidateTable(SPhysicsConstants{}, s, P, SIDE_BLACK, table, {}, nThreads));
+        EXPECT_TRUE(s.m_fSlideFriction == 0.3f && s.m_fBounce == 0.6f && s.m_nKnockedWhite == 2) << nThreads;
+        EXPECT_TRUE(std::all_of(std::begin(s.m_aMovers), std::end(s.m_aMovers), [](const SMover& m) { return m.nCheck == 7; }));
+        EXPECT_EQ(table[0][0].bValid, 0);
+    }
 }
 
 }  // namespace
