@@ -63,15 +63,22 @@ TEST(Collision, HitsHandOverTheBounceShareKeepMomentumAndSpinOppositeWays) {
 }
 
 // Draughts overlapping from the start: no back-step finds a free place, so they never part,
-// and each exchange still loses speed, so the flick ends.
+// and each exchange still loses speed, so the flick ends. A draught sliding along y meanwhile
+// is not held with them: it goes as far as alone.
 TEST(Collision, OverlapsAreLeftAloneAndTheFlickEnds) {
+    CGameSettings s;
+    s.BoardType = BOARD_ROUND;
+    CDesk alone = DeskWith(s, {{5, 0.3f, -0.6f, SIDE_BLACK}});
+    Launch(alone, s, 5, 0.0f, 2.0f);
+    Simulate(s, alone, 5, false);
     for (int nCase = 0; nCase < 4; ++nCase) {
-        CGameSettings s;
-        s.BoardType = BOARD_ROUND;
-        CDesk d = DeskWith(s, {{10, -0.1f, 0.0f, SIDE_WHITE}, {2, 0.0f, 0.0f, SIDE_BLACK}});
+        CDesk d = DeskWith(s, {{10, -0.1f, 0.0f, SIDE_WHITE}, {2, 0.0f, 0.0f, SIDE_BLACK}, {5, 0.3f, -0.6f, SIDE_BLACK}});
+        Launch(d, s, 5, 0.0f, 2.0f);
         Launch(d, s, 10, 1.0f, 0.0f);
+        s.m_aMovers[97] = {5, 1};
         if (nCase >= 2) d.m_aChecks[2].m_fVx0 = d.m_aChecks[2].m_fDirX = d.m_aChecks[2].m_bMoving = 1, s.m_aMovers[98] = {2, 1};
         EXPECT_EQ(Simulate(s, d, 10, nCase % 2 == 0).end, EFlickEnd::Rest);
         EXPECT_TRUE(d.m_aChecks[10].m_fX == -0.1f && d.m_aChecks[2].m_fX == 0.0f) << nCase;
+        EXPECT_EQ(d.m_aChecks[5].m_fY, alone.m_aChecks[5].m_fY) << nCase;
     }
 }
