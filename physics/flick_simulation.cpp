@@ -514,11 +514,10 @@ EFlickEnd CFlick::Run(IStepRecorder* pRecorder) {
             return EFlickEnd::PassCap;
         }
         bRunning = false;
-        m_nFirstActive = -1;
+        m_nFirstActive = m_slots.Next(0);
         const int nHitsBefore = m_nHits;
         CPassSignature sig;
-        for (int nSlot = m_slots.Next(0); nSlot < kMoverSlots; nSlot = m_slots.Next(nSlot + 1)) {
-            if (m_nFirstActive < 0) m_nFirstActive = nSlot;
+        for (int nSlot = m_nFirstActive; nSlot < kMoverSlots; nSlot = m_slots.Next(nSlot + 1)) {
             const int i = movers[nSlot].nCheck;
             sig.Add(uint32_t(nSlot) * kCheckCount + uint32_t(i));
             if (i < 0 || i >= kCheckCount) {
