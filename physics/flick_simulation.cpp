@@ -68,8 +68,9 @@ void ComeToRest(CCheck& a) {
 // such a loop repeats only when its slot has come round, about kMoverSlots passes.
 class CLoopWatch {
 public:
-    // Called after each pass with a collision: true when the state is one seen before.
-    bool SeenBefore(uint64_t nSig, const CDesk& desk, const SMover* movers) {
+    // Called after each pass with a collision: true when the state is one seen before. Out of
+    // line, as the pass loop's other rare paths: inlined, they crowd its registers.
+    [[gnu::noinline]] bool SeenBefore(uint64_t nSig, const CDesk& desk, const SMover* movers) {
         if (m_kept && m_kept->nSig == nSig && m_kept->Same(desk, movers)) return true;
         // A kept state waits one suspected period for its return before another replaces it.
         if (!m_kept || m_nHitPasses > m_nKeptUntil) {
@@ -256,11 +257,12 @@ private:
     bool SlideStep(int i);
     void DecaySpin(CCheck& a, float t) const;
     void CollisionSearch(int nA);
-    void Resolve(int nA, int nHit);
+    // The rare paths are kept out of line: inlined, they crowd the registers of the pass loop.
+    [[gnu::noinline]] void Resolve(int nA, int nHit);
     void BackStepHit(const CCheck& a, int nB);
     void Launch(int i, float vx, float vy, float fNormalSpeed, float nx, float ny, float tx, float ty);
     void AddMover(int nCheck);
-    void RestWhereTheyAre();
+    [[gnu::noinline]] void RestWhereTheyAre();
     bool Wedged(bool bHit);
 
     const SPhysicsConstants& m_k;
