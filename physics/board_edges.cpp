@@ -1,6 +1,8 @@
 #include "physics/board_edges.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "physics/check.h"
 
@@ -20,8 +22,10 @@ void MarkLeft(CCheck& c) {
     c.m_fFallTime = 0.0f;
 }
 
+float SquareLimit(float fSize) { return (fSize + kSquareMargin) / 2.0f; }
+
 bool TestSquare(CCheck& c, float fSize) {
-    const float fLimit = (fSize + kSquareMargin) / 2.0f;
+    const float fLimit = SquareLimit(fSize);
     if (-fLimit < c.m_fX && c.m_fX < fLimit && -fLimit < c.m_fY && c.m_fY < fLimit) return false;
     MarkLeft(c);
     const float fHalf = fSize / 2.0f;
@@ -71,6 +75,9 @@ constexpr float kFar = 1e30f;
 // Inside this share of the circumradius a centre is far from every edge (the inscribed circle
 // is at cos 15 deg = 0.966), beyond any rounding of the edge tests, so they are skipped.
 constexpr float kSurelyInside = 0.9f;
+// A centred square with this share of a circle's radius as its half side lies inside the
+// circle (0.7² x 2 = 0.98), with room far beyond any rounding.
+constexpr float kSquareInCircle = 0.7f;
 
 constexpr SEdgeRange kTwelveRanges[] = {
     {-kFar, -kCos30, true,
@@ -129,6 +136,16 @@ bool TestLeftBoard(CCheck& check, const SBoard* b) {
         case EBoardShape::Twelve: return TestTwelve(check, b->fSize);
     }
     return false;
+}
+
+float SurelyOnBoardHalfSide(const SBoard* b) {
+    if (!b) return std::numeric_limits<float>::infinity();
+    switch (b->shape) {
+        case EBoardShape::Square: return SquareLimit(b->fSize);  // the square's own inside test
+        case EBoardShape::Round: return kSquareInCircle * std::sqrt(std::max(b->fSize2, 0.0f));
+        case EBoardShape::Twelve: return kSquareInCircle * kSurelyInside * b->fSize;
+    }
+    return 0.0f;
 }
 
 bool StepFall(CCheck& c, const SBoard* b, float dt, float mu, const SPhysicsConstants& k) {

@@ -19,6 +19,10 @@ inline constexpr float kFallEndHeight = 4.0f;
 // falling with its exit edge, tilt axis and exit point. No board (null): never.
 bool TestLeftBoard(CCheck& check, const SBoard* pBoard);
 
+// Half the side of the centred square inside which TestLeftBoard finds nothing: a centre
+// with |x| and |y| both below it is on the board for sure.
+float SurelyOnBoardHalfSide(const SBoard* pBoard);
+
 // One fall step of dt seconds of a falling draught that keeps sliding with friction mu.
 // Returns false when the fall is over (the caller frees its mover slot); the draught is
 // then no longer falling. No board (null): it only slides on.

@@ -4,6 +4,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <new>
 
@@ -41,8 +42,6 @@ float Dist2(float ax, float ay, float bx, float by) {
 
 constexpr uint64_t kSignatureSeed = 1469598103934665603ull;
 constexpr uint64_t kSignaturePrime = 1099511628211ull;
-void Mix(uint64_t& h, uint32_t v) { h = (h ^ v) * kSignaturePrime; }
-void Mix(uint64_t& h, float f) { Mix(h, std::bit_cast<uint32_t>(f)); }
 
 // Ends as at rest the slide of a draught that stops.
 void ComeToRest(CCheck& a) {
@@ -69,8 +68,9 @@ void ComeToRest(CCheck& a) {
 // such a loop repeats only when its slot has come round, about kMoverSlots passes.
 class CLoopWatch {
 public:
-    // Called after each pass with a collision: true when the state is one seen before.
-    bool SeenBefore(uint64_t nSig, const CDesk& desk, const SMover* movers) {
+    // Called after each pass with a collision: true when the state is one seen before. Out of
+    // line, as the pass loop's other rare paths: inlined, they crowd its registers.
+    [[gnu::noinline]] bool SeenBefore(uint64_t nSig, const CDesk& desk, const SMover* movers) {
         if (m_kept && m_kept->nSig == nSig && m_kept->Same(desk, movers)) return true;
         // A kept state waits one suspected period for its return before another replaces it.
         if (!m_kept || m_nHitPasses > m_nKeptUntil) {
@@ -119,32 +119,40 @@ private:
 
 // Where the draughts on the board are: a pass that leaves it the same moved none of them.
 // A knocked-off draught is left out, so a fall shown in the real flick (and not in the
-// look-ahead) does not keep the two from ending alike.
+// look-ahead) does not keep the two from ending alike. Taken from the centre rows at the end
+// of a pass, which then hold every draught on the board where the desk has it; the row of a
+// knocked-off draught is no longer written, so it compares equal while both sets agree.
 class CPlaces {
 public:
-    void Take(const CDesk& desk) {
-        for (int i = 0; i < kCheckCount; ++i) {
-            const CCheck& c = desk.m_aChecks[i];
-            m_a[i] = {Bits(c.m_fX), Bits(c.m_fY), c.m_bOnDesk};
-        }
+    void Take(const SCentreRows& rows, uint32_t nOnDesk) {
+        m_rows = rows;
+        m_nOnDesk = nOnDesk;
     }
-    bool Same(const CDesk& desk) const {
-        for (int i = 0; i < kCheckCount; ++i) {
-            const CCheck& c = desk.m_aChecks[i];
-            const SPlace& p = m_a[i];
-            if (p.nOnDesk != c.m_bOnDesk) return false;
-            if (c.m_bOnDesk && (p.x != Bits(c.m_fX) || p.y != Bits(c.m_fY))) return false;
-        }
-        return true;
+    bool Same(const SCentreRows& rows, uint32_t nOnDesk) const {
+        return nOnDesk == m_nOnDesk && std::memcmp(&rows, &m_rows, sizeof rows) == 0;
     }
 
 private:
-    static uint32_t Bits(float f) { return std::bit_cast<uint32_t>(f); }
-    struct SPlace {
-        uint32_t x, y;
-        int32_t nOnDesk;
-    };
-    SPlace m_a[kCheckCount];
+    SCentreRows m_rows;
+    uint32_t m_nOnDesk = 0;
+};
+
+// The words of a pass's signature as the pass meets them, mixed only after a pass with a
+// collision: the loop watch reads no other.
+class CPassSignature {
+public:
+    void Add(uint32_t v) { m_a[m_n++] = v; }
+    void Add(float f) { Add(std::bit_cast<uint32_t>(f)); }
+    uint64_t Mixed() const {
+        uint64_t h = kSignatureSeed;
+        for (int k = 0; k < m_n; ++k) h = (h ^ m_a[k]) * kSignaturePrime;
+        return h;
+    }
+
+private:
+    // A pass visits each slot at most once and adds at most three words for it.
+    uint32_t m_a[3 * kMoverSlots];
+    int m_n = 0;
 };
 
 // The active slots of the mover table as bits, kept alongside the table itself (which the
@@ -199,7 +207,8 @@ class CFlick {
 public:
     CFlick(const SPhysicsConstants& k, const SFlickInput& in, CDesk& desk, SMover* movers, bool bAnimate)
         : m_k(k), m_in(in), m_desk(desk), m_movers(movers), m_bAnimate(bAnimate),
-          m_g(k.fGravity), m_mu(in.coefficients.fSlideFriction), m_dt(in.fTimeStep), m_slots(movers) {
+          m_g(k.fGravity), m_mu(in.coefficients.fSlideFriction), m_dt(in.fTimeStep),
+          m_fSureHalfSide(SurelyOnBoardHalfSide(in.pBoard)), m_slots(movers) {
         for (int i = 0; i < kCheckCount; ++i) {
             const CCheck& c = desk.m_aChecks[i];
             if (c.m_bOnDesk) m_nOnDesk |= 1u << i;
@@ -240,15 +249,20 @@ private:
         if (m_aStopY[i] >= t) y = c.m_fStartY + c.m_fVy0 * t - s * c.m_fDirY;
     }
     float Contact(const CCheck& moving) const { return 4.0f * moving.m_fRadius2; }
+    // Inside the board's sure square the edge test would find nothing.
+    bool SurelyOnBoard(const CCheck& a) const {
+        return (std::fabs(a.m_fX) < m_fSureHalfSide) & (std::fabs(a.m_fY) < m_fSureHalfSide);
+    }
 
     bool SlideStep(int i);
     void DecaySpin(CCheck& a, float t) const;
     void CollisionSearch(int nA);
-    void Resolve(int nA, int nHit);
+    // The rare paths are kept out of line: inlined, they crowd the registers of the pass loop.
+    [[gnu::noinline]] void Resolve(int nA, int nHit);
     void BackStepHit(const CCheck& a, int nB);
     void Launch(int i, float vx, float vy, float fNormalSpeed, float nx, float ny, float tx, float ty);
     void AddMover(int nCheck);
-    void RestWhereTheyAre();
+    [[gnu::noinline]] void RestWhereTheyAre();
     bool Wedged(bool bHit);
 
     const SPhysicsConstants& m_k;
@@ -259,11 +273,13 @@ private:
     const float m_g;
     const float m_mu;
     const float m_dt;
+    const float m_fSureHalfSide;
     CMoverSlots m_slots;
     // The centres of the draughts as the pair tests read them; a draught being stepped is
     // written back after its own test, which leaves it out anyway.
     SCentreRows m_rows;
     uint32_t m_nOnDesk = 0;  // a bit per draught on the board
+    uint32_t m_nSpinUntested = kAllChecks;  // a bit per draught whose spin is untested since it changed
     float m_aStopX[kCheckCount], m_aStopY[kCheckCount];  // StopTime of each draught's slide
     int m_nFirstActive = -1;  // first active mover slot of the current pass
     int m_nHits = 0;          // collisions so far
@@ -278,27 +294,28 @@ bool CFlick::SlideStep(int i) {
     CCheck& a = m_desk.m_aChecks[i];
     a.m_fSlideTime += m_dt;
     const float t = a.m_fSlideTime;
-    if (!a.m_bJustHit) {
-        a.m_fPrevX = a.m_fX;
-        a.m_fPrevY = a.m_fY;
-    }
+    const bool bJustHit = a.m_bJustHit != 0;
+    a.m_fPrevX = bJustHit ? a.m_fPrevX : a.m_fX;
+    a.m_fPrevY = bJustHit ? a.m_fPrevY : a.m_fY;
     const float s = SlideOffset(t);
-    bool bMoved = false;
-    if (m_aStopX[i] >= t) {
-        a.m_fX = a.m_fStartX + a.m_fVx0 * t - s * a.m_fDirX;
-        bMoved = true;
-        a.m_bJustHit = 0;
-    }
-    if (m_aStopY[i] >= t) {
-        a.m_fY = a.m_fStartY + a.m_fVy0 * t - s * a.m_fDirY;
-        bMoved = true;
-        a.m_bJustHit = 0;
-    }
+    // Both positions are worked out before either is kept: faster, as measured, than working
+    // out only the axes that still move.
+    const bool bMovesX = m_aStopX[i] >= t, bMovesY = m_aStopY[i] >= t;
+    const float x = a.m_fStartX + a.m_fVx0 * t - s * a.m_fDirX;
+    const float y = a.m_fStartY + a.m_fVy0 * t - s * a.m_fDirY;
+    a.m_fX = bMovesX ? x : a.m_fX;
+    a.m_fY = bMovesY ? y : a.m_fY;
+    a.m_bJustHit = 0;  // a draught that does not move comes to rest below, which clears it too
     if (m_bAnimate) DecaySpin(a, t);
-    // A spin that decayed through zero, or a start spin without a current one, stops.
-    if ((a.m_fSpin0 >= 0.0f && a.m_fSpin <= 0.0f) || (a.m_fSpin0 <= 0.0f && a.m_fSpin >= 0.0f))
-        a.m_fSpin0 = a.m_fSpin = 0.0f;
-    if (bMoved) return true;
+    // A spin that decayed through zero, or a start spin without a current one, stops. Without
+    // the decay a spin changes only in a collision, so once tested it stays as the test left
+    // it until the draught's next collision: the look-ahead tests it once after each.
+    if (m_bAnimate || (m_nSpinUntested >> i & 1u)) {
+        m_nSpinUntested &= ~(1u << i);
+        const float w0 = a.m_fSpin0, w = a.m_fSpin;
+        if ((w0 >= 0.0f && w <= 0.0f) || (w0 <= 0.0f && w >= 0.0f)) a.m_fSpin0 = a.m_fSpin = 0.0f;
+    }
+    if (bMovesX | bMovesY) return true;
     ComeToRest(a);
     KeepStops(i);
     return false;
@@ -414,6 +431,7 @@ void CFlick::Resolve(int nA, int nHit) {
     b.m_fSpin += fSpinKick;
     a.m_fSpin0 = a.m_fSpin;
     b.m_fSpin0 = b.m_fSpin;
+    m_nSpinUntested |= 1u << nA | 1u << nHit;
 
     Launch(nA, vax, vay, uaNew, nx, ny, tx, ty);
     Launch(nHit, vbx, vby, ubNew, nx, ny, tx, ty);
@@ -484,9 +502,9 @@ void CFlick::RestWhereTheyAre() {
 // Called after every pass: true when it ends a run of kStillPassesToRest passes with a
 // collision that moved nothing.
 bool CFlick::Wedged(bool bHit) {
-    m_nStillPasses = bHit && m_bPlaced && m_places.Same(m_desk) ? m_nStillPasses + 1 : 0;
+    m_nStillPasses = bHit && m_bPlaced && m_places.Same(m_rows, m_nOnDesk) ? m_nStillPasses + 1 : 0;
     m_bPlaced = bHit;
-    if (bHit) m_places.Take(m_desk);
+    if (bHit) m_places.Take(m_rows, m_nOnDesk);
     return m_nStillPasses >= kStillPassesToRest;
 }
 
@@ -500,33 +518,35 @@ EFlickEnd CFlick::Run(IStepRecorder* pRecorder) {
             return EFlickEnd::PassCap;
         }
         bRunning = false;
-        m_nFirstActive = -1;
+        m_nFirstActive = m_slots.Next(0);
         const int nHitsBefore = m_nHits;
-        uint64_t nSig = kSignatureSeed;
-        for (int nSlot = m_slots.Next(0); nSlot < kMoverSlots; nSlot = m_slots.Next(nSlot + 1)) {
-            if (m_nFirstActive < 0) m_nFirstActive = nSlot;
+        CPassSignature sig;
+        for (int nSlot = m_nFirstActive; nSlot < kMoverSlots; nSlot = m_slots.Next(nSlot + 1)) {
             const int i = movers[nSlot].nCheck;
-            Mix(nSig, uint32_t(nSlot) * kCheckCount + uint32_t(i));
+            sig.Add(uint32_t(nSlot) * kCheckCount + uint32_t(i));
             if (i < 0 || i >= kCheckCount) {
                 m_slots.Free(nSlot);
                 continue;
             }
             CCheck& a = m_desk.m_aChecks[i];
-            if (a.m_bFalling && !a.m_bOnDesk && !a.m_bMoving) {
-                if (!m_bAnimate) continue;  // look-ahead: out is out, no fall to show
-                if (!StepFall(a, m_in.pBoard, m_dt, m_mu, m_k)) m_slots.Free(nSlot);
-                bRunning |= a.m_bFalling != 0;
+            // One test for the common case: the look-ahead keeps the slots of knocked-off
+            // draughts, met between the sliding ones in no fixed pattern.
+            if (!((a.m_bOnDesk != 0) & (a.m_bMoving != 0))) {
+                if (a.m_bFalling && !a.m_bOnDesk && !a.m_bMoving) {
+                    if (!m_bAnimate) continue;  // look-ahead: out is out, no fall to show
+                    if (!StepFall(a, m_in.pBoard, m_dt, m_mu, m_k)) m_slots.Free(nSlot);
+                    bRunning |= a.m_bFalling != 0;
+                }
                 continue;
             }
-            if (!a.m_bOnDesk || !a.m_bMoving) continue;
             if (!SlideStep(i)) {
                 m_slots.Free(nSlot);
                 continue;
             }
             bRunning = true;
-            Mix(nSig, a.m_fX);
-            Mix(nSig, a.m_fY);
-            if (TestLeftBoard(a, m_in.pBoard)) {
+            sig.Add(a.m_fX);
+            sig.Add(a.m_fY);
+            if (!SurelyOnBoard(a) && TestLeftBoard(a, m_in.pBoard)) {
                 m_nOnDesk &= ~(1u << i);
                 continue;
             }
@@ -536,7 +556,7 @@ EFlickEnd CFlick::Run(IStepRecorder* pRecorder) {
         const bool bHit = bRunning && m_nHits != nHitsBefore;
         const bool bWedged = Wedged(bHit);
         // The next pass finds nothing to slide; a fall the real flick shows plays to its end.
-        if (bHit && (bWedged || m_loops.SeenBefore(nSig, m_desk, movers))) {
+        if (bHit && (bWedged || m_loops.SeenBefore(sig.Mixed(), m_desk, movers))) {
             RestWhereTheyAre();
             // Only the real flick tells: the look-ahead meets such draughts often.
             if (m_bAnimate)

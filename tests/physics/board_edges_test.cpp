@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <utility>
 
 #include "core/game_settings.h"
 #include "physics/board_edges.h"
@@ -38,6 +39,20 @@ void CheckCases(int nBoard, const std::vector<SEdgeCase>& cases) {
 }
 
 }  // namespace
+
+// The simulation skips the edge test inside this square, so nothing in it may be off the board.
+TEST(BoardEdges, NoCornerOfTheSureSquareIsOff) {
+    for (int nBoard = 0; nBoard < kBoardCount; ++nBoard) {
+        CGameSettings s;
+        s.BoardType = nBoard;
+        const float h = std::nextafter(SurelyOnBoardHalfSide(FindBoard(nBoard)), 0.0f);
+        for (const auto& [sx, sy] : {std::pair{1.0f, 1.0f}, {-1.0f, 1.0f}, {1.0f, -1.0f}, {-1.0f, -1.0f}}) {
+            CCheck c = MovingAt(s, sx * h, sy * h);
+            EXPECT_FALSE(TestLeftBoard(c, FindBoard(nBoard))) << "board " << nBoard << " at " << sx * h << ", " << sy * h;
+        }
+    }
+    EXPECT_GT(SurelyOnBoardHalfSide(nullptr), 1e30f) << "no board: never off";
+}
 
 TEST(BoardEdges, SquareAndRoundMarginsEdgeCodesAndTiltAxes) {
     CheckCases(BOARD_SQUARE, {
