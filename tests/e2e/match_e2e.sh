@@ -119,10 +119,7 @@ fi
 
 # A few turns more, so that the delay's median does not hang on one slow frame.
 if start_match expert 2 2 0 1; then
-    for ((n = 1; n <= 4; n++)); do
-        ends=$(flick_ends)
-        player_flick $n && wait_turn_end "$ends" || break
-    done
+    for ((n = 1; n <= 4; n++)); do ends=$(flick_ends); player_flick $n && wait_turn_end "$ends" || break; done
     stop_game
 fi
 
