@@ -1,20 +1,25 @@
-// The sky behind the match scene: the nebula dome about the eye when the star models show,
-// a calm dark gradient otherwise. Both are drawn after the scene, at the far end of the depth
-// range, so they fill only the pixels nothing covers and leave the depth buffer as cleared
-// (the scene point under the cursor still finds nothing there). Window thread.
+// The sky behind the match scene: the nebula dome about the eye when the star models show, a
+// calm dark gradient otherwise, darkened where the board's shadow falls below the board. It is
+// drawn first, over the whole view, and leaves the depth buffer as cleared (the scene point under
+// the cursor still finds nothing there). Window thread.
 #include "render/scene_sky.h"
 
 #include <GL/gl.h>
+#include <GL/glu.h>
 
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <vector>
 
+#include "app/framework/gl_context.h"
 #include "app/framework/gl_state_guard.h"
 #include "app/framework/model_registry.h"
 #include "app/framework/pack_image.h"
 #include "app/framework/resource.h"
+#include "core/game_settings.h"
 #include "render/scene_resources.h"
+#include "render/scene_shadows.h"
 #include "platform/log.h"
 
 namespace {
@@ -93,35 +98,119 @@ ModelHandle CreateSkyDomeModel(CResource& pack) {
     return RegisterDisplayList(kDomeModelName, nList);
 }
 
-void DrawSkyDome(CGLObject& dome, const stCamGeom& camera) {
+namespace {
+
+// The view's sky is drawn as a grid of vertex-coloured cells about this many pixels across: a
+// software renderer fills those far faster than the dome's triangles tested against depth, or a
+// texture. The dome's own colours change over a larger angle than a cell spans.
+constexpr int kSkyCellPixels = 32;
+
+// What the grid was made for; it is made again when any of it changes.
+struct SSkyView {
+    unsigned nContext = 0;
+    ModelHandle hDome = kNoModel;  // kNoModel: the calm gradient
+    int nBoardType = 0;
+    GLint aViewport[4] = {};
+    GLdouble aModelview[16] = {}, aProjection[16] = {};
+
+    bool operator==(const SSkyView&) const = default;
+};
+
+struct SSkyGrid {
+    SSkyView view;
+    int nColumns = 0, nRows = 0;
+    std::vector<GLubyte> colors;  // RGB per vertex, row after row from the bottom
+};
+SSkyGrid g_grid;
+
+SSkyView CurrentView(ModelHandle hDome, int nBoardType) {
+    SSkyView v;
+    v.nContext = CurrentGlContextGeneration();
+    v.hDome = hDome;
+    v.nBoardType = nBoardType;
+    glGetIntegerv(GL_VIEWPORT, v.aViewport);
+    glGetDoublev(GL_MODELVIEW_MATRIX, v.aModelview);
+    glGetDoublev(GL_PROJECTION_MATRIX, v.aProjection);
+    return v;
+}
+
+// The grid's colours for the view: the sky under each vertex (the dome as drawn into the frame
+// now, or the gradient), times what light the board's shadow leaves there.
+void MakeGrid(SSkyGrid& grid, const SSkyView& v, const CGameSettings& settings, const std::vector<GLubyte>& frame) {
+    const int w = v.aViewport[2], h = v.aViewport[3];
+    grid.view = v;
+    grid.nColumns = std::max(1, (w + kSkyCellPixels / 2) / kSkyCellPixels);
+    grid.nRows = std::max(1, (h + kSkyCellPixels / 2) / kSkyCellPixels);
+    grid.colors.assign(static_cast<size_t>(grid.nColumns + 1) * (grid.nRows + 1) * 3, 0);
+    GLubyte* pOut = grid.colors.data();
+    for (int j = 0; j <= grid.nRows; ++j)
+        for (int i = 0; i <= grid.nColumns; ++i, pOut += 3) {
+            const double fx = static_cast<double>(w) * i / grid.nColumns, fy = static_cast<double>(h) * j / grid.nRows;
+            GLubyte rgb[3];
+            if (frame.empty()) {
+                const double t = fy / std::max(1, h);
+                for (int ch = 0; ch < 3; ++ch)
+                    rgb[ch] = static_cast<GLubyte>(kCalmBottom[ch] + (kCalmTop[ch] - kCalmBottom[ch]) * t + 0.5);
+            } else {
+                const size_t px = static_cast<size_t>(std::min(static_cast<int>(fx), w - 1));
+                const size_t py = static_cast<size_t>(std::min(static_cast<int>(fy), h - 1));
+                std::copy_n(&frame[(py * static_cast<size_t>(w) + px) * 4], 3, rgb);
+            }
+            // The ray through the vertex, from the eye (the near point) to the far point.
+            double aNear[3] = {}, aFar[3] = {};
+            const double wx = v.aViewport[0] + fx, wy = v.aViewport[1] + fy;
+            float fShadow = 0.0f;
+            if (gluUnProject(wx, wy, 0.0, v.aModelview, v.aProjection, v.aViewport, &aNear[0], &aNear[1], &aNear[2]) &&
+                gluUnProject(wx, wy, 1.0, v.aModelview, v.aProjection, v.aViewport, &aFar[0], &aFar[1], &aFar[2])) {
+                const double aDir[3] = {aFar[0] - aNear[0], aFar[1] - aNear[1], aFar[2] - aNear[2]};
+                fShadow = BoardShadowOnRay(settings, aNear, aDir);
+            }
+            for (int ch = 0; ch < 3; ++ch) pOut[ch] = static_cast<GLubyte>(rgb[ch] * (1.0f - fShadow) + 0.5f);
+        }
+}
+
+// The dome about the eye into the frame, read back for the grid's colours.
+std::vector<GLubyte> DrawAndReadDome(CGLObject& dome, const stCamGeom& camera, const GLint (&viewport)[4]) {
     dome.SetPos(static_cast<float>(camera.ex), static_cast<float>(camera.ey), static_cast<float>(camera.ez));
     dome.SetScale(kSkyDomeRadius, kSkyDomeRadius, kSkyDomeRadius);
     GLdouble aRange[2] = {0.0, 1.0};
     glGetDoublev(GL_DEPTH_RANGE, aRange);
-    // Every fragment at the far end: it shows only where nothing has been drawn.
+    // Every fragment at the far end: the depth test the renderer sets passes wherever nothing is drawn.
     glDepthRange(1.0, 1.0);
     dome.Draw();
     glDepthRange(aRange[0], aRange[1]);
+    std::vector<GLubyte> frame(static_cast<size_t>(std::max(0, viewport[2])) * std::max(0, viewport[3]) * 4);
+    GLint nAlignment = 4;
+    glGetIntegerv(GL_PACK_ALIGNMENT, &nAlignment);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    if (!frame.empty()) glReadPixels(viewport[0], viewport[1], viewport[2], viewport[3], GL_RGBA, GL_UNSIGNED_BYTE, frame.data());
+    glPixelStorei(GL_PACK_ALIGNMENT, nAlignment);
+    return frame;
 }
 
-void DrawCalmSky() {
+}  // namespace
+
+void DrawSky(CGLObject& dome, const stCamGeom& camera, const CGameSettings& settings) {
+    const SSkyView view = CurrentView(dome.Get3DS(), settings.BoardType);
+    if (!(view == g_grid.view) || g_grid.colors.empty()) {
+        std::vector<GLubyte> frame;
+        if (view.hDome != kNoModel) frame = DrawAndReadDome(dome, camera, view.aViewport);
+        MakeGrid(g_grid, view, settings, frame);
+    }
     const CGlStateGuard state;
     const CGlClipSpace clipSpace;
-    for (GLenum cap : {GL_LIGHTING, GL_TEXTURE_2D, GL_CULL_FACE, GL_BLEND, GL_ALPHA_TEST, GL_FOG}) glDisable(cap);
-    glEnable(GL_DEPTH_TEST);
-    glDepthFunc(GL_LEQUAL);
+    for (GLenum cap : {GL_LIGHTING, GL_TEXTURE_2D, GL_CULL_FACE, GL_BLEND, GL_ALPHA_TEST, GL_FOG, GL_DEPTH_TEST})
+        glDisable(cap);
     glDepthMask(GL_FALSE);
-    GLdouble aRange[2] = {0.0, 1.0};
-    glGetDoublev(GL_DEPTH_RANGE, aRange);
-    glDepthRange(1.0, 1.0);
     glShadeModel(GL_SMOOTH);
-    glBegin(GL_QUADS);
-    glColor3ubv(kCalmBottom);
-    glVertex2f(-1.0f, -1.0f);
-    glVertex2f(1.0f, -1.0f);
-    glColor3ubv(kCalmTop);
-    glVertex2f(1.0f, 1.0f);
-    glVertex2f(-1.0f, 1.0f);
-    glEnd();
-    glDepthRange(aRange[0], aRange[1]);
+    const SSkyGrid& g = g_grid;
+    for (int j = 0; j < g.nRows; ++j) {
+        glBegin(GL_TRIANGLE_STRIP);
+        for (int i = 0; i <= g.nColumns; ++i)
+            for (int row : {j + 1, j}) {
+                glColor3ubv(&g.colors[(static_cast<size_t>(row) * (g.nColumns + 1) + i) * 3]);
+                glVertex2f(-1.0f + 2.0f * i / g.nColumns, -1.0f + 2.0f * row / g.nRows);
+            }
+        glEnd();
+    }
 }

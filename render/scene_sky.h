@@ -4,13 +4,14 @@
 #include "app/framework/camera.h"
 #include "core/gl_object.h"
 
+class CGameSettings;
 class CResource;
 
 // Compiles the nebula dome (a sphere in the colours of the pack's sky picture) for the current
 // GL context and registers it; kNoModel (logged) without the picture or GL, and then the calm
 // sky stands in.
 ModelHandle CreateSkyDomeModel(CResource& pack);
-// The dome about the eye, unlit, wherever nothing has been drawn yet; writes no depth.
-void DrawSkyDome(CGLObject& dome, const stCamGeom& camera);
-// A dark vertical gradient wherever nothing has been drawn yet; writes no depth.
-void DrawCalmSky();
+// The whole view's sky, first in a frame: the dome about the eye (the calm dark gradient for
+// kNoModel), darkened about the board of the settings by its shadow below it. Unlit, untested;
+// writes no depth.
+void DrawSky(CGLObject& dome, const stCamGeom& camera, const CGameSettings& settings);
