@@ -85,10 +85,7 @@ void CGameWnd::DrawScene() {
 void CGameWnd::DrawGameScene() {
     const bool bGl = HasGl();
     // The sky first, over the whole view, with the board's shadow in it: what is drawn next covers it.
-    if (bGl) {
-        CGLObject calm;  // no model: the calm sky
-        DrawSky(m_settings.StarType == kStarModelsShown ? m_skyDome : calm, GetCamera(), m_settings);
-    }
+    if (bGl) DrawSky(m_settings.StarType == kStarModelsShown ? m_skyDome.Get3DS() : kNoModel, m_settings);
     if (m_settings.StarType == kStarModelsShown) {
         m_light.EnableLighting(false);
         SetWhiteColor();

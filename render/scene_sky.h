@@ -1,7 +1,6 @@
 // The sky behind the match scene. Window thread, with the GL context current for drawing.
 #pragma once
 
-#include "app/framework/camera.h"
 #include "core/gl_object.h"
 
 class CGameSettings;
@@ -14,4 +13,4 @@ ModelHandle CreateSkyDomeModel(CResource& pack);
 // The whole view's sky, first in a frame: the dome about the eye (the calm dark gradient for
 // kNoModel), darkened about the board of the settings by its shadow below it. Unlit, untested;
 // writes no depth.
-void DrawSky(CGLObject& dome, const stCamGeom& camera, const CGameSettings& settings);
+void DrawSky(ModelHandle hDome, const CGameSettings& settings);
