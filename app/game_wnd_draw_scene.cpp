@@ -85,7 +85,10 @@ void CGameWnd::DrawScene() {
 void CGameWnd::DrawGameScene() {
     const bool bGl = HasGl();
     // The sky first, over the whole view, with the board's shadow in it: what is drawn next covers it.
-    if (bGl) DrawSky(m_settings.StarType == kStarModelsShown ? m_skyDome.Get3DS() : kNoModel, m_settings);
+    const bool bBoardShown = m_settings.BoardType >= 0 && m_settings.BoardType < kBoardCount;
+    if (bGl)
+        DrawSky(m_settings.StarType == kStarModelsShown ? m_skyDome.Get3DS() : kNoModel, m_settings,
+                bBoardShown && m_aBoards[m_settings.BoardType].Get3DS() != kNoModel);
     if (m_settings.StarType == kStarModelsShown) {
         m_light.EnableLighting(false);
         SetWhiteColor();
@@ -95,7 +98,6 @@ void CGameWnd::DrawGameScene() {
         m_light.EnableLighting(true);
     }
     m_aSky[0].Draw();
-    const bool bBoardShown = m_settings.BoardType >= 0 && m_settings.BoardType < kBoardCount;
     if (bBoardShown) m_aBoards[m_settings.BoardType].Draw();
 
     if (m_hTimeoutCompTurnEvent.Wait(0)) {

@@ -37,6 +37,9 @@ struct SFalloff {
 // The board's shadow on a plane below it: the board's outline as the light casts it there.
 constexpr float kBoardShadowDrop = 0.3f;
 constexpr SFalloff kBoardFalloff = {1.0f, 1.15f, 1.38f, 0.8f, 0.35f};
+// The part of the board's top, in multiples of its outline, that surely hides what lies behind
+// it: clear of the chamfer at the edge.
+constexpr float kBoardTopInside = 0.95f;
 // A draught's shadow on the board: leaning away from the light a little more than the point
 // light alone would, as a broad lamp would, and lifted clear of the board's surface.
 constexpr float kDraughtTop = 0.024f;  // height of the draught models
@@ -133,25 +136,47 @@ void CastFromLight(float x, float fHeight, float z, float fPlane, float& outX, f
     outZ = l[2] + (z - l[2]) * t;
 }
 
-}  // namespace
-
-float BoardShadowOnRay(const CGameSettings& s, const double (&eye)[3], const double (&dir)[3]) {
+// The board's outline seen from above about its centre; false for an unknown board.
+bool BoardOutline(const CGameSettings& s, SOutline& outline) {
     const SBoard* b = FindBoard(s.BoardType);
-    const float y = -kBoardShadowDrop;
-    if (!b || dir[1] >= 0.0 || eye[1] <= y) return 0.0f;
-    SOutline outline{};
+    if (!b) return false;
     switch (b->shape) {
         case EBoardShape::Square: outline = {4, kPi / 4, b->fSize / std::sqrt(2.0f)}; break;
         case EBoardShape::Round: outline = {0, 0.0f, b->fSize}; break;
         case EBoardShape::Twelve: outline = {12, 0.0f, b->fSize}; break;
     }
+    return true;
+}
+
+// Where the ray from the eye along dir meets the plane y = fPlane, in multiples of the outline
+// about (cx, cz); -1 where it does not meet the plane.
+float OutlineFraction(const SOutline& o, float cx, float cz, float fPlane, const double (&eye)[3],
+                      const double (&dir)[3]) {
+    if (dir[1] >= 0.0 || eye[1] <= fPlane) return -1.0f;
+    const double t = (fPlane - eye[1]) / dir[1];
+    const float dx = static_cast<float>(eye[0] + t * dir[0]) - cx, dz = static_cast<float>(eye[2] + t * dir[2]) - cz;
+    return std::hypot(dx, dz) / OutlineRadius(o, std::atan2(dz, dx));
+}
+
+}  // namespace
+
+float BoardShadowOnRay(const CGameSettings& s, const double (&eye)[3], const double (&dir)[3]) {
+    SOutline outline{};
+    if (!BoardOutline(s, outline)) return 0.0f;
     // The board's centre and outline as the light casts them onto the plane below.
+    const float y = -kBoardShadowDrop;
     float cx = 0.0f, cz = 0.0f;
     CastFromLight(0.0f, 0.0f, 0.0f, y, cx, cz);
     outline.fCircumradius *= (CGLight::kPosition[1] - y) / CGLight::kPosition[1];
-    const double t = (y - eye[1]) / dir[1];
-    const float dx = static_cast<float>(eye[0] + t * dir[0]) - cx, dz = static_cast<float>(eye[2] + t * dir[2]) - cz;
-    return Darkness(kBoardFalloff, std::hypot(dx, dz) / OutlineRadius(outline, std::atan2(dz, dx)));
+    const float r = OutlineFraction(outline, cx, cz, y, eye, dir);
+    return r < 0.0f ? 0.0f : Darkness(kBoardFalloff, r);
+}
+
+bool BoardTopOnRay(const CGameSettings& s, const double (&eye)[3], const double (&dir)[3]) {
+    SOutline outline{};
+    if (!BoardOutline(s, outline)) return false;
+    const float r = OutlineFraction(outline, 0.0f, 0.0f, 0.0f, eye, dir);
+    return r >= 0.0f && r < kBoardTopInside;
 }
 
 void DrawDraughtShadows(const CDesk& desk) {

@@ -10,6 +10,9 @@ class CGameSettings;
 // the eye along dir meets the plane below the board that takes it: 0 (none) to below 1. The sky
 // about the board is darkened by it.
 float BoardShadowOnRay(const CGameSettings& settings, const double (&eye)[3], const double (&dir)[3]);
+// Whether the ray from the eye along dir meets the top of the settings' board well inside its
+// edge, where the board hides what lies behind it.
+bool BoardTopOnRay(const CGameSettings& settings, const double (&eye)[3], const double (&dir)[3]);
 // Under every draught on the board, after the board and before the draughts. A draught that leaves
 // the board loses its shadow within a fraction of a second; one beside it has none.
 void DrawDraughtShadows(const CDesk& desk);

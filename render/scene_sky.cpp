@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/framework/gl_context.h"
@@ -128,6 +129,7 @@ struct SSkyView {
     unsigned nContext = 0;
     ModelHandle hDome = kNoModel;  // kNoModel: the calm gradient
     int nBoardType = 0;
+    bool bBoardDrawn = false;
     GLint aViewport[4] = {};
     GLdouble aModelview[16] = {}, aProjection[16] = {};
 
@@ -138,6 +140,7 @@ struct SSkyGrid {
     SSkyView view;
     int nColumns = 0, nRows = 0;
     std::vector<GLubyte> colors;  // RGB per vertex, row after row from the bottom
+    std::vector<bool> hidden;     // per vertex: the board's top covers it
 };
 SSkyGrid g_grid;
 
@@ -171,13 +174,14 @@ void DomeColour(const double (&d)[3], GLubyte out[3]) {
 
 // The grid's colours for the view: the sky under each vertex (the dome's or the gradient's),
 // times what light the board's shadow leaves there.
-void MakeGrid(SSkyGrid& grid, const SSkyView& v, const CGameSettings& settings) {
+void MakeGrid(SSkyGrid& grid, const SSkyView& v, const CGameSettings& settings, bool bBoardDrawn) {
     const int w = v.aViewport[2], h = v.aViewport[3];
     const bool bNebula = v.hDome != kNoModel && v.hDome == g_dome.hModel && !g_dome.colours.empty();
     grid.view = v;
     grid.nColumns = std::max(1, (w + kSkyCellPixels / 2) / kSkyCellPixels);
     grid.nRows = std::max(1, (h + kSkyCellPixels / 2) / kSkyCellPixels);
     grid.colors.assign(static_cast<size_t>(grid.nColumns + 1) * (grid.nRows + 1) * 3, 0);
+    grid.hidden.assign(static_cast<size_t>(grid.nColumns + 1) * (grid.nRows + 1), false);
     GLubyte* pOut = grid.colors.data();
     for (int j = 0; j <= grid.nRows; ++j)
         for (int i = 0; i <= grid.nColumns; ++i, pOut += 3) {
@@ -198,15 +202,17 @@ void MakeGrid(SSkyGrid& grid, const SSkyView& v, const CGameSettings& settings) 
                     rgb[ch] = static_cast<GLubyte>(kCalmBottom[ch] + (kCalmTop[ch] - kCalmBottom[ch]) * t + 0.5);
             }
             const float fShadow = bRay ? BoardShadowOnRay(settings, aNear, aDir) : 0.0f;
+            grid.hidden[static_cast<size_t>(j) * (grid.nColumns + 1) + i] = bBoardDrawn && bRay && BoardTopOnRay(settings, aNear, aDir);
             for (int ch = 0; ch < 3; ++ch) pOut[ch] = static_cast<GLubyte>(rgb[ch] * (1.0f - fShadow) + 0.5f);
         }
 }
 
 }  // namespace
 
-void DrawSky(ModelHandle hDome, const CGameSettings& settings) {
-    const SSkyView view = CurrentView(hDome, settings.BoardType);
-    if (!(view == g_grid.view) || g_grid.colors.empty()) MakeGrid(g_grid, view, settings);
+void DrawSky(ModelHandle hDome, const CGameSettings& settings, bool bBoardDrawn) {
+    SSkyView view = CurrentView(hDome, settings.BoardType);
+    view.bBoardDrawn = bBoardDrawn;
+    if (!(view == g_grid.view) || g_grid.colors.empty()) MakeGrid(g_grid, view, settings, bBoardDrawn);
     const CGlStateGuard state;
     const CGlClipSpace clipSpace;
     for (GLenum cap : {GL_LIGHTING, GL_TEXTURE_2D, GL_CULL_FACE, GL_BLEND, GL_ALPHA_TEST, GL_FOG, GL_DEPTH_TEST})
@@ -214,13 +220,17 @@ void DrawSky(ModelHandle hDome, const CGameSettings& settings) {
     glDepthMask(GL_FALSE);
     glShadeModel(GL_SMOOTH);
     const SSkyGrid& g = g_grid;
-    for (int j = 0; j < g.nRows; ++j) {
-        glBegin(GL_TRIANGLE_STRIP);
-        for (int i = 0; i <= g.nColumns; ++i)
-            for (int row : {j + 1, j}) {
-                glColor3ubv(&g.colors[(static_cast<size_t>(row) * (g.nColumns + 1) + i) * 3]);
-                glVertex2f(-1.0f + 2.0f * i / g.nColumns, -1.0f + 2.0f * row / g.nRows);
+    const auto index = [&g](int i, int j) { return static_cast<size_t>(j) * (g.nColumns + 1) + i; };
+    glBegin(GL_QUADS);
+    for (int j = 0; j < g.nRows; ++j)
+        for (int i = 0; i < g.nColumns; ++i) {
+            // The board's top is convex: a cell with every corner on it lies wholly behind it.
+            if (g.hidden[index(i, j)] && g.hidden[index(i + 1, j)] && g.hidden[index(i + 1, j + 1)] && g.hidden[index(i, j + 1)])
+                continue;
+            for (const auto& [col, row] : {std::pair{i, j}, std::pair{i + 1, j}, std::pair{i + 1, j + 1}, std::pair{i, j + 1}}) {
+                glColor3ubv(&g.colors[index(col, row) * 3]);
+                glVertex2f(-1.0f + 2.0f * col / g.nColumns, -1.0f + 2.0f * row / g.nRows);
             }
-        glEnd();
-    }
+        }
+    glEnd();
 }

@@ -12,5 +12,5 @@ class CResource;
 ModelHandle CreateSkyDomeModel(CResource& pack);
 // The whole view's sky, first in a frame: the dome about the eye (the calm dark gradient for
 // kNoModel), darkened about the board of the settings by its shadow below it. Unlit, untested;
-// writes no depth.
-void DrawSky(ModelHandle hDome, const CGameSettings& settings);
+// writes no depth. Where the board, when it is drawn next, surely covers the view, the sky is left out.
+void DrawSky(ModelHandle hDome, const CGameSettings& settings, bool bBoardDrawn);

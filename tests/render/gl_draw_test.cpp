@@ -128,7 +128,7 @@ TEST_F(GlDrawTest, EveryDrawCallLeavesTheGlStateAsItFoundIt) {
     const std::pair<const char*, std::function<void()>> kCalls[] = {
         {"textured model", [&] { draught.Draw(); }}, {"star model", [&] { star.Draw(); }},
         {"object in its own colour", [&] { coloured.Draw(); }}, {"star field", [&] { stars.Draw(); }},
-        {"nebula sky", [&] { DrawSky(dome.Get3DS(), settings); }}, {"calm sky", [&] { DrawSky(kNoModel, settings); }},
+        {"nebula sky", [&] { DrawSky(dome.Get3DS(), settings, true); }}, {"calm sky", [&] { DrawSky(kNoModel, settings, false); }},
         {"no or an unknown model", [&] { none.Draw(), unknown.Draw(); }}, {"draught shadows", [&] { DrawDraughtShadows(desk); }},
         {"picture", [&] { sight.Draw(400 - 32, 300 - 32, kW, kH, 255, 255, 255); }},
         {"text", [&] { font.Print(30, 537, 0.9f, "FPS: %d", 60); }},
@@ -169,7 +169,7 @@ TEST_F(GlDrawTest, TheSkyShowsTheDomeOfTheViewAsItTurns) {
         Begin(eye, target), dome.SetPos(float(eye[0]), float(eye[1]), float(eye[2])), dome.SetScale(kSkyDomeRadius, kSkyDomeRadius, kSkyDomeRadius);
         glDepthRange(1.0, 1.0), dome.Draw(), glDepthRange(0.0, 1.0);
         const std::vector<unsigned char> want = frame();
-        Begin(eye, target), DrawSky(dome.Get3DS(), noBoard);
+        Begin(eye, target), DrawSky(dome.Get3DS(), noBoard, false);
         const std::vector<unsigned char> got = frame();
         double sum = 0;
         for (size_t i = 0; i < got.size(); ++i) sum += std::abs(got[i] - want[i]);
