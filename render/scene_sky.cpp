@@ -174,7 +174,7 @@ void DomeColour(const double (&d)[3], GLubyte out[3]) {
 
 // The grid's colours for the view: the sky under each vertex (the dome's or the gradient's),
 // times what light the board's shadow leaves there.
-void MakeGrid(SSkyGrid& grid, const SSkyView& v, const CGameSettings& settings, bool bBoardDrawn) {
+void MakeGrid(SSkyGrid& grid, const SSkyView& v, const CGameSettings& settings) {
     const int w = v.aViewport[2], h = v.aViewport[3];
     const bool bNebula = v.hDome != kNoModel && v.hDome == g_dome.hModel && !g_dome.colours.empty();
     grid.view = v;
@@ -202,7 +202,8 @@ void MakeGrid(SSkyGrid& grid, const SSkyView& v, const CGameSettings& settings, 
                     rgb[ch] = static_cast<GLubyte>(kCalmBottom[ch] + (kCalmTop[ch] - kCalmBottom[ch]) * t + 0.5);
             }
             const float fShadow = bRay ? BoardShadowOnRay(settings, aNear, aDir) : 0.0f;
-            grid.hidden[static_cast<size_t>(j) * (grid.nColumns + 1) + i] = bBoardDrawn && bRay && BoardTopOnRay(settings, aNear, aDir);
+            grid.hidden[static_cast<size_t>(j) * (grid.nColumns + 1) + i] =
+                v.bBoardDrawn && bRay && BoardTopOnRay(settings, aNear, aDir);
             for (int ch = 0; ch < 3; ++ch) pOut[ch] = static_cast<GLubyte>(rgb[ch] * (1.0f - fShadow) + 0.5f);
         }
 }
@@ -212,7 +213,7 @@ void MakeGrid(SSkyGrid& grid, const SSkyView& v, const CGameSettings& settings, 
 void DrawSky(ModelHandle hDome, const CGameSettings& settings, bool bBoardDrawn) {
     SSkyView view = CurrentView(hDome, settings.BoardType);
     view.bBoardDrawn = bBoardDrawn;
-    if (!(view == g_grid.view) || g_grid.colors.empty()) MakeGrid(g_grid, view, settings, bBoardDrawn);
+    if (!(view == g_grid.view) || g_grid.colors.empty()) MakeGrid(g_grid, view, settings);
     const CGlStateGuard state;
     const CGlClipSpace clipSpace;
     for (GLenum cap : {GL_LIGHTING, GL_TEXTURE_2D, GL_CULL_FACE, GL_BLEND, GL_ALPHA_TEST, GL_FOG, GL_DEPTH_TEST})
@@ -225,7 +226,8 @@ void DrawSky(ModelHandle hDome, const CGameSettings& settings, bool bBoardDrawn)
     for (int j = 0; j < g.nRows; ++j)
         for (int i = 0; i < g.nColumns; ++i) {
             // The board's top is convex: a cell with every corner on it lies wholly behind it.
-            if (g.hidden[index(i, j)] && g.hidden[index(i + 1, j)] && g.hidden[index(i + 1, j + 1)] && g.hidden[index(i, j + 1)])
+            if (g.hidden[index(i, j)] && g.hidden[index(i + 1, j)] && g.hidden[index(i + 1, j + 1)] &&
+                g.hidden[index(i, j + 1)])
                 continue;
             for (const auto& [col, row] : {std::pair{i, j}, std::pair{i + 1, j}, std::pair{i + 1, j + 1}, std::pair{i, j + 1}}) {
                 glColor3ubv(&g.colors[index(col, row) * 3]);
