@@ -84,6 +84,11 @@ void CGameWnd::DrawScene() {
 
 void CGameWnd::DrawGameScene() {
     const bool bGl = HasGl();
+    // The sky first, over the whole view, with the board's shadow in it: what is drawn next covers it.
+    const bool bBoardShown = m_settings.BoardType >= 0 && m_settings.BoardType < kBoardCount;
+    if (bGl)
+        DrawSky(m_settings.StarType == kStarModelsShown ? m_skyDome.Get3DS() : kNoModel, m_settings,
+                bBoardShown && m_aBoards[m_settings.BoardType].Get3DS() != kNoModel);
     if (m_settings.StarType == kStarModelsShown) {
         m_light.EnableLighting(false);
         SetWhiteColor();
@@ -93,7 +98,6 @@ void CGameWnd::DrawGameScene() {
         m_light.EnableLighting(true);
     }
     m_aSky[0].Draw();
-    const bool bBoardShown = m_settings.BoardType >= 0 && m_settings.BoardType < kBoardCount;
     if (bBoardShown) m_aBoards[m_settings.BoardType].Draw();
 
     if (m_hTimeoutCompTurnEvent.Wait(0)) {
@@ -104,18 +108,8 @@ void CGameWnd::DrawGameScene() {
     {
         // The computer's thread may be writing its flick into the live position right now.
         std::lock_guard lock(m_physics.LiveDeskLock());
-        for (int i = 0; i < kCheckCount; ++i) m_desk.m_aChecks[i].Draw();
         if (bGl && bBoardShown) DrawDraughtShadows(m_desk);
-    }
-    // The sky comes last, at the far end of the depth range: it shows only where nothing covers it
-    // and takes the part of a draught's shadow that hangs past the board's edge. The board's
-    // shadow then darkens the sky about the board.
-    if (bGl) {
-        if (m_settings.StarType == kStarModelsShown && m_skyDome.Get3DS() != kNoModel)
-            DrawSkyDome(m_skyDome, GetCamera());
-        else
-            DrawCalmSky();
-        if (bBoardShown) DrawBoardShadow(m_settings);
+        for (int i = 0; i < kCheckCount; ++i) m_desk.m_aChecks[i].Draw();
     }
 
     m_sight.Draw(kLogicalWidth, kLogicalHeight, kWhite, kWhite, kWhite);

@@ -6,6 +6,7 @@
 #include <stdlib.h>
 
 #include <chrono>
+#include <ctime>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -30,6 +31,13 @@ constexpr int kMaxComputerTurns = 400;
 constexpr auto kTurnDeadline = std::chrono::seconds(5);  // one choice takes milliseconds
 
 CGameWnd* g_pWnd = nullptr;
+
+// CPU time of the process (the renderer's threads too) or of this thread, in ms.
+double CpuMs(clockid_t clock) {
+    timespec ts{};
+    clock_gettime(clock, &ts);
+    return static_cast<double>(ts.tv_sec) * 1e3 + static_cast<double>(ts.tv_nsec) * 1e-6;
+}
 
 void StartQuietMatch(CGameWnd& wnd, int nBoard) {
     CGameSettings& s = wnd.Settings();
@@ -60,7 +68,10 @@ void BM_QuietMatchFrames(benchmark::State& state) {
     for (auto _ : state) {
         StartQuietMatch(wnd, static_cast<int>(state.range(0)));
         wnd.m_frameStats.Clear();
+        const double fProcess = CpuMs(CLOCK_PROCESS_CPUTIME_ID), fThread = CpuMs(CLOCK_THREAD_CPUTIME_ID);
         for (int i = 0; i < kQuietFrames; ++i) wnd.StepFrame();
+        state.counters["cpu_ms"] = (CpuMs(CLOCK_PROCESS_CPUTIME_ID) - fProcess) / kQuietFrames;
+        state.counters["main_cpu_ms"] = (CpuMs(CLOCK_THREAD_CPUTIME_ID) - fThread) / kQuietFrames;
     }
     Report(state, wnd.m_frameStats.Summary(EFramePhase::Quiet));
     wnd.StopMatch();

@@ -6,9 +6,13 @@
 class CDesk;
 class CGameSettings;
 
-// Under the board of the settings' BoardType (nothing for an unknown type), after the board and
-// the sky: the board hides the shadow's middle, the rest darkens the sky about it.
-void DrawBoardShadow(const CGameSettings& settings);
-// Under every draught on the board, after the board and the draughts. A draught that leaves
+// How dark the shadow of the settings' board (none for an unknown type) is where the ray from
+// the eye along dir meets the plane below the board that takes it: 0 (none) to below 1. The sky
+// about the board is darkened by it.
+float BoardShadowOnRay(const CGameSettings& settings, const double (&eye)[3], const double (&dir)[3]);
+// Whether the ray from the eye along dir meets the top of the settings' board well inside its
+// edge, where the board hides what lies behind it.
+bool BoardTopOnRay(const CGameSettings& settings, const double (&eye)[3], const double (&dir)[3]);
+// Under every draught on the board, after the board and before the draughts. A draught that leaves
 // the board loses its shadow within a fraction of a second; one beside it has none.
 void DrawDraughtShadows(const CDesk& desk);

@@ -1,20 +1,26 @@
-// The sky behind the match scene: the nebula dome about the eye when the star models show,
-// a calm dark gradient otherwise. Both are drawn after the scene, at the far end of the depth
-// range, so they fill only the pixels nothing covers and leave the depth buffer as cleared
-// (the scene point under the cursor still finds nothing there). Window thread.
+// The sky behind the match scene: the nebula dome about the eye when the star models show, a
+// calm dark gradient otherwise, darkened where the board's shadow falls below the board. It is
+// drawn first, over the whole view, and leaves the depth buffer as cleared (the scene point under
+// the cursor still finds nothing there). Window thread.
 #include "render/scene_sky.h"
 
 #include <GL/gl.h>
+#include <GL/glu.h>
 
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "app/framework/gl_context.h"
 #include "app/framework/gl_state_guard.h"
 #include "app/framework/model_registry.h"
 #include "app/framework/pack_image.h"
 #include "app/framework/resource.h"
+#include "core/game_settings.h"
 #include "render/scene_resources.h"
+#include "render/scene_shadows.h"
 #include "platform/log.h"
 
 namespace {
@@ -45,11 +51,29 @@ void SampleSky(const SImage& img, float u, float v, GLubyte out[3]) {
     for (int ch = 0; ch < 3; ++ch) out[ch] = static_cast<GLubyte>(n > 0 ? sum[ch] / n + 0.5 : 0);
 }
 
+// The picture's colour for every dome vertex, column i (longitude) of row j (latitude) at
+// (j * (kDomeSlices + 1) + i) * 3.
+std::vector<GLubyte> DomeColours(const SImage& sky) {
+    std::vector<GLubyte> rgb(static_cast<size_t>(kDomeSlices + 1) * (kDomeStacks + 1) * 3);
+    for (int j = 0; j <= kDomeStacks; ++j)
+        for (int i = 0; i <= kDomeSlices; ++i)
+            SampleSky(sky, static_cast<float>(i) / kDomeSlices, static_cast<float>(j) / kDomeStacks,
+                      &rgb[(static_cast<size_t>(j) * (kDomeSlices + 1) + i) * 3]);
+    return rgb;
+}
+
+// The dome's colours by its model: the sky of a view is worked out from them.
+struct SDome {
+    ModelHandle hModel = kNoModel;
+    std::vector<GLubyte> colours;
+};
+SDome g_dome;
+
 // The dome as a display list: a unit sphere in bands from the nadir up, each vertex in the
 // picture's colour for its direction (longitude across the picture from +x towards +z,
 // latitude up it). Called through the object renderer, whose state guard brings back the
 // lighting, culling and depth writing the list turns off.
-unsigned CompileSkyDomeList(const SImage& sky) {
+unsigned CompileSkyDomeList(const std::vector<GLubyte>& colours) {
     const GLuint nList = glGenLists(1);
     if (nList == 0) return 0;
     glNewList(nList, GL_COMPILE);
@@ -57,12 +81,10 @@ unsigned CompileSkyDomeList(const SImage& sky) {
     glDisable(GL_CULL_FACE);
     glDepthMask(GL_FALSE);
     glShadeModel(GL_SMOOTH);
-    auto vertex = [&sky](int i, int j) {
+    auto vertex = [&colours](int i, int j) {
         const float u = static_cast<float>(i) / kDomeSlices, v = static_cast<float>(j) / kDomeStacks;
         const float lon = 2 * kPi * u, lat = kPi * (v - 0.5f);
-        GLubyte rgb[3];
-        SampleSky(sky, u, v, rgb);
-        glColor3ubv(rgb);
+        glColor3ubv(&colours[(static_cast<size_t>(j) * (kDomeSlices + 1) + i) * 3]);
         glVertex3f(std::cos(lat) * std::cos(lon), std::sin(lat), std::cos(lat) * std::sin(lon));
     };
     // One strip for the whole dome, band after band, joined by repeated vertices that make
@@ -84,44 +106,133 @@ ModelHandle CreateSkyDomeModel(CResource& pack) {
     CPackImage picture;
     std::string error;
     const SImage* pSky = picture.Load(pack, kSkyFolder, kSkyFile, error) ? picture.Pixels() : nullptr;
-    const unsigned nList = pSky ? CompileSkyDomeList(*pSky) : 0;
+    std::vector<GLubyte> colours = pSky ? DomeColours(*pSky) : std::vector<GLubyte>{};
+    const unsigned nList = pSky ? CompileSkyDomeList(colours) : 0;
     if (nList == 0) {
         platform::Log("Sky picture %s: %s; the calm sky shows instead", kSkyFile,
                       pSky ? "no display list" : error.c_str());
         return kNoModel;
     }
-    return RegisterDisplayList(kDomeModelName, nList);
+    g_dome = {RegisterDisplayList(kDomeModelName, nList), std::move(colours)};
+    return g_dome.hModel;
 }
 
-void DrawSkyDome(CGLObject& dome, const stCamGeom& camera) {
-    dome.SetPos(static_cast<float>(camera.ex), static_cast<float>(camera.ey), static_cast<float>(camera.ez));
-    dome.SetScale(kSkyDomeRadius, kSkyDomeRadius, kSkyDomeRadius);
-    GLdouble aRange[2] = {0.0, 1.0};
-    glGetDoublev(GL_DEPTH_RANGE, aRange);
-    // Every fragment at the far end: it shows only where nothing has been drawn.
-    glDepthRange(1.0, 1.0);
-    dome.Draw();
-    glDepthRange(aRange[0], aRange[1]);
+namespace {
+
+// The view's sky is drawn as a grid of vertex-coloured cells about this many pixels across: a
+// software renderer fills those far faster than the dome's triangles tested against depth, or a
+// texture. The dome's own colours change over a larger angle than a cell spans.
+constexpr int kSkyCellPixels = 32;
+
+// What the grid was made for; it is made again when any of it changes.
+struct SSkyView {
+    unsigned nContext = 0;
+    ModelHandle hDome = kNoModel;  // kNoModel: the calm gradient
+    int nBoardType = 0;
+    bool bBoardDrawn = false;
+    GLint aViewport[4] = {};
+    GLdouble aModelview[16] = {}, aProjection[16] = {};
+
+    bool operator==(const SSkyView&) const = default;
+};
+
+struct SSkyGrid {
+    SSkyView view;
+    int nColumns = 0, nRows = 0;
+    std::vector<GLubyte> colors;  // RGB per vertex, row after row from the bottom
+    std::vector<bool> hidden;     // per vertex: the board's top covers it
+};
+SSkyGrid g_grid;
+
+SSkyView CurrentView(ModelHandle hDome, int nBoardType) {
+    SSkyView v;
+    v.nContext = CurrentGlContextGeneration();
+    v.hDome = hDome;
+    v.nBoardType = nBoardType;
+    glGetIntegerv(GL_VIEWPORT, v.aViewport);
+    glGetDoublev(GL_MODELVIEW_MATRIX, v.aModelview);
+    glGetDoublev(GL_PROJECTION_MATRIX, v.aProjection);
+    return v;
 }
 
-void DrawCalmSky() {
+// The dome's colour along the direction d, between its four vertices about it as the dome's
+// cells shade it.
+void DomeColour(const double (&d)[3], GLubyte out[3]) {
+    const double len = std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
+    const double lon = std::atan2(d[2], d[0]), lat = std::asin(std::clamp(d[1] / std::max(len, 1e-12), -1.0, 1.0));
+    const double u = (lon < 0 ? lon + 2 * kPi : lon) / (2 * kPi) * kDomeSlices;
+    const double v = (lat / kPi + 0.5) * kDomeStacks;
+    const int i = std::clamp(static_cast<int>(u), 0, kDomeSlices - 1), j = std::clamp(static_cast<int>(v), 0, kDomeStacks - 1);
+    const double fu = std::clamp(u - i, 0.0, 1.0), fv = std::clamp(v - j, 0.0, 1.0);
+    auto at = [](int col, int row, int ch) {
+        return static_cast<double>(g_dome.colours[(static_cast<size_t>(row) * (kDomeSlices + 1) + col) * 3 + ch]);
+    };
+    for (int ch = 0; ch < 3; ++ch)
+        out[ch] = static_cast<GLubyte>((at(i, j, ch) * (1 - fu) + at(i + 1, j, ch) * fu) * (1 - fv) +
+                                       (at(i, j + 1, ch) * (1 - fu) + at(i + 1, j + 1, ch) * fu) * fv + 0.5);
+}
+
+// The grid's colours for the view: the sky under each vertex (the dome's or the gradient's),
+// times what light the board's shadow leaves there.
+void MakeGrid(SSkyGrid& grid, const SSkyView& v, const CGameSettings& settings) {
+    const int w = v.aViewport[2], h = v.aViewport[3];
+    const bool bNebula = v.hDome != kNoModel && v.hDome == g_dome.hModel && !g_dome.colours.empty();
+    grid.view = v;
+    grid.nColumns = std::max(1, (w + kSkyCellPixels / 2) / kSkyCellPixels);
+    grid.nRows = std::max(1, (h + kSkyCellPixels / 2) / kSkyCellPixels);
+    grid.colors.assign(static_cast<size_t>(grid.nColumns + 1) * (grid.nRows + 1) * 3, 0);
+    grid.hidden.assign(static_cast<size_t>(grid.nColumns + 1) * (grid.nRows + 1), false);
+    GLubyte* pOut = grid.colors.data();
+    for (int j = 0; j <= grid.nRows; ++j)
+        for (int i = 0; i <= grid.nColumns; ++i, pOut += 3) {
+            const double fx = static_cast<double>(w) * i / grid.nColumns, fy = static_cast<double>(h) * j / grid.nRows;
+            // The ray through the vertex, from the eye (the near point) to the far point.
+            double aNear[3] = {}, aFar[3] = {};
+            const double wx = v.aViewport[0] + fx, wy = v.aViewport[1] + fy;
+            const bool bRay =
+                gluUnProject(wx, wy, 0.0, v.aModelview, v.aProjection, v.aViewport, &aNear[0], &aNear[1], &aNear[2]) &&
+                gluUnProject(wx, wy, 1.0, v.aModelview, v.aProjection, v.aViewport, &aFar[0], &aFar[1], &aFar[2]);
+            const double aDir[3] = {aFar[0] - aNear[0], aFar[1] - aNear[1], aFar[2] - aNear[2]};
+            GLubyte rgb[3];
+            if (bNebula && bRay) {
+                DomeColour(aDir, rgb);
+            } else {
+                const double t = fy / std::max(1, h);
+                for (int ch = 0; ch < 3; ++ch)
+                    rgb[ch] = static_cast<GLubyte>(kCalmBottom[ch] + (kCalmTop[ch] - kCalmBottom[ch]) * t + 0.5);
+            }
+            const float fShadow = bRay ? BoardShadowOnRay(settings, aNear, aDir) : 0.0f;
+            grid.hidden[static_cast<size_t>(j) * (grid.nColumns + 1) + i] =
+                v.bBoardDrawn && bRay && BoardTopOnRay(settings, aNear, aDir);
+            for (int ch = 0; ch < 3; ++ch) pOut[ch] = static_cast<GLubyte>(rgb[ch] * (1.0f - fShadow) + 0.5f);
+        }
+}
+
+}  // namespace
+
+void DrawSky(ModelHandle hDome, const CGameSettings& settings, bool bBoardDrawn) {
+    SSkyView view = CurrentView(hDome, settings.BoardType);
+    view.bBoardDrawn = bBoardDrawn;
+    if (!(view == g_grid.view) || g_grid.colors.empty()) MakeGrid(g_grid, view, settings);
     const CGlStateGuard state;
     const CGlClipSpace clipSpace;
-    for (GLenum cap : {GL_LIGHTING, GL_TEXTURE_2D, GL_CULL_FACE, GL_BLEND, GL_ALPHA_TEST, GL_FOG}) glDisable(cap);
-    glEnable(GL_DEPTH_TEST);
-    glDepthFunc(GL_LEQUAL);
+    for (GLenum cap : {GL_LIGHTING, GL_TEXTURE_2D, GL_CULL_FACE, GL_BLEND, GL_ALPHA_TEST, GL_FOG, GL_DEPTH_TEST})
+        glDisable(cap);
     glDepthMask(GL_FALSE);
-    GLdouble aRange[2] = {0.0, 1.0};
-    glGetDoublev(GL_DEPTH_RANGE, aRange);
-    glDepthRange(1.0, 1.0);
     glShadeModel(GL_SMOOTH);
+    const SSkyGrid& g = g_grid;
+    const auto index = [&g](int i, int j) { return static_cast<size_t>(j) * (g.nColumns + 1) + i; };
     glBegin(GL_QUADS);
-    glColor3ubv(kCalmBottom);
-    glVertex2f(-1.0f, -1.0f);
-    glVertex2f(1.0f, -1.0f);
-    glColor3ubv(kCalmTop);
-    glVertex2f(1.0f, 1.0f);
-    glVertex2f(-1.0f, 1.0f);
+    for (int j = 0; j < g.nRows; ++j)
+        for (int i = 0; i < g.nColumns; ++i) {
+            // The board's top is convex: a cell with every corner on it lies wholly behind it.
+            if (g.hidden[index(i, j)] && g.hidden[index(i + 1, j)] && g.hidden[index(i + 1, j + 1)] &&
+                g.hidden[index(i, j + 1)])
+                continue;
+            for (const auto& [col, row] : {std::pair{i, j}, std::pair{i + 1, j}, std::pair{i + 1, j + 1}, std::pair{i, j + 1}}) {
+                glColor3ubv(&g.colors[index(col, row) * 3]);
+                glVertex2f(-1.0f + 2.0f * col / g.nColumns, -1.0f + 2.0f * row / g.nRows);
+            }
+        }
     glEnd();
-    glDepthRange(aRange[0], aRange[1]);
 }

@@ -120,7 +120,7 @@ TEST_F(GlDrawTest, EveryDrawCallLeavesTheGlStateAsItFoundIt) {
     CGLTexture sight;
     CGLFont font;
     ASSERT_TRUE(sight.LoadImageFromRes(m_pack, "sight.tga", "textures") && font.CreateFontFromRes(m_pack, "font.tga", "textures"));
-    CGameSettings settings;  // its board's shadow
+    CGameSettings settings;  // its board darkens the sky
     CDesk desk;              // one draught with a model
     desk.m_aChecks[0].Set3DS(draught.Get3DS());
     const float kLineFrom[3] = {0.0f, 0.05f, 0.0f}, kLineTo[3] = {0.3f, 0.05f, 0.2f};
@@ -128,9 +128,8 @@ TEST_F(GlDrawTest, EveryDrawCallLeavesTheGlStateAsItFoundIt) {
     const std::pair<const char*, std::function<void()>> kCalls[] = {
         {"textured model", [&] { draught.Draw(); }}, {"star model", [&] { star.Draw(); }},
         {"object in its own colour", [&] { coloured.Draw(); }}, {"star field", [&] { stars.Draw(); }},
-        {"nebula sky", [&] { DrawSkyDome(dome, DefaultCamera()); }}, {"calm sky", [&] { DrawCalmSky(); }},
-        {"no or an unknown model", [&] { none.Draw(), unknown.Draw(); }},
-        {"board shadow", [&] { DrawBoardShadow(settings); }}, {"draught shadows", [&] { DrawDraughtShadows(desk); }},
+        {"nebula sky", [&] { DrawSky(dome.Get3DS(), settings, true); }}, {"calm sky", [&] { DrawSky(kNoModel, settings, false); }},
+        {"no or an unknown model", [&] { none.Draw(), unknown.Draw(); }}, {"draught shadows", [&] { DrawDraughtShadows(desk); }},
         {"picture", [&] { sight.Draw(400 - 32, 300 - 32, kW, kH, 255, 255, 255); }},
         {"text", [&] { font.Print(30, 537, 0.9f, "FPS: %d", 60); }},
         // The line leaves 2D texturing on and colour material off, as the game scene has them.
@@ -150,6 +149,32 @@ TEST_F(GlDrawTest, EveryDrawCallLeavesTheGlStateAsItFoundIt) {
             for (size_t i = 0; i < before.size(); ++i) EXPECT_EQ(before[i], after[i]) << name << " from state " << b << ", item " << i;
             ExpectNoGlError(name);
         }
+}
+
+// The sky drawn from its cache looks as the dome drawn itself, from every view in turn: a
+// cache that missed a turn of the camera shows the last view's sky.
+TEST_F(GlDrawTest, TheSkyShowsTheDomeOfTheViewAsItTurns) {
+    CGLObject dome;
+    dome.Set3DS(CreateSkyDomeModel(m_pack));
+    ASSERT_NE(dome.Get3DS(), kNoModel);
+    CGameSettings noBoard;
+    noBoard.BoardType = kBoardCount;
+    auto frame = [] {
+        std::vector<unsigned char> px(kW * kH * 3);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1), glReadPixels(0, 0, kW, kH, GL_RGB, GL_UNSIGNED_BYTE, px.data());
+        return px;
+    };
+    const double eye[3] = {0.0, 1.5, 1.5}, targets[3][3] = {{0, 0, 0}, {2, 0.5, -1}, {0, 0, 0}};
+    for (const auto& target : targets) {
+        Begin(eye, target), dome.SetPos(float(eye[0]), float(eye[1]), float(eye[2])), dome.SetScale(kSkyDomeRadius, kSkyDomeRadius, kSkyDomeRadius);
+        glDepthRange(1.0, 1.0), dome.Draw(), glDepthRange(0.0, 1.0);
+        const std::vector<unsigned char> want = frame();
+        Begin(eye, target), DrawSky(dome.Get3DS(), noBoard, false);
+        const std::vector<unsigned char> got = frame();
+        double sum = 0;
+        for (size_t i = 0; i < got.size(); ++i) sum += std::abs(got[i] - want[i]);
+        EXPECT_LT(sum / got.size(), 1.0) << "looking at " << target[0] << ", " << target[2];
+    }
 }
 
 // ---- the match scene of the game window ----
