@@ -251,7 +251,9 @@ private:
     float Contact(const CCheck& moving) const { return 4.0f * moving.m_fRadius2; }
     // Inside the board's sure square the edge test would find nothing.
     bool SurelyOnBoard(const CCheck& a) const {
-        return (std::fabs(a.m_fX) < m_fSureHalfSide) & (std::fabs(a.m_fY) < m_fSureHalfSide);
+        const bool bInsideX = std::fabs(a.m_fX) < m_fSureHalfSide;
+        const bool bInsideY = std::fabs(a.m_fY) < m_fSureHalfSide;
+        return bInsideX & bInsideY;  // both tested: no branch to mispredict
     }
 
     bool SlideStep(int i);
