@@ -108,10 +108,15 @@ start_game() {
     return 1
 }
 
+# game_threads: where each thread of a game that does not end waits (with gdb, where there is one).
+game_threads() {
+    command -v gdb >/dev/null || return 0
+    timeout 30 gdb -p "$GAME_PID" -batch -ex "thread apply all bt 16" 2>/dev/null | grep -E '^(Thread|#)' | cut -c1-180
+}
 # wait_game_exit TIMEOUT_S: sets GAME_RC; kills and fails when the game does not end in time;
 # keeps the log.
 wait_game_exit() {
-    wait_until "$1" game_gone || { fail "the game did not exit within $1 s"; kill -KILL "$GAME_PID"; }
+    wait_until "$1" game_gone || { fail "the game did not exit within $1 s"; game_threads; kill -KILL "$GAME_PID"; }
     wait "$GAME_PID" 2>/dev/null
     GAME_RC=$? GAME_PID=""
     [[ -f $LOG ]] && cp "$LOG" "$ART/$(basename "$PROFILE").log"
