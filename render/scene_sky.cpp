@@ -122,7 +122,7 @@ namespace {
 // The view's sky is drawn as a grid of vertex-coloured cells about this many pixels across: a
 // software renderer fills those far faster than the dome's triangles tested against depth, or a
 // texture. The dome's own colours change over a larger angle than a cell spans.
-constexpr int kSkyCellPixels = 32;
+constexpr int kSkyCellPixels = 64;
 
 // What the grid was made for; it is made again when any of it changes.
 struct SSkyView {

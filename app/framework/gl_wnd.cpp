@@ -101,6 +101,7 @@ bool CGLWnd::OpenWindow(bool bFullScreen) {
         return false;
     }
     m_bCreated = true;
+    m_bFrameKept = false;  // a new window keeps nothing yet
     if (m_pBackend->HasGlContext()) {
         NoteGlContextCreated();
         InstallGlRenderer();
@@ -169,7 +170,7 @@ void CGLWnd::SwitchIfDue() {
 }
 
 bool CGLWnd::IsFullScreen() const { return m_bCreated && m_pBackend->IsFullScreen(); }
-bool CGLWnd::IsActive() const { return m_bCreated && m_pBackend->IsActive(); }
+bool CGLWnd::IsActive() const { return m_bCreated && (m_bKeepingFrame || m_pBackend->IsActive()); }
 void* CGLWnd::GetHDC() const { return m_bCreated ? m_pBackend->NativeContext() : nullptr; }
 const char* CGLWnd::GetVersion() const { return kFrameworkVersion; }
 
@@ -291,14 +292,19 @@ void CGLWnd::DrainQueue() {
 void CGLWnd::DrawFrame() {
     // Inactive, the game draws nothing, and a cleared frame would show black: nothing is
     // cleared or presented then, so the last frame stays, and its copy is shown again where
-    // the window is uncovered. The game is still called, as for any frame.
+    // the window is uncovered. The game is still called, as for any frame. The copy is read
+    // back once, from one more frame drawn as active as the window goes inactive (a presented
+    // back buffer holds nothing defined): a read-back of every frame costs a software
+    // renderer a tenth of its frame.
     const bool bExposed = m_pBackend->TakeExposed();
-    if (!IsActive()) {
+    const bool bActive = IsActive();
+    if (!bActive && m_bFrameKept) {
         DrawScene();
         if (bExposed) m_pBackend->ShowKeptFrame();
         OnFrameShown();
         return;
     }
+    m_bKeepingFrame = !bActive;
     m_viewport = m_pBackend->BeginFrame();
     m_bInFrame = true;  // the camera applied now, and any change while drawing, made the depth
     UpdateGLWindow();
@@ -308,7 +314,9 @@ void CGLWnd::DrawFrame() {
         SaveScreenshot(m_strScreenshotPath);
         m_strScreenshotPath.clear();
     }
-    m_pBackend->KeepFrame();
+    if (m_bKeepingFrame) m_pBackend->KeepFrame();
+    m_bKeepingFrame = false;
+    m_bFrameKept = !bActive;
     m_pBackend->EndFrame();
     OnFrameShown();
 

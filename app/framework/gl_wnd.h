@@ -257,6 +257,8 @@ private:
     SViewProjection m_frameMatrices;  // the matrices the last frame's depth was drawn with
     bool m_bFrameMatricesValid = false;
     bool m_bInFrame = false;
+    bool m_bKeepingFrame = false;  // the frame drawn as the window goes inactive, read back
+    bool m_bFrameKept = false;     // since the window went inactive
 
     int m_nFPS = 0;
     int m_nFramesCounted = 0;

@@ -5,9 +5,10 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <mutex>
 #include <utility>
+
+#include "app/framework/video_start.h"
 
 namespace {
 
@@ -18,11 +19,7 @@ std::mutex g_hookMutex;
 std::function<void(const std::string&, const std::string&)> g_hook;
 
 // Drivers that draw nowhere a person sees: a box there would wait for a click forever.
-bool VideoDriverIsInvisible() {
-    const char* driver = std::getenv("SDL_VIDEODRIVER");
-    return driver != nullptr &&
-           (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
-}
+bool VideoDriverIsInvisible() { return IsInvisibleVideoDriver(std::getenv("SDL_VIDEODRIVER")); }
 
 // Splits a word longer than a line after its last '/' that fits (paths), else at the width.
 void AppendLongWord(std::string word, size_t nWidth, std::string& out) {

@@ -34,6 +34,9 @@ public:
     void PollInput(std::vector<platform::SMessage>& out, bool& bQuit) override;
     SViewportRect BeginFrame() override;
     void EndFrame() override {
+        // A driver that shows nothing need not finish a frame to swap it; finished here, its
+        // frames cost what a shown frame costs.
+        if (m_bPresentsNothing) glFinish();
         if (m_pWindow) SDL_GL_SwapWindow(m_pWindow);
     }
     void KeepFrame() override;
@@ -68,6 +71,7 @@ private:
     bool m_bVideoStarted = false;
     bool m_bFocusLost = false;   // focus events come only where a window manager gives focus
     bool m_bDrawsUnfocused = false;
+    bool m_bPresentsNothing = false;
     bool m_bExposed = false;
     // Full screen made by hand where no window manager would do it: a window over the screen.
     bool m_bCoversScreen = false;
@@ -96,6 +100,7 @@ bool CSdlBackend::StartVideo() {
 bool CSdlBackend::Create(const SWindowConfig& config) {
     if (m_pWindow) Destroy();
     if (!StartVideo()) return false;
+    m_bPresentsNothing = IsInvisibleVideoDriver(SDL_GetCurrentVideoDriver());
     m_bFocusLost = false;
     m_bExposed = false;
     m_bCoversScreen = false;

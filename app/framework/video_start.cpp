@@ -17,10 +17,6 @@ constexpr int kVideoRetryMs = 100;
 
 bool g_bCheckedVideoHeld = false;
 
-bool IsInvisibleDriver(const char* driver) {
-    return std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0;
-}
-
 // Whether SDL_VIDEODRIVER (a comma-separated list) names driver.
 bool DriverRequested(const char* driver) {
     const char* hint = SDL_GetHint(SDL_HINT_VIDEODRIVER);
@@ -30,6 +26,10 @@ bool DriverRequested(const char* driver) {
 }
 
 }  // namespace
+
+bool IsInvisibleVideoDriver(const char* driver) {
+    return driver != nullptr && (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
+}
 
 bool StartSdlVideo() {
     // SDL drops a click that comes within 10 ms of the window getting focus. A click made
@@ -47,7 +47,7 @@ bool StartSdlVideo() {
         return false;
     }
     const char* driver = SDL_GetCurrentVideoDriver();
-    if (driver && IsInvisibleDriver(driver) && !DriverRequested(driver)) {
+    if (IsInvisibleVideoDriver(driver) && !DriverRequested(driver)) {
         // SDL falls back to these when no display answers; the player would see nothing.
         platform::Log("SDL video cannot start: no display (only the '%s' driver answered)", driver);
         SDL_QuitSubSystem(SDL_INIT_VIDEO);

@@ -8,6 +8,9 @@
 // when no visible video starts.
 bool StartSdlVideo();
 
+// Drivers that draw nowhere a person sees (offscreen, dummy).
+bool IsInvisibleVideoDriver(const char* driver);
+
 // The start-up check keeps the video it started here until the window takes it.
 void HoldCheckedVideo();
 // True (and the caller then owns one start of video) when the check left its video held.

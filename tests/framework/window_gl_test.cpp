@@ -66,13 +66,17 @@ TEST(WindowGlTest, ASwitchMakesANewContextThatIgnoresTheOldWindowsFocusAndAnExpo
     ASSERT_TRUE(wnd.StepFrame());
     EXPECT_TRUE(wnd.IsActive()) << "the old window's late focus loss";
     pushWindowEvent(nNew, SDL_WINDOWEVENT_FOCUS_LOST);
-    pushWindowEvent(nNew, SDL_WINDOWEVENT_EXPOSED);
-    glClear(GL_COLOR_BUFFER_BIT);
-    ASSERT_TRUE(wnd.StepFrame());
-    EXPECT_FALSE(wnd.IsActive()) << "its own focus loss";
-    unsigned char px[3] = {};
-    glReadPixels(400, 0, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, px);
-    EXPECT_LE(std::abs(px[0] - 180) + std::abs(px[1] - 160) + std::abs(px[2] - 120), 6) << "not the floor";
+    // The pass that finds the window inactive draws one frame more and keeps it; later passes
+    // draw nothing, and an expose shows the copy.
+    for (int nPass = 0; nPass < 2; ++nPass) {
+        pushWindowEvent(nNew, SDL_WINDOWEVENT_EXPOSED);
+        glClear(GL_COLOR_BUFFER_BIT);
+        ASSERT_TRUE(wnd.StepFrame());
+        EXPECT_FALSE(wnd.IsActive()) << "its own focus loss";
+        unsigned char px[3] = {};
+        glReadPixels(400, 0, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, px);
+        EXPECT_LE(std::abs(px[0] - 180) + std::abs(px[1] - 160) + std::abs(px[2] - 120), 6) << "not the floor, pass " << nPass;
+    }
 }
 
 }  // namespace

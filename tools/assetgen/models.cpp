@@ -123,12 +123,12 @@ BuiltModel DraughtModel(DraughtMaterial material, bool white) {
   };
   auto wrapped = [H](float ang, float, float h, float) { return Vec2{ang / (2 * kPi), 0.3f + 0.3f * h / H}; };
   // Top: a slightly sunken centre inside a raised ring, as on turned draughts.
-  mb.AddRevolve({{{0, H - 0.0012f}, {0.52f * R, H - 0.0012f}, {0.58f * R, H}, {0.86f * R, H}}, 48, false, planar, 0, 1});
+  mb.AddRevolve({{{0, H - 0.0012f}, {0.52f * R, H - 0.0012f}, {0.58f * R, H}, {0.86f * R, H}}, 24, false, planar, 0, 1});
   // Rounded bevel and rim.
   mb.AddRevolve({{{0.86f * R, H}, {0.93f * R, H - 0.0012f}, {0.975f * R, H - 0.0035f}, {R, H - 0.007f},
                   {R, 0.006f}, {0.985f * R, 0.0022f}, {0.95f * R, 0}},
-                 48, true, wrapped, 0, 2});
-  mb.AddRevolve({{{0.95f * R, 0}, {0, 0}}, 48, false, planar, 0, 4});
+                 24, true, wrapped, 0, 2});
+  mb.AddRevolve({{{0.95f * R, 0}, {0, 0}}, 24, false, planar, 0, 4});
   out.model.objects.push_back(mb.Take());
   return out;
 }
