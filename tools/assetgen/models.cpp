@@ -148,9 +148,9 @@ BuiltModel RoundBoardModel() {
   MeshBuilder mb("board_rd");
   auto planar = [r](float ang, float rad, float, float) { return TopUv(rad * std::cos(ang), rad * std::sin(ang), r); };
   auto wrapped = [](float ang, float, float h, float) { return Vec2{ang / (2 * kPi) * 12, 1 + h / kBoardThickness}; };
-  mb.AddRevolve({{{0, 0}, {r * 0.5f, 0}, {r - kBoardChamfer, 0}}, 96, false, planar, 0, 1});
-  mb.AddRevolve({{{r - kBoardChamfer, 0}, {r, -kBoardChamfer}, {r, -kBoardThickness}}, 96, true, wrapped, 1, 2});
-  mb.AddRevolve({{{r, -kBoardThickness}, {0, -kBoardThickness}}, 96, false, planar, 1, 4});
+  mb.AddRevolve({{{0, 0}, {r * 0.5f, 0}, {r - kBoardChamfer, 0}}, 48, false, planar, 0, 1});
+  mb.AddRevolve({{{r - kBoardChamfer, 0}, {r, -kBoardChamfer}, {r, -kBoardThickness}}, 48, true, wrapped, 1, 2});
+  mb.AddRevolve({{{r, -kBoardThickness}, {0, -kBoardThickness}}, 48, false, planar, 1, 4});
   out.model.objects.push_back(mb.Take());
   return out;
 }
