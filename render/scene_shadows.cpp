@@ -71,6 +71,7 @@ float Darkness(const SFalloff& f, float r) {
 // outer texels are clear and its edges never show.
 constexpr int kPatchTexels = 64;
 constexpr float kPatchReach = 1.05f;  // times the rim
+constexpr int kPatchCorners = 8;
 
 GLuint PatchTexture() {
     static GLuint s_nTexture = 0;
@@ -181,7 +182,7 @@ bool BoardTopOnRay(const CGameSettings& s, const double (&eye)[3], const double 
 
 void DrawDraughtShadows(const CDesk& desk) {
     const CShadowPass pass;
-    glBegin(GL_QUADS);
+    glBegin(GL_TRIANGLES);
     for (const CCheck& c : desk.m_aChecks) {
         if (c.Get3DS() == kNoModel || (!c.m_bOnDesk && !c.m_bFalling)) continue;
         float fAlpha = std::clamp(1.0f - std::fabs(c.m_fHeight) / kHeightFade, 0.0f, 1.0f);
@@ -196,11 +197,17 @@ void DrawDraughtShadows(const CDesk& desk) {
             cz += dz / d * kDraughtLean * c.m_fRadius;
         }
         glColor4f(0.0f, 0.0f, 0.0f, fAlpha);
+        // An octagon about the patch's rim rather than the texture's square: a quarter fewer
+        // blended pixels, the cut corners clear anyway.
         const float e = kPatchReach * kDraughtFalloff.fEdge * c.m_fRadius;
-        glTexCoord2f(0.0f, 0.0f), glVertex3f(cx - e, kDraughtShadowLift, cz - e);
-        glTexCoord2f(0.0f, 1.0f), glVertex3f(cx - e, kDraughtShadowLift, cz + e);
-        glTexCoord2f(1.0f, 1.0f), glVertex3f(cx + e, kDraughtShadowLift, cz + e);
-        glTexCoord2f(1.0f, 0.0f), glVertex3f(cx + e, kDraughtShadowLift, cz - e);
+        const float fCorner = kDraughtFalloff.fEdge * c.m_fRadius / std::cos(kPi / kPatchCorners);
+        const auto corner = [&](int k) {
+            const float a = (2.0f * static_cast<float>(k) + 1.0f) * kPi / kPatchCorners;
+            const float dx = fCorner * std::cos(a), dz = fCorner * std::sin(a);
+            glTexCoord2f(0.5f + dx / (2.0f * e), 0.5f + dz / (2.0f * e));
+            glVertex3f(cx + dx, kDraughtShadowLift, cz + dz);
+        };
+        for (int k = 1; k + 1 < kPatchCorners; ++k) corner(0), corner(k), corner(k + 1);
     }
     glEnd();
 }
