@@ -34,8 +34,7 @@ start_xvfb 1024x768 -noreset && new_profile closed
 openbox >/dev/null 2>&1 & X_PIDS+=($!)
 # _OB_THEME is set once openbox has read its configuration.
 wait_until 10 sh -c 'xprop -root _OB_THEME | grep -q =' || fail "openbox did not start"
-# The menu is on screen first: an ALT+F4 within the window manager's first moments with the
-# window sometimes left llvmpipe waiting for ever inside the buffer swap.
+# The menu is on screen first, as the player sees it before closing.
 if start_game; then
     wait_stable
     xdotool windowactivate --sync "$(game_window)" key alt+F4
