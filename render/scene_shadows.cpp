@@ -66,9 +66,9 @@ float Darkness(const SFalloff& f, float r) {
     return r < f.fEdge ? f.fMidAlpha * (f.fEdge - r) / (f.fEdge - f.fMid) : 0.0f;
 }
 
-// A draught's patch as a texture of its darkness across the square about it: one quad per
-// draught instead of rings of small triangles. The square reaches a little past the rim, so its
-// outer texels are clear and its edges never show.
+// A draught's patch as a texture of its darkness across the square about it, drawn on one
+// octagon per draught instead of rings of small triangles. The square reaches a little past the
+// rim, so its outer texels are clear and its edges never show.
 constexpr int kPatchTexels = 64;
 constexpr float kPatchReach = 1.05f;  // times the rim
 constexpr int kPatchCorners = 8;

@@ -18,9 +18,6 @@ constexpr size_t kBoxLineChars = 90;
 std::mutex g_hookMutex;
 std::function<void(const std::string&, const std::string&)> g_hook;
 
-// Drivers that draw nowhere a person sees: a box there would wait for a click forever.
-bool VideoDriverIsInvisible() { return IsInvisibleVideoDriver(std::getenv("SDL_VIDEODRIVER")); }
-
 // Splits a word longer than a line after its last '/' that fits (paths), else at the width.
 void AppendLongWord(std::string word, size_t nWidth, std::string& out) {
     while (word.size() > nWidth) {
@@ -84,7 +81,8 @@ void ShowErrorBox(const std::string& caption, const std::string& rawText) {
             return;
         }
     }
-    if (!VideoDriverIsInvisible() &&
+    // Where the driver draws nowhere a person sees, a box would wait for a click forever.
+    if (!IsInvisibleVideoDriver(std::getenv("SDL_VIDEODRIVER")) &&
         SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption.c_str(), text.c_str(), nullptr) ==
             0)
         return;
